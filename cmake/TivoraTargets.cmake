@@ -1,0 +1,26 @@
+# Shared target settings: warnings, sanitizers and the version section that every executable
+# carries so that the file version can be read back from the file itself.
+
+set(TIVORA_WARNINGS -Wall -Wextra -Wpedantic -Wshadow)
+
+function(tivora_target_defaults target)
+  target_compile_options(${target} PRIVATE ${TIVORA_WARNINGS})
+  if(TIVORA_SANITIZE)
+    target_compile_options(${target} PRIVATE -fsanitize=address,undefined -fno-omit-frame-pointer)
+    target_link_options(${target} PRIVATE -fsanitize=address,undefined)
+  endif()
+endfunction()
+
+# One static library per source folder.
+function(tivora_library target)
+  add_library(${target} STATIC ${ARGN})
+  target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+  tivora_target_defaults(${target})
+endfunction()
+
+# Every executable carries the program's file version (see src/platform/VersionSection.cpp).
+function(tivora_executable target)
+  add_executable(${target} ${ARGN})
+  target_link_libraries(${target} PRIVATE tivora_version_section)
+  tivora_target_defaults(${target})
+endfunction()

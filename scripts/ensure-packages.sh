@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that are missing, through sudo when not root.
+# Usage: scripts/ensure-packages.sh build|test
+set -euo pipefail
+
+# What building and running the program needs.
+BUILD_PACKAGES=(
+  build-essential cmake ninja-build pkg-config
+  qt6-base-dev qt6-websockets-dev libgl1-mesa-dev
+  libcurl4-openssl-dev liblog4cpp5-dev
+  fonts-wine fonts-dejavu-core
+  libgtest-dev libgmock-dev libcpp-httplib-dev libbenchmark-dev
+)
+# What the tests need besides.
+TEST_PACKAGES=(
+  xvfb xauth dbus python3-dbus
+)
+
+case "${1:-build}" in
+  build) wanted=("${BUILD_PACKAGES[@]}") ;;
+  test) wanted=("${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}") ;;
+  *) echo "usage: $0 build|test" >&2; exit 2 ;;
+esac
+
+missing=()
+for package in "${wanted[@]}"; do
+  status=$(dpkg-query -W -f='${db:Status-Status}' "$package" 2>/dev/null || true)
+  [ "$status" = installed ] || missing+=("$package")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing missing packages: ${missing[*]}"
+if [ "$(id -u)" -eq 0 ]; then
+  as_root=()
+elif command -v sudo >/dev/null 2>&1; then
+  as_root=(sudo)
+else
+  echo "Not root and no sudo: run as root: apt-get install ${missing[*]}" >&2
+  exit 1
+fi
+export DEBIAN_FRONTEND=noninteractive
+"${as_root[@]}" apt-get update -qq
+"${as_root[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <string>
+
+#include "app/Exceptions.h"
+
+// The program's folder and the per-user data folder "Tivora" under the XDG data home.
+// Failures raise PathUtils::Exception.
+namespace PathUtils {
+
+// Folder of the running executable.
+std::string GetModulePath();
+
+// "Tivora" in the XDG data home, made when missing. The data home itself is made (mode 0700)
+// when missing, as on a fresh account.
+std::string GetAppDataFolder();
+
+// GetAppDataFolder() joined with name.
+std::string GetAppDataFile(const std::string& name);
+
+// base joined with more by one separator; more is always taken as relative.
+std::string AppendPath(const std::string& base, const std::string& more);
+
+}  // namespace PathUtils

@@ -1,0 +1,43 @@
+#include "app/Resources.h"
+
+#include <QFile>
+
+#include "app/TextTable.h"
+#include "platform/ProcessObjects.h"
+
+namespace Resources {
+namespace {
+
+class StringTable {
+public:
+    StringTable() {
+        QFile file(QStringLiteral(":/strings/stringtable.txt"));
+        if (file.open(QIODevice::ReadOnly)) {
+            QByteArray bytes = file.readAll();
+            TextTable::Parse(std::string_view(bytes.constData(), bytes.size()), map_);
+        }
+    }
+    std::string Get(int id) const { return TextTable::Lookup(map_, std::to_string(id)); }
+
+private:
+    TextTable::Map map_;
+};
+
+}  // namespace
+
+std::string LoadString(int id) {
+    return ProcessWide<StringTable>().Get(id);
+}
+
+QIcon LoadIcon(int id) {
+    QIcon icon;
+    for (int size : {16, 32, 48, 64}) {
+        QString path = QStringLiteral(":/icons/%1-%2.png").arg(id).arg(size);
+        if (QFile::exists(path)) {
+            icon.addFile(path, QSize(size, size));
+        }
+    }
+    return icon;
+}
+
+}  // namespace Resources

@@ -1,0 +1,187 @@
+#include "app/TivoraApp.h"
+
+#include <QWidget>
+#include <cstdio>
+
+#include "ResourceIds.h"
+#include "app/ErrorLog.h"
+#include "app/Resources.h"
+#include "app/Trace.h"
+#include "platform/Display.h"
+#include "platform/Fonts.h"
+#include "platform/ProcessObjects.h"
+#include "platform/SingleInstance.h"
+#include "platform/UnixSignals.h"
+
+namespace {
+CTivoraApp* g_app = nullptr;
+}
+
+CTivoraApp::CTivoraApp(int& argc, char** argv, AppParts& parts)
+    : QApplication(argc, argv), parts_(parts) {
+    g_app = this;
+    // The toolbar hides to the tray; only the loss of the main window ends the program.
+    setQuitOnLastWindowClosed(false);
+    // SIGTERM and SIGINT end the program as the tray menu's Exit does, so nothing is lost at
+    // a logout or a shutdown.
+    signals_ = std::make_unique<TerminationSignals>([this](int) { RequestExit(); });
+}
+
+CTivoraApp::~CTivoraApp() {
+    mainWindow_.reset();
+    channel_.reset();
+    signals_.reset();
+    if (g_app == this) {
+        g_app = nullptr;
+    }
+}
+
+CTivoraApp* CTivoraApp::Instance() {
+    return g_app;
+}
+
+bool CTivoraApp::InitInstance() {
+    parts_.InitBrowserLayer();
+
+    mutex_ = std::make_unique<NamedMutex>();
+    NamedMutex::Result marker = mutex_->Create(kMutexName);
+    if (marker == NamedMutex::Result::Failed) {
+        mutex_.reset();  // no marker: this instance runs unguarded, as with a failed creation
+    }
+    if (marker == NamedMutex::Result::AlreadyExists) {
+        mutex_.reset();
+        // Reaches the first instance only once it has its window (it listens from then on).
+        InstanceChannel::AskToComeForward(kMutexName);
+        return false;
+    }
+
+    Trace("//////////////////////////////////////////////////////////////////////////");
+    Trace("Starting");
+
+    Fonts::RegisterFaces();
+    if (!RegisterWindowClass()) {
+        Trace("Class Registration Failed");
+        return false;
+    }
+    // The per-user profile of the application; the registry stores keep their values below it.
+    profileKey_ = "Software\\Nuvexa\\" + applicationName().toStdString();
+
+    mainWindow_ = parts_.CreateMainWindow();
+    RethrowPending();
+    if (!mainWindow_) {
+        LogError("Unable to create main window");
+        return false;
+    }
+    connect(mainWindow_.get(), &QObject::destroyed, this, &QCoreApplication::quit);
+
+    // From here on a later instance can reach this one.
+    channel_ = std::make_unique<InstanceChannel>();
+    channel_->Listen(kMutexName, [this] { BringMainWindowForward(); });
+
+    if (!ProcessShellCommand()) {
+        LogError("Unable to process shell command");
+        badCommandLine_ = true;
+        return false;
+    }
+
+    parts_.StartServices();
+    return true;
+}
+
+int CTivoraApp::ExitInstance() {
+    parts_.CloseGames();
+    channel_.reset();
+    mutex_.reset();
+    parts_.StopServices();
+    parts_.ShutdownBrowserLayer();
+    return badCommandLine_ ? kBadCommandLineExitCode : 0;
+}
+
+void CTivoraApp::Run() {
+    if (!exitRequested_ && mainWindow_) {
+        exec();
+    }
+    RethrowPending();
+}
+
+int CTivoraApp::RunSequence() {
+    if (InitInstance()) {
+        Run();
+    } else {
+        mainWindow_.reset();
+    }
+    return ExitInstance();
+}
+
+void CTivoraApp::RequestExit() {
+    exitRequested_ = true;
+    if (mainWindow_) {
+        // Destroyed once the current event is done, as the caller may be one of its handlers;
+        // its destruction ends the loop.
+        mainWindow_.release()->deleteLater();
+    } else {
+        quit();
+    }
+}
+
+bool CTivoraApp::RegisterWindowClass() {
+    windowClass_.name = Resources::LoadString(Res::IDS_WINDOW_CLASS);
+    windowClass_.icon = Resources::LoadIcon(Res::IDI_TIVORA);
+    windowClass_.background = QColor::fromRgb(kBackgroundColor);
+    if (windowClass_.name.empty()) {
+        return false;
+    }
+    setWindowIcon(windowClass_.icon);
+    return true;
+}
+
+bool CTivoraApp::ProcessShellCommand() {
+    // Qt has taken its own options out of the arguments already; the program has none, and
+    // no documents to open.
+    return arguments().size() <= 1;
+}
+
+void CTivoraApp::BringMainWindowForward() {
+    if (mainWindow_ && mainWindow_->isVisible()) {
+        mainWindow_->raise();
+        mainWindow_->activateWindow();
+    }
+}
+
+bool CTivoraApp::notify(QObject* receiver, QEvent* event) {
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (...) {
+        // An exception cannot cross Qt's event loop; it is carried out of it and rethrown to
+        // the top-level handler.
+        if (!pending_) {
+            pending_ = std::current_exception();
+        }
+        exit(0);
+        return false;
+    }
+}
+
+void CTivoraApp::RethrowPending() {
+    if (pending_) {
+        std::exception_ptr error = pending_;
+        pending_ = nullptr;
+        std::rethrow_exception(error);
+    }
+}
+
+int RunTivora(int& argc, char** argv, AppParts& parts, ErrorPresenter& presenter) {
+    DisplaySession::ChoosePlatform();
+    if (!DisplaySession::Configured()) {
+        std::fprintf(stderr, "%s\n", DisplaySession::kNoDisplayMessage);
+        return DisplaySession::kNoDisplayExitCode;
+    }
+    std::unique_ptr<CTivoraApp> app;
+    {
+        DisplaySession::NoDisplayGuard guard;
+        app = std::make_unique<CTivoraApp>(argc, argv, parts);
+    }
+    int code = RunWithTopLevelHandler([&app] { return app->RunSequence(); }, presenter);
+    ProcessObjects::DestroyAll();
+    return code;
+}

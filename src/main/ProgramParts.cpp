@@ -1,0 +1,55 @@
+#include "main/ProgramParts.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QWidget>
+
+namespace {
+
+// PLACEHOLDER for the toolbar window: a plain window of the toolbar's size in the window
+// class's colours, so that start-up, the single instance and shutdown run for real.
+std::unique_ptr<QWidget> MakePlaceholderWindow() {
+    const WindowClass& windowClass = CTivoraApp::Instance()->GetWindowClass();
+    auto window = std::make_unique<QWidget>();
+    window->setObjectName(QString::fromStdString(windowClass.name));
+    window->setWindowTitle(QStringLiteral("Tivora"));
+    window->setWindowIcon(windowClass.icon);
+    window->setAttribute(Qt::WA_DeleteOnClose, false);
+    QPalette palette = window->palette();
+    palette.setColor(QPalette::Window, windowClass.background);
+    palette.setColor(QPalette::WindowText, Qt::white);
+    window->setPalette(palette);
+    window->setAutoFillBackground(true);
+    window->setFixedSize(357, 46);
+
+    auto* layout = new QHBoxLayout(window.get());
+    layout->addWidget(new QLabel(QStringLiteral("Tivora"), window.get()));
+    auto* exit = new QPushButton(QStringLiteral("Exit"), window.get());
+    layout->addWidget(exit);
+    QObject::connect(exit, &QPushButton::clicked, [] { CTivoraApp::Instance()->RequestExit(); });
+    window->show();
+    return window;
+}
+
+}  // namespace
+
+std::unique_ptr<QWidget> ProgramParts::CreateMainWindow() {
+    return MakePlaceholderWindow();
+}
+
+// PLACEHOLDER: the browser automation layer is set up here once the controlled browser exists.
+void ProgramParts::InitBrowserLayer() {}
+
+// PLACEHOLDER: and torn down here, last at exit.
+void ProgramParts::ShutdownBrowserLayer() {}
+
+// PLACEHOLDER: the worker with the update check, registration and user-information jobs starts
+// here.
+void ProgramParts::StartServices() {}
+
+// PLACEHOLDER: the worker is stopped here.
+void ProgramParts::StopServices() {}
+
+// PLACEHOLDER: the game starter lets go of its controlled browsers here.
+void ProgramParts::CloseGames() {}

@@ -1,0 +1,14 @@
+#pragma once
+
+#include "app/TivoraApp.h"
+
+// The program's parts as the application object starts and stops them.
+class ProgramParts : public AppParts {
+public:
+    std::unique_ptr<QWidget> CreateMainWindow() override;
+    void InitBrowserLayer() override;
+    void ShutdownBrowserLayer() override;
+    void StartServices() override;
+    void StopServices() override;
+    void CloseGames() override;
+};

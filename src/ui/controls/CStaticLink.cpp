@@ -1,0 +1,58 @@
+#include "ui/controls/CStaticLink.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+
+#include "app/Trace.h"
+#include "platform/Fonts.h"
+#include "ui/controls/DialogTemplate.h"
+
+namespace {
+
+// PLACEHOLDER: opening the address in the browser arrives with the browser launcher; until
+// then a link with an address only notes the request.
+void OpenLinkPlaceholder(const std::string& url) {
+    Trace("Link to " + url + " with parameters: ");
+}
+
+}  // namespace
+
+CStaticLink::CStaticLink(const QString& text, QWidget* parent) : QLabel(text, parent) {
+    setFont(Fonts::Make("Tahoma", 13, 400, true));
+    setCursor(Qt::PointingHandCursor);
+    setAttribute(Qt::WA_TranslucentBackground);
+}
+
+void CStaticLink::SetUrl(const std::string& url) {
+    url_ = url;
+    // The balloon tip names the address; without one there is nothing to show.
+    setToolTip(QString::fromStdString(url_));
+}
+
+void CStaticLink::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setFont(font());
+    painter.setPen(QColor::fromRgb(kLinkColor));
+    Rect area{2, 0, width(), std::min(height(), kTextHeight)};
+    painter.drawText(area.ToQRect(), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, text());
+}
+
+void CStaticLink::mousePressEvent(QMouseEvent* event) {
+    pressed_ = event->button() == Qt::LeftButton;
+    event->accept();
+}
+
+void CStaticLink::mouseReleaseEvent(QMouseEvent* event) {
+    const bool click = pressed_ && event->button() == Qt::LeftButton &&
+                       rect().contains(event->position().toPoint());
+    pressed_ = false;
+    event->accept();
+    if (!click) {
+        return;
+    }
+    if (!url_.empty()) {
+        OpenLinkPlaceholder(url_);
+    }
+    emit clicked();
+    TemplateDialog::SendCommand(this);
+}

@@ -1,0 +1,88 @@
+#pragma once
+
+#include <QDialog>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/Rect.h"
+
+// Dialogs declared as data: a template lists the controls by class name, in dialog units.
+
+// Dialog units of the 8-point dialog font at 96 DPI.
+namespace DialogUnits {
+constexpr int ToPixelsX(int units) {
+    return units * 6 / 4;
+}
+constexpr int ToPixelsY(int units) {
+    return units * 13 / 8;
+}
+constexpr Rect ToPixels(int x, int y, int cx, int cy) {
+    return Rect::FromSize(ToPixelsX(x), ToPixelsY(y), ToPixelsX(cx), ToPixelsY(cy));
+}
+}  // namespace DialogUnits
+
+struct DialogItem {
+    std::string className;  // "STATIC", "BUTTON", "EDIT" or a registered class
+    std::string text;
+    int id = -1;
+    int x = 0, y = 0, cx = 0, cy = 0;  // dialog units
+    std::uint32_t style = 0;
+    std::uint32_t exStyle = 0;
+};
+
+struct DialogTemplate {
+    int id = 0;
+    std::string title;
+    int cx = 0, cy = 0;  // dialog units
+    std::vector<DialogItem> items;
+};
+
+// Makes the control for an item; the result is a child of parent.
+using ControlMaker = std::function<QWidget*(const DialogItem& item, QWidget* parent)>;
+
+// Control classes by name. "STATIC", "BUTTON" and "EDIT" are known from the start; the skin
+// registers its own classes.
+namespace ControlClasses {
+void Register(const std::string& className, ControlMaker maker);
+// nullptr for an unknown class.
+QWidget* Make(const DialogItem& item, QWidget* parent);
+}  // namespace ControlClasses
+
+// A dialog built from a template. Controls report to it by command identifier, as a button's
+// click or a notifying static's click; IDOK and IDCANCEL end it.
+class TemplateDialog : public QDialog {
+    Q_OBJECT
+public:
+    explicit TemplateDialog(QWidget* parent = nullptr);
+
+    // Builds the window and its controls. Items listed in makers are made by their maker
+    // instead of their class (the way a dialog subclasses its controls).
+    void Build(const DialogTemplate& dialogTemplate,
+               const std::map<int, ControlMaker>& makers = {});
+
+    QWidget* GetDlgItem(int id) const;
+    void SetDlgItemText(int id, const std::string& text);
+    std::string GetDlgItemText(int id) const;
+
+    // Every child made from the template, in template order.
+    const std::vector<QWidget*>& Controls() const { return controls_; }
+
+    // Called when a control reports; the default ends the dialog on IDOK and IDCANCEL.
+    virtual void OnCommand(int id);
+
+    // Lets a control report its command to the dialog that holds it.
+    static void SendCommand(QWidget* control);
+
+    void reject() override;
+
+private:
+    std::vector<QWidget*> controls_;
+    std::map<int, QWidget*> byId_;
+};
+
+// The text of a control of a standard class, and setting it.
+void SetControlText(QWidget* control, const std::string& text);
+std::string GetControlText(const QWidget* control);

@@ -1,0 +1,150 @@
+// The real program in real processes: single instance, command line, missing display, signals.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QRegularExpression>
+#include <csignal>
+#include <filesystem>
+
+#include "app/TivoraApp.h"
+#include "platform/SingleInstance.h"
+#include "support/TestEnvironment.h"
+
+namespace {
+
+using testing_support::TempHome;
+
+QProcessEnvironment ChildEnvironment() {
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("QT_QPA_PLATFORM", "offscreen");
+    return environment;
+}
+
+std::unique_ptr<QProcess> Start(const QStringList& arguments = {},
+                                QProcessEnvironment environment = ChildEnvironment()) {
+    auto process = std::make_unique<QProcess>();
+    process->setProcessEnvironment(environment);
+    process->start(QStringLiteral(TIVORA_EXECUTABLE), arguments);
+    EXPECT_TRUE(process->waitForStarted(5000));
+    return process;
+}
+
+// Waits, handling events of this process meanwhile, until done() or the time is up.
+bool WaitFor(const std::function<bool()>& done, int timeoutMs = 10000) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!done()) {
+        if (timer.elapsed() > timeoutMs) {
+            return false;
+        }
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+    return true;
+}
+
+// The first instance listens once it has its window.
+bool Listening() {
+    return std::filesystem::exists(InstanceChannel::PathFor(CTivoraApp::kMutexName));
+}
+
+TEST(Process, SecondStartAsksTheFirstToComeForwardAndEndsQuietly) {
+    TempHome home;
+    // This test process plays the first instance.
+    NamedMutex marker;
+    ASSERT_EQ(marker.Create(CTivoraApp::kMutexName), NamedMutex::Result::Created);
+    InstanceChannel channel;
+    int requests = 0;
+    ASSERT_TRUE(channel.Listen(CTivoraApp::kMutexName, [&] { ++requests; }));
+
+    auto second = Start();
+    ASSERT_TRUE(WaitFor([&] { return second->state() == QProcess::NotRunning; }));
+    EXPECT_EQ(second->exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(second->exitCode(), 0);
+    ASSERT_TRUE(WaitFor([&] { return requests == 1; }));
+    EXPECT_FALSE(std::filesystem::exists(home.ErrorLogPath()));
+}
+
+TEST(Process, SecondStartBeforeTheFirstHasItsWindowEndsSilently) {
+    TempHome home;
+    NamedMutex marker;  // held, but nobody listens yet
+    ASSERT_EQ(marker.Create(CTivoraApp::kMutexName), NamedMutex::Result::Created);
+    auto second = Start();
+    ASSERT_TRUE(second->waitForFinished(10000));
+    EXPECT_EQ(second->exitCode(), 0);
+    EXPECT_TRUE(second->readAllStandardError().isEmpty());
+    EXPECT_FALSE(std::filesystem::exists(home.ErrorLogPath()));
+}
+
+TEST(Process, TwoRealInstancesAndAnOrderlyTerminate) {
+    TempHome home;
+    auto first = Start();
+    ASSERT_TRUE(WaitFor([&] { return Listening(); }));
+    auto second = Start();
+    ASSERT_TRUE(second->waitForFinished(10000));
+    EXPECT_EQ(second->exitCode(), 0);
+    EXPECT_EQ(first->state(), QProcess::Running);
+
+    first->terminate();  // SIGTERM
+    ASSERT_TRUE(first->waitForFinished(10000));
+    EXPECT_EQ(first->exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(first->exitCode(), 0);
+    EXPECT_FALSE(std::filesystem::exists(home.ErrorLogPath()));
+    // The lock is gone with the process: a new start runs again.
+    NamedMutex after;
+    EXPECT_EQ(after.Create(CTivoraApp::kMutexName), NamedMutex::Result::Created);
+}
+
+TEST(Process, InterruptEndsTheProgramInOrderToo) {
+    TempHome home;
+    auto first = Start();
+    ASSERT_TRUE(WaitFor([&] { return Listening(); }));
+    ::kill(static_cast<pid_t>(first->processId()), SIGINT);
+    ASSERT_TRUE(first->waitForFinished(10000));
+    EXPECT_EQ(first->exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(first->exitCode(), 0);
+}
+
+TEST(Process, FileArgumentIsLoggedAndTheStartRefused) {
+    TempHome home;
+    auto process = Start({"some-file"});
+    ASSERT_TRUE(process->waitForFinished(10000));
+    EXPECT_EQ(process->exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(process->exitCode(), CTivoraApp::kBadCommandLineExitCode);
+    std::string log = testing_support::ReadFile(home.ErrorLogPath());
+    QRegularExpression line(
+        R"(^\[\d\d:\d\d:\d{4} \d\d\.\d\d\.\d\d\] ERROR: Unable to process shell command\n$)");
+    EXPECT_TRUE(line.match(QString::fromStdString(log)).hasMatch()) << log;
+}
+
+TEST(Process, NoDisplayGivesOneLineAndExitCode255) {
+    TempHome home;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove("QT_QPA_PLATFORM");
+    environment.remove("DISPLAY");
+    environment.remove("WAYLAND_DISPLAY");
+    auto process = Start({}, environment);
+    ASSERT_TRUE(process->waitForFinished(10000));
+    EXPECT_EQ(process->exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(process->exitCode(), 255);
+    QByteArray error = process->readAllStandardError();
+    EXPECT_EQ(error.count('\n'), 1) << error.toStdString();
+    EXPECT_TRUE(error.contains("cannot open a display"));
+}
+
+TEST(Process, UnreachableDisplayGivesOneLineAndExitCode255) {
+    TempHome home;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove("QT_QPA_PLATFORM");
+    environment.remove("WAYLAND_DISPLAY");
+    environment.insert("DISPLAY", ":97");
+    auto process = Start({}, environment);
+    ASSERT_TRUE(process->waitForFinished(10000));
+    EXPECT_EQ(process->exitStatus(), QProcess::NormalExit);  // no abort, no core dump
+    EXPECT_EQ(process->exitCode(), 255);
+    QByteArray error = process->readAllStandardError();
+    EXPECT_EQ(error.count('\n'), 1) << error.toStdString();
+}
+
+}  // namespace

@@ -1,0 +1,191 @@
+#include "app/TivoraApp.h"
+
+#include <gtest/gtest.h>
+
+#include <QTimer>
+#include <QWidget>
+#include <algorithm>
+#include <csignal>
+
+#include "app/Exceptions.h"
+#include "platform/SingleInstance.h"
+#include "support/TestEnvironment.h"
+
+namespace {
+
+using testing_support::TempHome;
+
+// Records the calls of the application object, and what the single-instance marker looks like
+// from outside at each of them.
+class RecordingParts : public AppParts {
+public:
+    std::vector<std::string> calls;
+    bool makeWindow = true;
+    std::function<void()> duringCreate;
+
+    void InitBrowserLayer() override { calls.push_back("InitBrowserLayer"); }
+    void ShutdownBrowserLayer() override { calls.push_back("ShutdownBrowserLayer"); }
+    std::unique_ptr<QWidget> CreateMainWindow() override {
+        calls.push_back("CreateMainWindow");
+        if (duringCreate) {
+            duringCreate();
+        }
+        return makeWindow ? std::make_unique<QWidget>() : nullptr;
+    }
+    void StartServices() override { calls.push_back("StartServices"); }
+    void StopServices() override { calls.push_back("StopServices" + MarkerState()); }
+    void CloseGames() override { calls.push_back("CloseGames" + MarkerState()); }
+
+    static std::string MarkerState() {
+        NamedMutex probe;
+        return probe.Create(CTivoraApp::kMutexName) == NamedMutex::Result::AlreadyExists
+                   ? "(marker held)"
+                   : "(marker free)";
+    }
+};
+
+struct AppRun {
+    explicit AppRun(std::vector<std::string> extraArgs = {}) {
+        args = {"tivora"};
+        for (auto& arg : extraArgs) {
+            args.push_back(arg);
+        }
+        for (auto& arg : args) {
+            argv.push_back(arg.data());
+        }
+        argv.push_back(nullptr);
+        argc = static_cast<int>(args.size());
+    }
+    std::vector<std::string> args;
+    std::vector<char*> argv;
+    int argc;
+};
+
+std::string ErrorLog(const TempHome& home) {
+    return testing_support::ReadFile(home.ErrorLogPath());
+}
+
+TEST(TivoraApp, StartsAndStopsItsPartsInTheFixedOrder) {
+    TempHome home;
+    RecordingParts parts;
+    AppRun run;
+    CTivoraApp app(run.argc, run.argv.data(), parts);
+    QTimer::singleShot(0, &app, [&app] { app.RequestExit(); });
+    EXPECT_EQ(app.RunSequence(), 0);
+    EXPECT_EQ(parts.calls,
+              (std::vector<std::string>{"InitBrowserLayer", "CreateMainWindow", "StartServices",
+                                        "CloseGames(marker held)", "StopServices(marker free)",
+                                        "ShutdownBrowserLayer"}));
+    EXPECT_EQ(app.MainWindow(), nullptr);
+    EXPECT_EQ(app.ProfileKey(), "Software\\Nuvexa\\tivora");
+    EXPECT_EQ(app.GetWindowClass().name, "TIVORA_85680421-BCB9-4dce-8533-E7EB64C554D5");
+    EXPECT_EQ(app.GetWindowClass().background, QColor(81, 81, 81));
+    EXPECT_FALSE(testing_support::FileExists(home.ErrorLogPath()));
+}
+
+TEST(TivoraApp, AnotherInstanceRefusesTheStartSilently) {
+    TempHome home;
+    NamedMutex first;
+    ASSERT_EQ(first.Create(CTivoraApp::kMutexName), NamedMutex::Result::Created);
+    RecordingParts parts;
+    AppRun run;
+    CTivoraApp app(run.argc, run.argv.data(), parts);
+    EXPECT_EQ(app.RunSequence(), 0);
+    // No window and no worker; the exit sequence still runs.
+    EXPECT_EQ(parts.calls,
+              (std::vector<std::string>{"InitBrowserLayer", "CloseGames(marker held)",
+                                        "StopServices(marker held)", "ShutdownBrowserLayer"}));
+    EXPECT_FALSE(testing_support::FileExists(home.ErrorLogPath()));
+}
+
+TEST(TivoraApp, MissingMainWindowIsLoggedAndRefusesTheStart) {
+    TempHome home;
+    RecordingParts parts;
+    parts.makeWindow = false;
+    AppRun run;
+    CTivoraApp app(run.argc, run.argv.data(), parts);
+    EXPECT_EQ(app.RunSequence(), 0);
+    EXPECT_NE(ErrorLog(home).find("] ERROR: Unable to create main window\n"), std::string::npos);
+    EXPECT_EQ(std::count(parts.calls.begin(), parts.calls.end(), "StartServices"), 0);
+    EXPECT_EQ(parts.calls.back(), "ShutdownBrowserLayer");
+}
+
+TEST(TivoraApp, FileArgumentIsRefusedAfterTheWindowWasMade) {
+    TempHome home;
+    RecordingParts parts;
+    AppRun run({"some-file.txt"});
+    CTivoraApp app(run.argc, run.argv.data(), parts);
+    EXPECT_EQ(app.RunSequence(), CTivoraApp::kBadCommandLineExitCode);
+    EXPECT_NE(ErrorLog(home).find("] ERROR: Unable to process shell command\n"), std::string::npos);
+    EXPECT_EQ(parts.calls[1], "CreateMainWindow");
+    EXPECT_EQ(std::count(parts.calls.begin(), parts.calls.end(), "StartServices"), 0);
+}
+
+TEST(TivoraApp, QtsOwnArgumentsAreNotTheProgramsConcern) {
+    TempHome home;
+    RecordingParts parts;
+    AppRun run({"-style", "fusion"});
+    CTivoraApp app(run.argc, run.argv.data(), parts);
+    QTimer::singleShot(0, &app, [&app] { app.RequestExit(); });
+    EXPECT_EQ(app.RunSequence(), 0);
+    EXPECT_FALSE(testing_support::FileExists(home.ErrorLogPath()));
+}
+
+TEST(TivoraApp, LaterInstancesReachItOnlyOnceItHasItsWindow) {
+    TempHome home;
+    RecordingParts parts;
+    bool reachableDuringCreate = true;
+    parts.duringCreate = [&] {
+        reachableDuringCreate = InstanceChannel::AskToComeForward(CTivoraApp::kMutexName, 200);
+    };
+    AppRun run;
+    CTivoraApp app(run.argc, run.argv.data(), parts);
+    bool reachableWhenRunning = false;
+    QTimer::singleShot(0, &app, [&] {
+        reachableWhenRunning = InstanceChannel::AskToComeForward(CTivoraApp::kMutexName, 1000);
+        app.RequestExit();
+    });
+    app.RunSequence();
+    EXPECT_FALSE(reachableDuringCreate);
+    EXPECT_TRUE(reachableWhenRunning);
+}
+
+TEST(TivoraApp, ExceptionFromTheMainWindowLeavesTheSequence) {
+    TempHome home;
+    RecordingParts parts;
+    parts.duringCreate = [] {
+        throw ConfigurationException("Games configuration file doesn't exist");
+    };
+    AppRun run;
+    CTivoraApp app(run.argc, run.argv.data(), parts);
+    EXPECT_THROW(app.RunSequence(), ConfigurationException);
+    // The handler ends the process: no exit sequence.
+    EXPECT_EQ(std::count(parts.calls.begin(), parts.calls.end(), "ShutdownBrowserLayer"), 0);
+}
+
+TEST(TivoraApp, ExceptionInAnEventHandlerReachesTheTopLevel) {
+    TempHome home;
+    RecordingParts parts;
+    AppRun run;
+    CTivoraApp app(run.argc, run.argv.data(), parts);
+    QTimer::singleShot(0, &app, [] { throw AppException("from a handler"); });
+    try {
+        app.RunSequence();
+        ADD_FAILURE() << "no exception";
+    } catch (const AppException& error) {
+        EXPECT_EQ(error.GetMessage(), "from a handler");
+    }
+}
+
+TEST(TivoraApp, TerminationSignalEndsTheRunInOrder) {
+    TempHome home;
+    RecordingParts parts;
+    AppRun run;
+    CTivoraApp app(run.argc, run.argv.data(), parts);
+    QTimer::singleShot(0, &app, [] { std::raise(SIGTERM); });
+    EXPECT_EQ(app.RunSequence(), 0);
+    EXPECT_EQ(parts.calls.back(), "ShutdownBrowserLayer");
+    EXPECT_EQ(parts.calls[3], "CloseGames(marker held)");
+}
+
+}  // namespace

@@ -1,0 +1,83 @@
+#pragma once
+
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/Trace.h"
+#include "platform/Modal.h"
+
+class QDialog;
+
+namespace testing_support {
+
+// A fresh temporary HOME with every XDG folder pointing into it, for the life of the object;
+// the previous values come back and the folder is removed afterwards.
+class TempHome {
+public:
+    TempHome();
+    ~TempHome();
+    TempHome(const TempHome&) = delete;
+    TempHome& operator=(const TempHome&) = delete;
+
+    const std::string& Root() const { return root_; }
+    std::string DataHome() const { return root_ + "/data"; }
+    std::string ConfigHome() const { return root_ + "/config"; }
+    std::string RuntimeDir() const { return root_ + "/runtime"; }
+    std::string AppDataFolder() const { return DataHome() + "/Tivora"; }
+    std::string ErrorLogPath() const { return AppDataFolder() + "/errors.log"; }
+
+    // The environment as a list of NAME=value, for starting child processes.
+    std::vector<std::string> Environment() const;
+
+private:
+    std::string root_;
+    std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
+};
+
+// Collects trace texts while alive.
+class TraceRecorder : public TraceHook::Listener {
+public:
+    TraceRecorder();
+    ~TraceRecorder() override;
+    void OnTrace(std::string_view text) override;
+    std::vector<std::string> Texts() const;
+    bool Contains(const std::string& text) const;
+
+private:
+    TraceHook::Listener* previous_;
+    mutable std::mutex mutex_;
+    std::vector<std::string> texts_;
+};
+
+// Answers every modal window instead of the user and remembers what would have been shown.
+class ModalRecorder : public Modal::Hook {
+public:
+    struct Shown {
+        std::string className;  // the dialog's C++ class
+        std::string title;
+        std::string text;  // a message box's text, else empty
+    };
+    explicit ModalRecorder(int answer = 1);
+    ~ModalRecorder() override;
+
+    std::optional<int> Intercept(QDialog& dialog) override;
+
+    // Runs for every intercepted dialog before it is answered (to look inside or click).
+    std::function<void(QDialog&)> onShown;
+
+    const std::vector<Shown>& ShownDialogs() const { return shown_; }
+
+private:
+    Modal::Hook* previous_;
+    int answer_;
+    std::vector<Shown> shown_;
+};
+
+std::string ReadFile(const std::string& path);
+void WriteFile(const std::string& path, const std::string& bytes);
+bool FileExists(const std::string& path);
+
+}  // namespace testing_support
