@@ -2,11 +2,13 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QPainter>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
 
 #include "platform/FileVersion.h"
+#include "platform/ImageList.h"
 #include "platform/ProcessObjects.h"
 #include "platform/SingleInstance.h"
 #include "platform/SystemPaths.h"
@@ -185,6 +187,54 @@ TEST(TerminationSignals, SignalArrivesAsACallOnThisThread) {
     std::raise(SIGINT);
     EXPECT_TRUE(WaitFor([&] { return received.size() == 2; }));
     EXPECT_EQ(received, (std::vector<int>{SIGTERM, SIGINT}));
+}
+
+TEST(ImageList, KeyColourTurnsTransparentAndWideImagesAreCut) {
+    ImageList list(21, 21);
+    QImage strip(63, 21, QImage::Format_RGB32);
+    strip.fill(QColor(0, 255, 0));
+    strip.setPixelColor(0, 0, QColor(10, 20, 30));
+    strip.setPixelColor(21, 0, QColor(40, 50, 60));
+    strip.setPixelColor(62, 20, QColor(70, 80, 90));
+    EXPECT_EQ(list.AddMasked(strip, qRgb(0, 255, 0)), 0);
+    ASSERT_EQ(list.Count(), 3);
+    EXPECT_EQ(list.Image(0).pixel(0, 0), qRgb(10, 20, 30));
+    EXPECT_EQ(qAlpha(list.Image(0).pixel(5, 5)), 0);
+    EXPECT_EQ(list.Image(1).pixel(0, 0), qRgb(40, 50, 60));
+    EXPECT_EQ(list.Image(2).pixel(20, 20), qRgb(70, 80, 90));
+    // The next image's index follows.
+    QImage one(21, 21, QImage::Format_RGB32);
+    one.fill(Qt::red);
+    EXPECT_EQ(list.AddMasked(one, qRgb(0, 255, 0)), 3);
+    EXPECT_EQ(list.Image(3).pixel(10, 10), qRgb(255, 0, 0));
+}
+
+TEST(ImageList, RefusesWhatItCannotHold) {
+    ImageList list(21, 21);
+    EXPECT_EQ(list.AddMasked(QImage(), qRgb(0, 255, 0)), -1);
+    QImage small(20, 21, QImage::Format_RGB32);
+    small.fill(Qt::blue);
+    EXPECT_EQ(list.AddMasked(small, qRgb(0, 255, 0)), -1);
+    EXPECT_EQ(list.Count(), 0);
+    EXPECT_TRUE(list.Image(0).isNull());
+    EXPECT_TRUE(list.Image(-1).isNull());
+}
+
+TEST(ImageList, DrawLeavesKeyPixelsShowingTheBackground) {
+    ImageList list(2, 1);
+    QImage source(2, 1, QImage::Format_RGB32);
+    source.setPixel(0, 0, qRgb(0, 255, 0));
+    source.setPixel(1, 0, qRgb(200, 0, 0));
+    list.AddMasked(source, qRgb(0, 255, 0));
+    QImage target(4, 1, QImage::Format_RGB32);
+    target.fill(qRgb(1, 2, 3));
+    QPainter painter(&target);
+    list.Draw(painter, 0, 1, 0);
+    list.Draw(painter, 7, 0, 0);  // out of range: nothing
+    painter.end();
+    EXPECT_EQ(target.pixel(1, 0), qRgb(1, 2, 3));
+    EXPECT_EQ(target.pixel(2, 0), qRgb(200, 0, 0));
+    EXPECT_EQ(target.pixel(0, 0), qRgb(1, 2, 3));
 }
 
 }  // namespace
