@@ -1,0 +1,150 @@
+#include "platform/Http.h"
+
+#include <curl/curl.h>
+
+#include <memory>
+#include <mutex>
+
+#include "platform/SystemPaths.h"
+
+namespace Http {
+namespace {
+
+void GlobalInit() {
+    static std::once_flag once;
+    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+}
+
+struct Transfer {
+    std::string body;
+    std::size_t limit = 0;
+    bool keepBody = true;
+    bool tooLarge = false;
+    const std::atomic<bool>* cancel = nullptr;
+};
+
+std::size_t OnData(char* data, std::size_t size, std::size_t count, void* user) {
+    auto* transfer = static_cast<Transfer*>(user);
+    const std::size_t bytes = size * count;
+    if (!transfer->keepBody) {
+        return bytes;
+    }
+    if (transfer->body.size() + bytes > transfer->limit) {
+        transfer->tooLarge = true;
+        return 0;  // ends the transfer with a write error
+    }
+    transfer->body.append(data, bytes);
+    return bytes;
+}
+
+int OnProgress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+    auto* transfer = static_cast<Transfer*>(user);
+    // A non-zero answer aborts the transfer at once.
+    return transfer->cancel != nullptr && transfer->cancel->load() ? 1 : 0;
+}
+
+using Handle = std::unique_ptr<CURL, decltype(&curl_easy_cleanup)>;
+
+Handle MakeHandle(const std::string& address, const Options& options, Transfer& transfer) {
+    GlobalInit();
+    Handle curl(curl_easy_init(), &curl_easy_cleanup);
+    if (!curl) {
+        return curl;
+    }
+    CURL* h = curl.get();
+    curl_easy_setopt(h, CURLOPT_URL, address.c_str());
+    curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https,ftp,file");
+    curl_easy_setopt(h, CURLOPT_USERAGENT, options.userAgent.c_str());
+    curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT, static_cast<long>(options.connectTimeout.count()));
+    curl_easy_setopt(h, CURLOPT_TIMEOUT, static_cast<long>(options.transferTimeout.count()));
+    curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &OnData);
+    curl_easy_setopt(h, CURLOPT_WRITEDATA, &transfer);
+    curl_easy_setopt(h, CURLOPT_NOPROGRESS, 0L);
+    curl_easy_setopt(h, CURLOPT_XFERINFOFUNCTION, &OnProgress);
+    curl_easy_setopt(h, CURLOPT_XFERINFODATA, &transfer);
+    return curl;
+}
+
+Result Perform(CURL* h, Transfer& transfer) {
+    Result result;
+    char message[CURL_ERROR_SIZE] = {};
+    curl_easy_setopt(h, CURLOPT_ERRORBUFFER, message);
+    if (transfer.cancel != nullptr && transfer.cancel->load()) {
+        result.error = "Cancelled";
+        return result;
+    }
+    CURLcode code = curl_easy_perform(h);
+    if (code != CURLE_OK) {
+        if (transfer.tooLarge) {
+            result.error = "Reply is larger than " + std::to_string(transfer.limit) + " bytes";
+        } else if (code == CURLE_ABORTED_BY_CALLBACK) {
+            result.error = "Cancelled";
+        } else {
+            result.error = message[0] != '\0' ? message : curl_easy_strerror(code);
+        }
+        return result;
+    }
+    curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &result.status);
+    result.completed = true;
+    result.body = std::move(transfer.body);
+    return result;
+}
+
+}  // namespace
+
+Result Get(const std::string& address, const Options& options) {
+    Transfer transfer;
+    transfer.limit = options.maxBodySize;
+    transfer.cancel = options.cancel;
+    Handle curl = MakeHandle(address, options, transfer);
+    if (!curl) {
+        return Result{false, 0, {}, "Unable to create a connection"};
+    }
+    curl_easy_setopt(curl.get(), CURLOPT_HTTPGET, 1L);
+    curl_easy_setopt(curl.get(), CURLOPT_FOLLOWLOCATION, 1L);
+    curl_easy_setopt(curl.get(), CURLOPT_MAXREDIRS, 5L);
+    curl_easy_setopt(curl.get(), CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    // Always from the server: ask caches on the way not to answer for it.
+    curl_slist* headers = curl_slist_append(nullptr, "Cache-Control: no-cache");
+    headers = curl_slist_append(headers, "Pragma: no-cache");
+    curl_easy_setopt(curl.get(), CURLOPT_HTTPHEADER, headers);
+    Result result = Perform(curl.get(), transfer);
+    curl_slist_free_all(headers);
+    return result;
+}
+
+Result Post(const std::string& address, const std::string& contentType, const std::string& body,
+            const Options& options) {
+    Transfer transfer;
+    transfer.limit = options.maxBodySize;
+    transfer.keepBody = false;
+    transfer.cancel = options.cancel;
+    Handle curl = MakeHandle(address, options, transfer);
+    if (!curl) {
+        return Result{false, 0, {}, "Unable to create a connection"};
+    }
+    curl_easy_setopt(curl.get(), CURLOPT_POST, 1L);
+    curl_easy_setopt(curl.get(), CURLOPT_POSTFIELDS, body.data());
+    curl_easy_setopt(curl.get(), CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body.size()));
+    std::string header = "Content-Type: " + contentType;
+    curl_slist* headers = curl_slist_append(nullptr, header.c_str());
+    // No "Expect: 100-continue" round trip for a small form.
+    headers = curl_slist_append(headers, "Expect:");
+    curl_easy_setopt(curl.get(), CURLOPT_HTTPHEADER, headers);
+    Result result = Perform(curl.get(), transfer);
+    curl_slist_free_all(headers);
+    return result;
+}
+
+std::string DefaultUserAgent() {
+    auto path = SystemPaths::ExecutablePath();
+    if (!path) {
+        return "tivora";
+    }
+    std::string name = path->substr(path->find_last_of('/') + 1);
+    std::string::size_type dot = name.find_last_of('.');
+    return dot == std::string::npos || dot == 0 ? name : name.substr(0, dot);
+}
+
+}  // namespace Http

@@ -1,0 +1,118 @@
+#include "services/FormPoster.h"
+
+#include <curl/curl.h>
+
+#include <cctype>
+#include <memory>
+
+#include "app/Trace.h"
+#include "services/AuxThread.h"
+
+namespace {
+
+bool KeptAsIs(unsigned char c) {
+    if (std::isalnum(c) != 0) {
+        return true;
+    }
+    switch (c) {
+        case '-':
+        case '.':
+        case '_':
+        case '~':
+        case '!':
+        case '$':
+        case '\'':
+        case '(':
+        case ')':
+        case '*':
+        case ',':
+        case ';':
+        case ':':
+        case '@':
+        case '/':
+        case '?':
+            return true;
+        default:
+            return false;
+    }
+}
+
+// Only a plain http address is posted to; anything else fails before any traffic.
+bool IsHttpAddress(const std::string& address) {
+    std::unique_ptr<CURLU, decltype(&curl_url_cleanup)> url(curl_url(), &curl_url_cleanup);
+    if (!url || curl_url_set(url.get(), CURLUPART_URL, address.c_str(), 0) != CURLUE_OK) {
+        return false;
+    }
+    char* scheme = nullptr;
+    if (curl_url_get(url.get(), CURLUPART_SCHEME, &scheme, 0) != CURLUE_OK) {
+        return false;
+    }
+    const bool http = std::string(scheme) == "http";
+    curl_free(scheme);
+    return http;
+}
+
+}  // namespace
+
+FormPoster::FormPoster(Http::Options options) : options_(std::move(options)) {}
+
+Http::Options FormPoster::DefaultOptions() {
+    Http::Options options;
+    options.userAgent = Http::DefaultUserAgent();
+    options.maxBodySize = 64 * 1024;
+    return options;
+}
+
+std::string FormPoster::EncodeValue(const std::string& value) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string encoded;
+    encoded.reserve(value.size());
+    for (unsigned char c : value) {
+        if (KeptAsIs(c)) {
+            encoded += static_cast<char>(c);
+        } else {
+            encoded += '%';
+            encoded += kHex[c >> 4];
+            encoded += kHex[c & 0xF];
+        }
+    }
+    if (encoded.size() > kMaxEncodedValue) {
+        Trace("Unable to canonicalize string '" + value + "'");
+        return {};
+    }
+    return encoded;
+}
+
+std::string FormPoster::BuildBody(const Fields& fields) {
+    std::string body;
+    for (const auto& [key, value] : fields) {
+        if (!body.empty()) {
+            body += '&';
+        }
+        body += key;
+        body += '=';
+        body += EncodeValue(value);
+    }
+    return body;
+}
+
+bool FormPoster::Send(const std::string& address, const Fields& fields) const {
+    const std::string body = BuildBody(fields);
+    if (address.empty()) {
+        Trace("Registration url is empty");
+        return false;
+    }
+    if (!IsHttpAddress(address)) {
+        return false;
+    }
+    Http::Options options = options_;
+    if (options.cancel == nullptr) {
+        options.cancel = AuxThread::StopFlag();
+    }
+    Http::Result result = Http::Post(address, kContentType, body, options);
+    if (!result.completed) {
+        Trace("Registrator: Internet connection error: " + result.error.substr(0, 255));
+        return false;
+    }
+    return result.status == 200;
+}
