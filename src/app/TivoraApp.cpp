@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "ResourceIds.h"
+#include "app/AppProfile.h"
 #include "app/ErrorLog.h"
 #include "app/Resources.h"
 #include "app/Trace.h"
@@ -64,7 +65,7 @@ bool CTivoraApp::InitInstance() {
         return false;
     }
     // The per-user profile of the application; the registry stores keep their values below it.
-    profileKey_ = "Software\\Nuvexa\\" + applicationName().toStdString();
+    profileKey_ = AppProfile::Key();
 
     mainWindow_ = parts_.CreateMainWindow();
     RethrowPending();

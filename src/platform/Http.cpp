@@ -138,13 +138,7 @@ Result Post(const std::string& address, const std::string& contentType, const st
 }
 
 std::string DefaultUserAgent() {
-    auto path = SystemPaths::ExecutablePath();
-    if (!path) {
-        return "tivora";
-    }
-    std::string name = path->substr(path->find_last_of('/') + 1);
-    std::string::size_type dot = name.find_last_of('.');
-    return dot == std::string::npos || dot == 0 ? name : name.substr(0, dot);
+    return SystemPaths::ExecutableName();
 }
 
 }  // namespace Http

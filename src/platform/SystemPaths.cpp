@@ -42,6 +42,16 @@ std::optional<std::string> ExecutablePath() {
     return std::string(buffer, static_cast<std::size_t>(length));
 }
 
+std::string ExecutableName() {
+    auto path = ExecutablePath();
+    if (!path) {
+        return "tivora";
+    }
+    std::string name = path->substr(path->find_last_of('/') + 1);
+    std::string::size_type dot = name.find_last_of('.');
+    return dot == std::string::npos || dot == 0 ? name : name.substr(0, dot);
+}
+
 std::optional<std::string> HomeDir() {
     if (auto home = AbsoluteEnv("HOME")) {
         return home;

@@ -11,6 +11,9 @@ namespace SystemPaths {
 // longer than the platform's path limit.
 std::optional<std::string> ExecutablePath();
 
+// The running executable's file name without its extension: the application's name.
+std::string ExecutableName();
+
 // The XDG data home: $XDG_DATA_HOME when it is an absolute path, else $HOME/.local/share;
 // nullopt when neither is known.
 std::optional<std::string> DataHome();

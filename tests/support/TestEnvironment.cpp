@@ -41,6 +41,9 @@ TempHome::TempHome() {
         {"XDG_CACHE_HOME", root_ + "/cache"},
         {"XDG_RUNTIME_DIR", RuntimeDir()},
         {"XDG_STATE_HOME", root_ + "/state"},
+        // The machine-wide folders too: a test run as root must not write to /etc.
+        {"XDG_CONFIG_DIRS", SystemConfigDir()},
+        {"XDG_DATA_DIRS", root_ + "/system-data"},
     };
     for (const auto& [name, value] : values) {
         setenv(name, value.c_str(), 1);

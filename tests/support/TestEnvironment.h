@@ -26,6 +26,8 @@ public:
     std::string DataHome() const { return root_ + "/data"; }
     std::string ConfigHome() const { return root_ + "/config"; }
     std::string RuntimeDir() const { return root_ + "/runtime"; }
+    // The machine-wide config folder ($XDG_CONFIG_DIRS), made on demand by whoever writes.
+    std::string SystemConfigDir() const { return root_ + "/system-config"; }
     std::string AppDataFolder() const { return DataHome() + "/Tivora"; }
     std::string ErrorLogPath() const { return AppDataFolder() + "/errors.log"; }
 

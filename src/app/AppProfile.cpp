@@ -1,0 +1,9 @@
+#include "app/AppProfile.h"
+
+#include "platform/SystemPaths.h"
+
+namespace AppProfile {
+std::string Key() {
+    return "Software\\Nuvexa\\" + SystemPaths::ExecutableName();
+}
+}  // namespace AppProfile

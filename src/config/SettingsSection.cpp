@@ -1,0 +1,172 @@
+#include "config/SettingsSection.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+#include "app/ErrorLog.h"
+#include "app/Exceptions.h"
+#include "app/PathUtils.h"
+#include "app/Trace.h"
+
+void SettingsSection::RequestSave() {
+    if (storage_ != nullptr) {
+        storage_->SaveAll();
+    }
+}
+
+SettingsStorage::SettingsStorage(std::vector<SettingsSection*> sections)
+    : sections_(std::move(sections)) {
+    for (SettingsSection* section : sections_) {
+        section->SetStorage(this);
+    }
+}
+
+SettingsStorage::~SettingsStorage() {
+    for (SettingsSection* section : sections_) {
+        section->SetStorage(nullptr);
+    }
+}
+
+void SettingsStorage::SetBeforeReplaceHook(std::function<void(const std::string&)> hook) {
+    beforeReplace_ = std::move(hook);
+}
+
+std::optional<std::string> SettingsStorage::FilePath() const {
+    try {
+        return PathUtils::GetAppDataFile(kFileName);
+    } catch (const AppException&) {
+        LogError("Unable to get storage path for settings");
+        return std::nullopt;
+    }
+}
+
+void SettingsStorage::LoadAll() {
+    for (SettingsSection* section : sections_) {
+        section->BeforeLoad();
+    }
+    bool loaded = true;
+    try {
+        ReadSettingsFile();
+    } catch (...) {
+        LogError("Unable to load settings file");
+        loaded = false;
+    }
+    Trace("Loading custom settings");
+    for (SettingsSection* section : sections_) {
+        section->LoadCustomData();
+    }
+    for (SettingsSection* section : sections_) {
+        section->AfterLoad(loaded);
+    }
+}
+
+void SettingsStorage::SaveAll() {
+    bool idle = false;
+    if (!saving_.compare_exchange_strong(idle, true)) {
+        return;
+    }
+    for (SettingsSection* section : sections_) {
+        section->BeforeSave();
+    }
+    try {
+        WriteSettingsFile();
+    } catch (...) {
+        saving_ = false;
+        LogError("Unable to save settings file");
+    }
+    for (std::size_t i = 0; i < sections_.size(); ++i) {
+        Trace("Saving custom settings for " + std::to_string(i));
+        sections_[i]->SaveCustomData();
+    }
+    for (std::size_t i = 0; i < sections_.size(); ++i) {
+        Trace("AfretSave for " + std::to_string(i));
+        sections_[i]->AfterSave();
+    }
+    saving_ = false;
+}
+
+void SettingsStorage::ReadSettingsFile() {
+    std::optional<std::string> path = FilePath();
+    if (!path) {
+        return;
+    }
+    Trace("Loading settings file from " + *path);
+    std::ifstream file(*path, std::ios::binary);
+    if (!file) {
+        throw FrameworkException("Unable to open settings file " + *path);
+    }
+    std::ostringstream content;
+    content << file.rdbuf();
+    if (file.bad()) {
+        throw FrameworkException("Unable to read settings file " + *path);
+    }
+    const std::string bytes = content.str();
+    ArchiveReader reader(bytes);
+    if (reader.ReadInt32() != kFileVersion) {
+        throw ConfigurationException("Wrong settings file version");
+    }
+    const std::int32_t blocks = reader.ReadInt32();
+    for (std::int32_t i = 0; i < blocks; ++i) {
+        // The reader uses the low 32 bits of the length.
+        const auto length = static_cast<std::uint32_t>(reader.ReadUInt64());
+        ArchiveReader body(reader.ReadBytes(length));
+        const std::int32_t version = body.ReadInt32();
+        // Blocks beyond the sections the program has are ignored.
+        if (static_cast<std::size_t>(i) < sections_.size()) {
+            sections_[static_cast<std::size_t>(i)]->Load(version, body);
+        }
+    }
+}
+
+void SettingsStorage::WriteSettingsFile() {
+    std::optional<std::string> path = FilePath();
+    if (!path) {
+        return;
+    }
+    Trace("Saving settings file to " + *path);
+    ArchiveWriter file;
+    file.WriteInt32(kFileVersion);
+    file.WriteInt32(static_cast<std::int32_t>(sections_.size()));
+    for (SettingsSection* section : sections_) {
+        ArchiveWriter block;
+        block.WriteInt32(section->GetVersion());
+        section->Store(block);
+        file.WriteUInt64(block.Bytes().size());
+        file.WriteBytes(block.Bytes());
+    }
+
+    // Written beside the file and renamed over it: a crash or a full disk leaves the previous
+    // file as it was.
+    std::string temp = *path + ".XXXXXX";
+    int fd = mkstemp(temp.data());
+    if (fd < 0) {
+        throw FrameworkException("Unable to create " + temp + ": " + std::strerror(errno));
+    }
+    const std::string& bytes = file.Bytes();
+    std::size_t written = 0;
+    while (written < bytes.size()) {
+        ssize_t n = write(fd, bytes.data() + written, bytes.size() - written);
+        if (n <= 0) {
+            break;
+        }
+        written += static_cast<std::size_t>(n);
+    }
+    bool ok = written == bytes.size();
+    ok = fchmod(fd, 0644) == 0 && ok;
+    ok = fsync(fd) == 0 && ok;
+    ok = close(fd) == 0 && ok;
+    if (ok && beforeReplace_) {
+        beforeReplace_(temp);
+    }
+    if (!ok || std::rename(temp.c_str(), path->c_str()) != 0) {
+        std::remove(temp.c_str());
+        throw FrameworkException("Unable to write settings file " + *path);
+    }
+}

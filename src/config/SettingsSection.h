@@ -1,0 +1,67 @@
+#pragma once
+
+#include <atomic>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "config/Archive.h"
+
+class SettingsStorage;
+
+// One part of the settings: its data in the settings file, data it keeps elsewhere (custom
+// data), and hooks around loading and saving.
+class SettingsSection {
+public:
+    virtual ~SettingsSection() = default;
+
+    virtual void BeforeLoad() {}
+    virtual void BeforeSave() {}
+    virtual void SaveCustomData() = 0;
+    virtual void Store(ArchiveWriter& data) = 0;
+    virtual void LoadCustomData() = 0;
+    virtual void Load(int version, ArchiveReader& data) = 0;
+    virtual void AfterLoad(bool loaded) { (void)loaded; }
+    virtual void AfterSave() {}
+    virtual int GetVersion() const = 0;
+
+    // Saves the whole settings file, when the section belongs to a storage.
+    void RequestSave();
+
+    void SetStorage(SettingsStorage* storage) { storage_ = storage; }
+
+private:
+    SettingsStorage* storage_ = nullptr;
+};
+
+// Loads all sections from "tivora.sts" in the application data folder and saves them back.
+class SettingsStorage {
+public:
+    explicit SettingsStorage(std::vector<SettingsSection*> sections);
+    ~SettingsStorage();
+    SettingsStorage(const SettingsStorage&) = delete;
+    SettingsStorage& operator=(const SettingsStorage&) = delete;
+
+    void LoadAll();
+    // A save asked for while one runs is dropped.
+    void SaveAll();
+
+    void ReadSettingsFile();
+    void WriteSettingsFile();
+
+    static constexpr const char* kFileName = "tivora.sts";
+    static constexpr std::int32_t kFileVersion = 1;
+
+    // Called with the written temporary file's path just before it replaces the settings file;
+    // lets a test stand in for a crash at the worst moment.
+    void SetBeforeReplaceHook(std::function<void(const std::string&)> hook);
+
+private:
+    // The settings file's path; nullopt (with its error line) when it cannot be made.
+    std::optional<std::string> FilePath() const;
+
+    std::vector<SettingsSection*> sections_;
+    std::atomic<bool> saving_{false};
+    std::function<void(const std::string&)> beforeReplace_;
+};

@@ -1,0 +1,53 @@
+#include "config/UpdateSection.h"
+
+UpdateManifest UpdateSection::GetUpdateManifest() const {
+    std::lock_guard lock(mutex_);
+    return manifest_;
+}
+
+void UpdateSection::SetUpdateManifest(const UpdateManifest& manifest) {
+    std::lock_guard lock(mutex_);
+    manifest_ = manifest;
+    updateAvailable_ = 1;
+}
+
+bool UpdateSection::IsUpdateAvailable() const {
+    std::lock_guard lock(mutex_);
+    return updateAvailable_ != 0;
+}
+
+void UpdateSection::Store(ArchiveWriter& data) {
+    int available = 0;
+    {
+        std::lock_guard lock(mutex_);
+        available = updateAvailable_;
+    }
+    data.WriteInt32(available);
+    const UpdateManifest manifest = GetUpdateManifest();
+    // The file's order differs from the manifest's own.
+    data.WriteString(manifest.productVersion);
+    data.WriteString(manifest.build);
+    data.WriteString(manifest.date);
+    data.WriteString(manifest.description);
+    data.WriteString(manifest.url);
+}
+
+void UpdateSection::Load(int version, ArchiveReader& data) {
+    if (version != kVersion) {
+        return;
+    }
+    const int available = data.ReadInt32();
+    {
+        std::lock_guard lock(mutex_);
+        updateAvailable_ = available;
+    }
+    UpdateManifest manifest;
+    manifest.productVersion = data.ReadString();
+    manifest.build = data.ReadString();
+    manifest.date = data.ReadString();
+    manifest.description = data.ReadString();
+    manifest.url = data.ReadString();
+    // Marks the update as available whatever was stored; the decision is made again once
+    // everything is loaded.
+    SetUpdateManifest(manifest);
+}

@@ -1,0 +1,235 @@
+#include "platform/Registry.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QSettings>
+#include <QStringList>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include "platform/DesktopEntry.h"
+#include "platform/SystemPaths.h"
+
+namespace Registry {
+namespace {
+
+constexpr const char* kStandardKeys[] = {"Software", "Software\\Classes",
+                                         "Software\\Classes\\CLSID", kRunKey};
+
+std::string Normalized(const std::string& path) {
+    std::string result;
+    for (char c : path) {
+        if (c == '\\' && (result.empty() || result.back() == '\\')) {
+            continue;  // no empty components
+        }
+        result += c;
+    }
+    if (!result.empty() && result.back() == '\\') {
+        result.pop_back();
+    }
+    return result;
+}
+
+bool SameKey(const std::string& a, const std::string& b) {
+    // Key names compare without regard to letter case, as on the original platform.
+    return QString::fromStdString(a).compare(QString::fromStdString(b), Qt::CaseInsensitive) == 0;
+}
+
+// QSettings separates groups with "/"; a "/" inside a key name is kept by percent-encoding it.
+QString SettingsKey(const std::string& path, const std::string& name = {}) {
+    QStringList parts;
+    for (const QString& part : QString::fromStdString(path).split('\\', Qt::SkipEmptyParts)) {
+        parts << QString(part).replace('%', "%25").replace('/', "%2F").toLower();
+    }
+    if (!name.empty()) {
+        parts << QString::fromStdString(name).replace('%', "%25").replace('/', "%2F");
+    }
+    return parts.join('/');
+}
+
+std::string FirstConfigDir() {
+    const char* dirs = std::getenv("XDG_CONFIG_DIRS");
+    if (dirs != nullptr) {
+        std::string list(dirs);
+        std::string::size_type colon = list.find(':');
+        std::string first = list.substr(0, colon);
+        if (!first.empty() && first[0] == '/') {
+            return first;
+        }
+    }
+    return "/etc/xdg";
+}
+
+bool CanWrite(const std::string& file) {
+    if (access(file.c_str(), F_OK) == 0) {
+        return access(file.c_str(), W_OK) == 0;
+    }
+    std::string dir = file.substr(0, file.find_last_of('/'));
+    return access(dir.c_str(), W_OK) == 0;
+}
+
+bool WriteFileAtomically(const std::string& path, const std::string& content) {
+    std::string temp = path + ".XXXXXX";
+    int fd = mkstemp(temp.data());
+    if (fd < 0) {
+        return false;
+    }
+    bool ok = write(fd, content.data(), content.size()) == static_cast<ssize_t>(content.size());
+    ok = fchmod(fd, 0644) == 0 && ok;
+    ok = fsync(fd) == 0 && ok;
+    ok = close(fd) == 0 && ok;
+    if (!ok || std::rename(temp.c_str(), path.c_str()) != 0) {
+        std::remove(temp.c_str());
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+std::optional<std::string> HiveFile(Hive hive) {
+    if (hive == Hive::LocalMachine) {
+        return FirstConfigDir() + "/tivora/registry.ini";
+    }
+    auto home = SystemPaths::ConfigHome();
+    if (!home) {
+        return std::nullopt;
+    }
+    return *home + "/tivora/registry.ini";
+}
+
+std::optional<std::string> AutostartFile(const std::string& valueName) {
+    auto home = SystemPaths::ConfigHome();
+    if (!home || valueName.empty() || valueName.find('/') != std::string::npos ||
+        valueName == "." || valueName == "..") {
+        return std::nullopt;
+    }
+    return *home + "/autostart/" + valueName + ".desktop";
+}
+
+std::optional<Key> Key::Open(Hive hive, const std::string& path) {
+    const std::string key = Normalized(path);
+    auto file = HiveFile(hive);
+    if (!file) {
+        return std::nullopt;
+    }
+    for (const char* standard : kStandardKeys) {
+        if (SameKey(key, standard)) {
+            return Key(hive, key);
+        }
+    }
+    QSettings settings(QString::fromStdString(*file), QSettings::IniFormat);
+    if (settings.status() != QSettings::NoError) {
+        return std::nullopt;
+    }
+    settings.beginGroup(SettingsKey(key));
+    if (settings.allKeys().isEmpty()) {
+        return std::nullopt;
+    }
+    return Key(hive, key);
+}
+
+std::optional<Key> Key::CreateForWriting(Hive hive, const std::string& path) {
+    Key key(hive, Normalized(path));
+    if (key.IsRunKey()) {
+        auto entry = AutostartFile("x");
+        if (!entry) {
+            return std::nullopt;
+        }
+        std::string dir = entry->substr(0, entry->find_last_of('/'));
+        return SystemPaths::MakeDirectories(dir, 0700) && CanWrite(dir + "/x")
+                   ? std::optional<Key>(key)
+                   : std::nullopt;
+    }
+    auto file = HiveFile(hive);
+    if (!file) {
+        return std::nullopt;
+    }
+    // Making the machine's folder needs the rights of its owner, as writing its hive does.
+    std::string dir = file->substr(0, file->find_last_of('/'));
+    if (!SystemPaths::MakeDirectories(dir, hive == Hive::CurrentUser ? 0700 : 0755) ||
+        !CanWrite(*file)) {
+        return std::nullopt;
+    }
+    return key;
+}
+
+bool Key::IsRunKey() const {
+    return hive_ == Hive::CurrentUser && SameKey(path_, kRunKey);
+}
+
+bool Key::SetString(const std::string& name, const std::string& value) const {
+    if (IsRunKey()) {
+        auto entry = AutostartFile(name);
+        if (!entry) {
+            return false;
+        }
+        std::string dir = entry->substr(0, entry->find_last_of('/'));
+        return SystemPaths::MakeDirectories(dir, 0700) &&
+               WriteFileAtomically(*entry, DesktopEntry::MakeAutostartEntry(name, value));
+    }
+    auto file = HiveFile(hive_);
+    if (!file || !CanWrite(*file)) {
+        return false;
+    }
+    QSettings settings(QString::fromStdString(*file), QSettings::IniFormat);
+    settings.setValue(SettingsKey(path_, name), QString::fromStdString(value));
+    settings.sync();
+    return settings.status() == QSettings::NoError;
+}
+
+std::optional<std::string> Key::QueryString(const std::string& name, std::size_t bufferSize) const {
+    std::optional<std::string> value;
+    if (IsRunKey()) {
+        auto entry = AutostartFile(name);
+        if (!entry) {
+            return std::nullopt;
+        }
+        std::ifstream file(*entry, std::ios::binary);
+        if (!file) {
+            return std::nullopt;
+        }
+        std::ostringstream content;
+        content << file.rdbuf();
+        value = DesktopEntry::ProgramOfEntry(content.str());
+    } else {
+        auto file = HiveFile(hive_);
+        if (!file) {
+            return std::nullopt;
+        }
+        QSettings settings(QString::fromStdString(*file), QSettings::IniFormat);
+        QVariant stored = settings.value(SettingsKey(path_, name));
+        if (stored.isValid()) {
+            value = stored.toString().toStdString();
+        }
+    }
+    if (value && value->size() + 1 > bufferSize) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+bool Key::DeleteValue(const std::string& name) const {
+    if (IsRunKey()) {
+        auto entry = AutostartFile(name);
+        return entry && std::remove(entry->c_str()) == 0;
+    }
+    auto file = HiveFile(hive_);
+    if (!file || !CanWrite(*file)) {
+        return false;
+    }
+    QSettings settings(QString::fromStdString(*file), QSettings::IniFormat);
+    const QString key = SettingsKey(path_, name);
+    if (!settings.contains(key)) {
+        return false;
+    }
+    settings.remove(key);
+    settings.sync();
+    return settings.status() == QSettings::NoError;
+}
+
+}  // namespace Registry

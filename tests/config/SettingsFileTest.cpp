@@ -1,0 +1,352 @@
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "app/Exceptions.h"
+#include "config/RegistrationSection.h"
+#include "config/RegistryStores.h"
+#include "config/SettingsSection.h"
+#include "config/UpdateSection.h"
+#include "config/WindowSection.h"
+#include "support/TestEnvironment.h"
+
+namespace {
+
+using testing_support::ReadFile;
+using testing_support::TempHome;
+using testing_support::WriteFile;
+
+std::string Bytes(std::initializer_list<int> values) {
+    std::string bytes;
+    for (int v : values) {
+        bytes += static_cast<char>(v);
+    }
+    return bytes;
+}
+
+// A section holding a list of names at version 0, as the favourites do.
+class NamesSection : public SettingsSection {
+public:
+    std::vector<std::string> names;
+    int loads = 0;
+    std::function<void()> beforeSave;
+    void SaveCustomData() override {}
+    void Store(ArchiveWriter& data) override { data.WriteStringList(names); }
+    void LoadCustomData() override {}
+    void Load(int version, ArchiveReader& data) override {
+        ++loads;
+        if (version == 0) {
+            names = data.ReadStringList();
+        }
+    }
+    void BeforeSave() override {
+        if (beforeSave) {
+            beforeSave();
+        }
+    }
+    int GetVersion() const override { return 0; }
+};
+
+struct Sections {
+    NamesSection names;
+    WindowSection window;
+    UpdateSection update;
+    RegistrationSection registration;
+    SettingsStorage storage{{&names, &window, &update, &registration}};
+};
+
+std::string SettingsPath(const TempHome& home) {
+    return home.AppDataFolder() + "/tivora.sts";
+}
+
+TEST(SettingsFile, FreshSaveIsTheNinetyFiveByteLayout) {
+    TempHome home;
+    Sections sections;
+    sections.storage.SaveAll();
+    const std::string file = ReadFile(SettingsPath(home));
+    EXPECT_EQ(file.size(), 95u);
+    EXPECT_EQ(file.substr(0, 8), Bytes({1, 0, 0, 0, 4, 0, 0, 0}));
+    EXPECT_EQ(file.substr(8, 14), Bytes({6, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(file.substr(22, 32), Bytes({24, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0,
+                                          0,  0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0}));
+    EXPECT_EQ(file.substr(54, 21),
+              Bytes({13, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(file.substr(75, 20),
+              Bytes({12, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
+}
+
+TEST(SettingsFile, EverySectionRoundTrips) {
+    TempHome home;
+    {
+        Sections saved;
+        saved.names.names = {"Blackjack", "Zeta"};
+        saved.window.left = -120;
+        saved.window.top = 900;
+        saved.window.sizeMode = WindowSection::kMiniSize;
+        saved.window.hidden = 1;
+        saved.window.SetAlwaysOnTop(0);
+        saved.update.SetUpdateManifest(
+            {"9.0.0.0", "42", "Line one\r\nLine two", "http://x.test/", "2030-01-01"});
+        saved.registration.registered = 1;
+        saved.registration.userInfoSent = 1;
+        saved.registration.SetApplicationUid("{0123ABCD-4567-89EF-0123-456789ABCDEF}");
+        saved.storage.SaveAll();
+    }
+    Sections loaded;
+    loaded.storage.ReadSettingsFile();
+    EXPECT_EQ(loaded.names.names, (std::vector<std::string>{"Blackjack", "Zeta"}));
+    EXPECT_EQ(loaded.window.left, -120);
+    EXPECT_EQ(loaded.window.top, 900);
+    EXPECT_EQ(loaded.window.sizeMode, WindowSection::kMiniSize);
+    EXPECT_EQ(loaded.window.hidden, 1);
+    EXPECT_EQ(loaded.window.AlwaysOnTop(), 0);
+    EXPECT_EQ(
+        loaded.update.GetUpdateManifest(),
+        (UpdateManifest{"9.0.0.0", "42", "Line one\r\nLine two", "http://x.test/", "2030-01-01"}));
+    EXPECT_TRUE(loaded.update.IsUpdateAvailable());
+    EXPECT_EQ(loaded.registration.registered, 1);
+    EXPECT_EQ(loaded.registration.userInfoSent, 1);
+    EXPECT_EQ(loaded.registration.ApplicationUid(), "{0123ABCD-4567-89EF-0123-456789ABCDEF}");
+}
+
+TEST(SettingsFile, GuidBytesInTheirFileOrder) {
+    TempHome home;
+    RegistrationSection section;
+    section.SetApplicationUid("{01020304-0506-0708-090A-0B0C0D0E0F10}");
+    ArchiveWriter data;
+    section.Store(data);
+    EXPECT_EQ(data.Bytes(), Bytes({0,  0,  0,  0,  0, 0, 0, 0, 9, 10, 11, 12,
+                                   13, 14, 15, 16, 6, 5, 8, 7, 4, 3,  2,  1}));
+}
+
+TEST(SettingsFile, RegistrationBlockWithoutGuidLoadsAsNoId) {
+    TempHome home;
+    RegistrationSection section;
+    const std::string block = Bytes({1, 0, 0, 0, 0, 0, 0, 0});
+    ArchiveReader data(block);
+    EXPECT_NO_THROW(section.Load(0, data));
+    EXPECT_EQ(section.registered, 1);
+    EXPECT_EQ(section.ApplicationUid(), "");
+    // A GUID cut short is a broken block.
+    const std::string cut = Bytes({1, 0, 0, 0, 0, 0, 0, 0, 1, 2, 3});
+    ArchiveReader cutData(cut);
+    EXPECT_THROW(section.Load(0, cutData), ArchiveException);
+}
+
+TEST(SettingsFile, GuidWithAZeroPartIsNoId) {
+    TempHome home;
+    for (const std::string& guid : {Bytes({1, 2, 3, 4, 5, 6, 7, 8, 0, 0, 1, 0, 1, 0, 0, 0}),
+                                    Bytes({1, 2, 3, 4, 5, 6, 7, 8, 1, 0, 0, 0, 1, 0, 0, 0}),
+                                    Bytes({1, 2, 3, 4, 5, 6, 7, 8, 1, 0, 1, 0, 0, 0, 0, 0})}) {
+        RegistrationSection section;
+        ArchiveReader data(Bytes({0, 0, 0, 0, 0, 0, 0, 0}) + guid);
+        section.Load(0, data);
+        EXPECT_EQ(section.ApplicationUid(), "");
+    }
+}
+
+TEST(SettingsFile, WrongFileVersionFailsTheLoadAndSwitchesAutostartOn) {
+    TempHome home;
+    std::filesystem::create_directories(home.AppDataFolder());
+    WriteFile(SettingsPath(home), Bytes({2, 0, 0, 0, 4, 0, 0, 0}));
+    Sections sections;
+    try {
+        sections.storage.ReadSettingsFile();
+        ADD_FAILURE() << "no exception";
+    } catch (const ConfigurationException& error) {
+        EXPECT_EQ(error.GetMessage(), "Wrong settings file version");
+    }
+    sections.storage.LoadAll();
+    const std::string log = ReadFile(home.ErrorLogPath());
+    EXPECT_NE(log.find("ERROR: Unable to load settings file\n"), std::string::npos);
+    EXPECT_TRUE(GetRunAtStartup());
+}
+
+TEST(SettingsFile, MissingFileIsAFirstRun) {
+    TempHome home;
+    Sections sections;
+    sections.storage.LoadAll();
+    EXPECT_NE(ReadFile(home.ErrorLogPath()).find("ERROR: Unable to load settings file\n"),
+              std::string::npos);
+    EXPECT_EQ(sections.window.AlwaysOnTop(), 1);
+    EXPECT_TRUE(GetRunAtStartup());
+}
+
+TEST(SettingsFile, GoodFileLeavesAutostartAlone) {
+    TempHome home;
+    Sections().storage.SaveAll();
+    SetRunAtStartup(false);
+    Sections sections;
+    sections.storage.LoadAll();
+    EXPECT_FALSE(GetRunAtStartup());
+    EXPECT_FALSE(testing_support::FileExists(home.ErrorLogPath()));
+}
+
+// A file whose window block has version 0: skipped, the rest read.
+TEST(SettingsFile, WindowBlockOfAnotherVersionIsSkipped) {
+    TempHome home;
+    ArchiveWriter file;
+    file.WriteInt32(1);
+    file.WriteInt32(4);
+    ArchiveWriter names;
+    names.WriteInt32(0);
+    names.WriteStringList({"Keno"});
+    ArchiveWriter window;
+    window.WriteInt32(0);
+    for (int v : {5, 6, 1, 1, 0}) {
+        window.WriteInt32(v);
+    }
+    ArchiveWriter update;
+    update.WriteInt32(0);
+    update.WriteInt32(0);
+    for (int i = 0; i < 5; ++i) {
+        update.WriteString("");
+    }
+    ArchiveWriter registration;
+    registration.WriteInt32(0);
+    registration.WriteInt32(1);
+    registration.WriteInt32(0);
+    for (const ArchiveWriter* block : {&names, &window, &update, &registration}) {
+        file.WriteUInt64(block->Bytes().size());
+        file.WriteBytes(block->Bytes());
+    }
+    std::filesystem::create_directories(home.AppDataFolder());
+    WriteFile(SettingsPath(home), file.Bytes());
+
+    Sections sections;
+    sections.storage.ReadSettingsFile();
+    EXPECT_EQ(sections.window.left, 0);
+    EXPECT_EQ(sections.window.sizeMode, 0);
+    EXPECT_EQ(sections.window.AlwaysOnTop(), 1);
+    EXPECT_EQ(sections.names.names, (std::vector<std::string>{"Keno"}));
+    EXPECT_EQ(sections.registration.registered, 1);
+}
+
+TEST(SettingsFile, ExtraBlocksAreIgnored) {
+    TempHome home;
+    {
+        Sections saved;
+        saved.names.names = {"A"};
+        saved.storage.SaveAll();
+    }
+    std::string file = ReadFile(SettingsPath(home));
+    file[4] = 6;  // six blocks announced
+    for (int i = 0; i < 2; ++i) {
+        file += Bytes({6, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0});
+    }
+    WriteFile(SettingsPath(home), file);
+    Sections sections;
+    EXPECT_NO_THROW(sections.storage.ReadSettingsFile());
+    EXPECT_EQ(sections.names.loads, 1);
+    EXPECT_EQ(sections.names.names, (std::vector<std::string>{"A"}));
+}
+
+TEST(SettingsFile, TruncatedFileFailsButEarlierSectionsKeepWhatTheyRead) {
+    TempHome home;
+    {
+        Sections saved;
+        saved.names.names = {"Kept"};
+        saved.window.left = 77;
+        saved.registration.registered = 1;
+        saved.storage.SaveAll();
+    }
+    std::string file = ReadFile(SettingsPath(home));
+    // Cut inside the update block.
+    WriteFile(SettingsPath(home), file.substr(0, 60));
+    Sections sections;
+    EXPECT_THROW(sections.storage.ReadSettingsFile(), ArchiveException);
+    EXPECT_EQ(sections.names.names, (std::vector<std::string>{"Kept"}));
+    EXPECT_EQ(sections.window.left, 77);
+    EXPECT_EQ(sections.registration.registered, 0);
+    // A block length beyond the file, even a huge one, is a clean failure.
+    std::string huge = file;
+    huge[8] = static_cast<char>(0xFF);
+    huge[9] = static_cast<char>(0xFF);
+    huge[10] = static_cast<char>(0xFF);
+    huge[11] = static_cast<char>(0xFF);
+    WriteFile(SettingsPath(home), huge);
+    Sections again;
+    EXPECT_THROW(again.storage.ReadSettingsFile(), ArchiveException);
+}
+
+TEST(SettingsFile, SaveRequestedDuringASaveIsDropped) {
+    TempHome home;
+    Sections sections;
+    int nestedSaves = 0;
+    sections.names.beforeSave = [&] {
+        ++nestedSaves;
+        sections.registration.RequestSave();  // while the save runs
+    };
+    testing_support::TraceRecorder traces;
+    sections.names.RequestSave();
+    EXPECT_EQ(nestedSaves, 1);
+    auto texts = traces.Texts();
+    EXPECT_EQ(std::count_if(
+                  texts.begin(), texts.end(),
+                  [](const std::string& t) { return t.rfind("Saving settings file to ", 0) == 0; }),
+              1);
+    // Once done, the next request saves again.
+    sections.names.RequestSave();
+    EXPECT_EQ(nestedSaves, 2);
+}
+
+TEST(SettingsFile, CrashBeforeTheNewFileReplacesTheOldLeavesTheOldLoadable) {
+    TempHome home;
+    {
+        Sections first;
+        first.names.names = {"Old"};
+        first.storage.SaveAll();
+    }
+    const std::string before = ReadFile(SettingsPath(home));
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        Sections second;
+        second.names.names = {"New", "Names"};
+        second.storage.SetBeforeReplaceHook([](const std::string&) { _exit(3); });
+        second.storage.SaveAll();
+        _exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 3);  // the child died mid-save
+    EXPECT_EQ(ReadFile(SettingsPath(home)), before);
+    Sections loaded;
+    loaded.storage.ReadSettingsFile();
+    EXPECT_EQ(loaded.names.names, (std::vector<std::string>{"Old"}));
+}
+
+TEST(SettingsFile, FailedWriteIsLoggedAndCustomDataStillSaved) {
+    TempHome home;
+    Sections sections;
+    // A folder where the file should be: the rename cannot replace it.
+    std::filesystem::create_directories(SettingsPath(home) + "/in-the-way");
+    sections.registration.SetUserInfo("Ann", "ann@example.test");
+    sections.storage.SaveAll();
+    EXPECT_NE(ReadFile(home.ErrorLogPath()).find("ERROR: Unable to save settings file\n"),
+              std::string::npos);
+    // No temporary file is left behind.
+    int entries = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(home.AppDataFolder())) {
+        entries += entry.path().filename().string().rfind("tivora.sts.", 0) == 0;
+    }
+    EXPECT_EQ(entries, 0);
+    RegistrationSection reread;
+    reread.LoadCustomData();
+    EXPECT_EQ(reread.GetUserInfo().fullName, "Ann");
+}
+
+TEST(SettingsFile, DataFolderThatCannotBeMadeIsLoggedAndCountsAsLoaded) {
+    TempHome home;
+    WriteFile(home.Root() + "/file", "");
+    setenv("XDG_DATA_HOME", (home.Root() + "/file/data").c_str(), 1);
+    Sections sections;
+    sections.storage.LoadAll();
+    // The log cannot be written either; what matters is that the window section saw a load.
+    EXPECT_FALSE(GetRunAtStartup());
+}
+
+}  // namespace
