@@ -77,7 +77,8 @@ TEST(TivoraApp, StartsAndStopsItsPartsInTheFixedOrder) {
                                         "CloseGames(marker held)", "StopServices(marker free)",
                                         "ShutdownBrowserLayer"}));
     EXPECT_EQ(app.MainWindow(), nullptr);
-    EXPECT_EQ(app.ProfileKey(), "Software\\Nuvexa\\tivora");
+    // The profile is named after the executable file, whatever argv[0] says.
+    EXPECT_EQ(app.ProfileKey(), "Software\\Nuvexa\\app_lifecycle_tests");
     EXPECT_EQ(app.GetWindowClass().name, "TIVORA_85680421-BCB9-4dce-8533-E7EB64C554D5");
     EXPECT_EQ(app.GetWindowClass().background, QColor(81, 81, 81));
     EXPECT_FALSE(testing_support::FileExists(home.ErrorLogPath()));
