@@ -5,10 +5,12 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QRegularExpression>
+#include <QStringDecoder>
 #include <QUrl>
 #include <QXmlStreamReader>
+#include <algorithm>
 #include <map>
-#include <set>
+#include <vector>
 
 #include "config/Game.h"
 #include "config/GamesConfig.h"
@@ -30,8 +32,12 @@ std::string Quoted(const QString& text) {
 
 class DescriptionParser {
 public:
-    DescriptionParser(const QByteArray& xml, QString baseDir)
-        : reader_(xml), baseDir_(std::move(baseDir)) {}
+    DescriptionParser(const QString& xml, QString baseDir)
+        : text_(xml), reader_(text_), baseDir_(std::move(baseDir)) {
+        for (qsizetype at = text_.indexOf(u'\n'); at >= 0; at = text_.indexOf(u'\n', at + 1)) {
+            lineEnds_.push_back(at);
+        }
+    }
 
     void Run(Catalogue& catalogue) {
         bool sawRoot = false;
@@ -61,14 +67,29 @@ private:
         throw Failure{line, std::move(reason)};
     }
 
-    // The next token. line_ becomes the line where the token starts: the reader's position
-    // before reading it, since whitespace between tags is a token of its own.
+    // The line of a character offset into the text, counting from 1.
+    long long LineAt(qint64 offset) const {
+        return 1 +
+               (std::lower_bound(lineEnds_.begin(), lineEnds_.end(), offset) - lineEnds_.begin());
+    }
+
+    // The next token. The reader skips blanks between some tokens without reporting them, so
+    // a token's line is that of its first visible character after the previous token (or of
+    // the previous token's end when the token is all blanks). tokenStartLine_ is the line
+    // where a text token's first character, blank or not, lies.
     QXmlStreamReader::TokenType Next() {
-        line_ = reader_.lineNumber();
+        const qint64 previousEnd = reader_.characterOffset();
         const QXmlStreamReader::TokenType token = reader_.readNext();
         if (token == QXmlStreamReader::Invalid || reader_.hasError()) {
             Fail(reader_.lineNumber(), reader_.errorString().toStdString());
         }
+        const qint64 end = std::min<qint64>(reader_.characterOffset(), text_.size());
+        qint64 start = previousEnd;
+        while (start < end && text_[start].isSpace()) {
+            ++start;
+        }
+        tokenStartLine_ = LineAt(previousEnd);
+        line_ = LineAt(start < end ? start : previousEnd);
         return token;
     }
 
@@ -133,13 +154,13 @@ private:
             switch (Next()) {
                 case QXmlStreamReader::Characters:
                     if (firstLine < 0) {
-                        firstLine = line_;
+                        firstLine = tokenStartLine_;
                     }
                     content += reader_.text();
                     break;
                 case QXmlStreamReader::Comment:
                     if (firstLine < 0) {
-                        firstLine = line_;
+                        firstLine = tokenStartLine_;
                     }
                     content += QString(reader_.text().count(u'\n'), u'\n');
                     break;
@@ -304,9 +325,12 @@ private:
         return bytes.toStdString();
     }
 
+    const QString text_;
+    std::vector<qsizetype> lineEnds_;  // offsets of the line feeds
     QXmlStreamReader reader_;
     QString baseDir_;
     long long line_ = 1;
+    long long tokenStartLine_ = 1;
     std::map<std::string, long long> gameLines_;
 };
 
@@ -314,9 +338,19 @@ private:
 
 std::optional<DescriptionError> ParseDescription(const QByteArray& xml, const QString& baseDir,
                                                  Catalogue& catalogue) {
+    // Decoded here rather than by the reader, so that the parser can find every token's line in
+    // the text itself.
+    QStringDecoder decoder(QStringConverter::Utf8);
+    const QString text = decoder.decode(xml);
+    if (decoder.hasError()) {
+        const QString lossy = QString::fromUtf8(xml);
+        const qsizetype bad = lossy.indexOf(QChar::ReplacementCharacter);
+        return DescriptionError{1 + lossy.left(bad < 0 ? lossy.size() : bad).count(u'\n'),
+                                "the description is not UTF-8 text"};
+    }
     Catalogue parsed;
     try {
-        DescriptionParser(xml, baseDir).Run(parsed);
+        DescriptionParser(text, baseDir).Run(parsed);
     } catch (const Failure& failure) {
         return DescriptionError{failure.line, failure.reason};
     }

@@ -7,7 +7,7 @@
 
 #include "cfg/CataloguePack.h"
 
-// The catalogue description that a person writes and tivora-cfg packs, in XML:
+// The catalogue description that a person writes and tivora-cfg packs, in XML (UTF-8):
 //
 //   <catalogue>
 //     <texts>
