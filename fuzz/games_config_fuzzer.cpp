@@ -7,8 +7,17 @@
 #include <string>
 #include <string_view>
 
+#include <QtGlobal>
+
 #include "app/Exceptions.h"
 #include "config/GamesConfig.h"
+
+// The picture decoders complain about every broken picture on stderr; the fuzzer needs none of
+// it.
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
+    return 0;
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     GamesConfig config;

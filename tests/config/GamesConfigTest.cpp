@@ -1,6 +1,7 @@
 #include "config/GamesConfig.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <climits>
 #include <filesystem>
