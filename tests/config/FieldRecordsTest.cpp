@@ -1,0 +1,174 @@
+// The field reader on buffers allocated to their exact size, so that a read past the end is a
+// heap overflow that the sanitizer build reports.
+#include "config/FieldRecords.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "ConfigFixtures.h"
+#include "app/Exceptions.h"
+#include "cfg/CataloguePack.h"
+
+namespace {
+
+using config_fixtures::Png;
+
+// The bytes in a heap block of exactly their size.
+struct Buffer {
+    explicit Buffer(const std::string& bytes) : data(bytes.begin(), bytes.end()) {}
+    const char* begin() const { return data.data(); }
+    const char* end() const { return data.data() + data.size(); }
+    std::vector<char> data;
+};
+
+template <class Read>
+std::string MessageOf(Read read) {
+    try {
+        read();
+    } catch (const ConfigurationException& error) {
+        return error.GetMessage();
+    }
+    return "(no exception)";
+}
+
+std::string Word(std::uint32_t value) {
+    return CfgPack::IntegerField(0, value).substr(1);
+}
+
+TEST(FieldRecords, WrongIdNamesTheExpectedAndTheRealIdAndLeavesTheCursor) {
+    Buffer buffer(CfgPack::StringField(5, "text") + "x");
+    const char* cursor = buffer.begin();
+    EXPECT_EQ(MessageOf([&] { FieldRecords::ReadStringField(cursor, buffer.end(), 129); }),
+              "Wrong field Id (wait: 129; real: 5)");
+    EXPECT_EQ(cursor, buffer.begin());
+    // Ids are bytes: 200 is not read as a negative number.
+    Buffer high(std::string(1, static_cast<char>(200)));
+    cursor = high.begin();
+    EXPECT_EQ(MessageOf([&] { FieldRecords::ExpectFieldId(cursor, high.end(), 128); }),
+              "Wrong field Id (wait: 128; real: 200)");
+}
+
+TEST(FieldRecords, StringMustEndBeforeTheEndOfTheBuffer) {
+    // A string that ends exactly at the end is refused, with its id and length.
+    Buffer alone(CfgPack::StringField(128, "abc"));
+    const char* cursor = alone.begin();
+    EXPECT_EQ(MessageOf([&] { FieldRecords::ReadStringField(cursor, alone.end(), 128); }),
+              "Wrong field size (fieldId: 128; size: 3)");
+
+    // One byte more and it is read, the cursor resting on that byte.
+    Buffer followed(CfgPack::StringField(128, "abc") + "\x81");
+    cursor = followed.begin();
+    EXPECT_EQ(FieldRecords::ReadStringField(cursor, followed.end(), 128), "abc");
+    EXPECT_EQ(cursor, followed.end() - 1);
+}
+
+TEST(FieldRecords, StringsHoldAnyBytesAndMayBeEmpty) {
+    const std::string binary("a\0b\r\n\xff", 6);
+    Buffer buffer(CfgPack::StringField(129, "") + CfgPack::StringField(130, binary) +
+                  CfgPack::IntegerField(132, 1));
+    const char* cursor = buffer.begin();
+    EXPECT_EQ(FieldRecords::ReadStringField(cursor, buffer.end(), 129), "");
+    EXPECT_EQ(FieldRecords::ReadStringField(cursor, buffer.end(), 130), binary);
+    EXPECT_EQ(FieldRecords::ReadIntegerField(cursor, buffer.end(), 132), 1u);
+    EXPECT_EQ(cursor, buffer.end());
+}
+
+TEST(FieldRecords, IntegersAreLittleEndianAndHaveNoLength) {
+    Buffer buffer(std::string("\x84\x01\x02\x03\x84", 5) + "\x04\xfe\xff\xff\xff");
+    const char* cursor = buffer.begin();
+    EXPECT_EQ(FieldRecords::ReadIntegerField(cursor, buffer.end(), 132), 0x84030201u);
+    EXPECT_EQ(FieldRecords::ReadIntegerField(cursor, buffer.end(), 4), 0xFFFFFFFEu);
+    EXPECT_EQ(cursor, buffer.end());
+}
+
+TEST(FieldRecords, PictureMayEndExactlyAtTheEndAndIsDecoded) {
+    const std::string png = Png(21, 21, QColor(1, 2, 3));
+    Buffer buffer(CfgPack::PictureField(133, png));
+    const char* cursor = buffer.begin();
+    const QImage picture = FieldRecords::ReadPictureField(cursor, buffer.end(), 133);
+    EXPECT_EQ(cursor, buffer.end());
+    ASSERT_EQ(picture.size(), QSize(21, 21));
+    EXPECT_EQ(picture.pixelColor(20, 20), QColor(1, 2, 3));
+}
+
+TEST(FieldRecords, PictureRunningPastTheEndIsRefusedWithItsIdAndLength) {
+    // A length of 100 with 99 bytes left.
+    Buffer buffer("\x85" + Word(100) + std::string(99, 'p'));
+    const char* cursor = buffer.begin();
+    EXPECT_EQ(MessageOf([&] { FieldRecords::ReadPictureField(cursor, buffer.end(), 133); }),
+              "Wrong field zise (fieldId: 133; size: 100)");
+}
+
+TEST(FieldRecords, PictureThatDoesNotDecodeIsRefused) {
+    for (const std::string& bytes :
+         {std::string("not a picture"), std::string(), Png().substr(0, 30)}) {
+        Buffer buffer(CfgPack::PictureField(133, bytes));
+        const char* cursor = buffer.begin();
+        EXPECT_EQ(MessageOf([&] { FieldRecords::ReadPictureField(cursor, buffer.end(), 133); }),
+                  "Wrong field picture (fieldId: 133; size: " + std::to_string(bytes.size()) + ")");
+    }
+}
+
+TEST(FieldRecords, HugeLengthsAreComparedWithWhatIsLeftAndNeverWrap) {
+    // Added to a pointer, these lengths would wrap around to a position inside the buffer.
+    for (std::uint32_t length : {0xFFFFFFFFu, 0xFFFFFFFBu, 0x80000000u}) {
+        Buffer string("\x80" + Word(length) + "0123456789");
+        const char* cursor = string.begin();
+        EXPECT_EQ(MessageOf([&] { FieldRecords::ReadStringField(cursor, string.end(), 128); }),
+                  "Wrong field size (fieldId: 128; size: " + std::to_string(length) + ")");
+        Buffer picture("\x85" + Word(length) + Png());
+        cursor = picture.begin();
+        EXPECT_EQ(MessageOf([&] { FieldRecords::ReadPictureField(cursor, picture.end(), 133); }),
+                  "Wrong field zise (fieldId: 133; size: " + std::to_string(length) + ")");
+    }
+}
+
+// Every field cut at every byte: the reader reports the end of the file and reads nothing
+// beyond it.
+TEST(FieldRecords, FieldsCutShortAreRefusedWithoutReadingPastTheEnd) {
+    const std::string string = CfgPack::StringField(130, "address") + "\x83";
+    const std::string integer = CfgPack::IntegerField(132, 7);
+    const std::string picture = CfgPack::PictureField(133, Png());
+    for (std::size_t size = 0; size < 5; ++size) {
+        const std::string expectedId = "Wrong field Id (wait: 130; real: end of file)";
+        Buffer cut(string.substr(0, size));
+        const char* cursor = cut.begin();
+        const std::string message =
+            MessageOf([&] { FieldRecords::ReadStringField(cursor, cut.end(), 130); });
+        EXPECT_EQ(message,
+                  size == 0 ? expectedId : "Wrong field size (fieldId: 130; size: end of file)")
+            << size;
+
+        Buffer cutInteger(integer.substr(0, size));
+        cursor = cutInteger.begin();
+        EXPECT_EQ(MessageOf([&] { FieldRecords::ReadIntegerField(cursor, cutInteger.end(), 132); }),
+                  size == 0 ? "Wrong field Id (wait: 132; real: end of file)"
+                            : "Wrong field value (fieldId: 132; value: end of file)")
+            << size;
+    }
+    for (std::size_t size = 5; size < string.size(); ++size) {
+        Buffer cut(string.substr(0, size));
+        const char* cursor = cut.begin();
+        EXPECT_EQ(MessageOf([&] { FieldRecords::ReadStringField(cursor, cut.end(), 130); }),
+                  "Wrong field size (fieldId: 130; size: 7)")
+            << size;
+    }
+    for (std::size_t size = 0; size < picture.size(); ++size) {
+        Buffer cut(picture.substr(0, size));
+        const char* cursor = cut.begin();
+        const std::string message =
+            MessageOf([&] { FieldRecords::ReadPictureField(cursor, cut.end(), 133); });
+        if (size == 0) {
+            EXPECT_EQ(message, "Wrong field Id (wait: 133; real: end of file)");
+        } else if (size < 5) {
+            EXPECT_EQ(message, "Wrong field size (fieldId: 133; size: end of file)") << size;
+        } else {
+            EXPECT_EQ(message, "Wrong field zise (fieldId: 133; size: " +
+                                   std::to_string(picture.size() - 5) + ")")
+                << size;
+        }
+    }
+}
+
+}  // namespace
