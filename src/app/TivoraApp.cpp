@@ -108,21 +108,16 @@ void CTivoraApp::Run() {
 int CTivoraApp::RunSequence() {
     if (InitInstance()) {
         Run();
-    } else {
-        mainWindow_.reset();
     }
+    mainWindow_.reset();
     return ExitInstance();
 }
 
 void CTivoraApp::RequestExit() {
     exitRequested_ = true;
-    if (mainWindow_) {
-        // Destroyed once the current event is done, as the caller may be one of its handlers;
-        // its destruction ends the loop.
-        mainWindow_.release()->deleteLater();
-    } else {
-        quit();
-    }
+    // Every event loop ends, a modal window's too (the configuration message box, a dialog);
+    // the main window is destroyed once the loop is left.
+    exit(0);
 }
 
 bool CTivoraApp::RegisterWindowClass() {

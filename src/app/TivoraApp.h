@@ -57,7 +57,7 @@ public:
     // InitInstance, then Run or the refused start's clean-up, then ExitInstance.
     int RunSequence();
 
-    // Ends the program the way the tray menu's Exit does: the main window goes, the loop ends.
+    // Ends the program the way the tray menu's Exit does: the loop ends and the main window goes.
     void RequestExit();
 
     QWidget* MainWindow() const { return mainWindow_.get(); }

@@ -194,8 +194,21 @@ void GamesConfig::SetFavorites(const std::vector<std::string>& names) {
 
 void GamesConfig::SetFavoritesAndSave(const std::vector<std::string>& names) {
     SetFavorites(names);
-    // PLACEHOLDER: the whole settings file is written here (RequestSave) once GamesConfig is a
-    // section of the settings storage.
+    RequestSave();
+}
+
+void GamesConfig::Store(ArchiveWriter& data) {
+    std::vector<std::string> names;
+    for (auto favorites = CreateFavoritesIterator(); favorites->HasNext();) {
+        names.push_back(favorites->Next().name);
+    }
+    data.WriteStringList(names);
+}
+
+void GamesConfig::Load(int version, ArchiveReader& data) {
+    if (version == kVersion) {
+        SetFavorites(data.ReadStringList());
+    }
 }
 
 GamesConfig::FullIterator::FullIterator(const Catalogue& catalogue)

@@ -9,6 +9,7 @@
 
 #include "app/TextTable.h"
 #include "config/Game.h"
+#include "config/SettingsSection.h"
 #include "platform/ImageList.h"
 
 // Told when the user's favourite games change.
@@ -29,7 +30,7 @@ public:
 // The catalogue of games and the installation's configuration texts, read from "tivora.cfg"
 // beside the executable. The file is laid out as one string field of texts (id 128) followed by
 // game records of five fields each (ids 129 to 133) up to the end of the file.
-class GamesConfig {
+class GamesConfig : public SettingsSection {
 public:
     enum FieldId : std::uint8_t {
         TEXTS = 128,
@@ -90,6 +91,16 @@ public:
     void SetFavoritesAndSave(const std::vector<std::string>& names);
     // Replaces the listener; nullptr removes it. Not owned.
     void SetFavoritesListener(FavoritesListener* listener) { favoritesListener = listener; }
+
+    // As the first settings section: the file is loaded before the settings are read, and the
+    // user's favourites are stored by name.
+    static constexpr int kVersion = 0;
+    void BeforeLoad() override { LoadGamesConfig(); }
+    void SaveCustomData() override {}
+    void Store(ArchiveWriter& data) override;
+    void LoadCustomData() override {}
+    void Load(int version, ArchiveReader& data) override;
+    int GetVersion() const override { return kVersion; }
 
 private:
     // Byte-wise name order: "Zeta" before "alpha".

@@ -1,22 +1,9 @@
 #include "config/RegistryStores.h"
 
 #include "app/ErrorLog.h"
-#include "app/Exceptions.h"
 #include "app/Trace.h"
+#include "config/VersionUtils.h"
 #include "platform/Registry.h"
-#include "platform/SystemPaths.h"
-
-namespace {
-
-std::string ModuleName() {
-    auto path = SystemPaths::ExecutablePath();
-    if (!path) {
-        throw PathUtils::Exception("Unable to get module file name (GetModuleName)");
-    }
-    return *path;
-}
-
-}  // namespace
 
 bool GetRunAtStartup() {
     auto run = Registry::Key::Open(Registry::Hive::CurrentUser, Registry::kRunKey);
@@ -25,7 +12,7 @@ bool GetRunAtStartup() {
         return false;
     }
     auto value = run->QueryString(RegistryStores::kRunValue);
-    return value && *value == ModuleName();
+    return value && *value == VersionUtils::GetModuleName();
 }
 
 void SetRunAtStartup(bool enable) {
@@ -35,7 +22,7 @@ void SetRunAtStartup(bool enable) {
         return;
     }
     if (enable) {
-        if (!run->SetString(RegistryStores::kRunValue, ModuleName())) {
+        if (!run->SetString(RegistryStores::kRunValue, VersionUtils::GetModuleName())) {
             LogError("Unable to set 'RunAtStartup' value");
         }
     } else if (!run->DeleteValue(RegistryStores::kRunValue)) {

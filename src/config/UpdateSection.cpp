@@ -1,5 +1,11 @@
 #include "config/UpdateSection.h"
 
+#include <cstdlib>
+
+#include "app/Trace.h"
+#include "config/GamesConfig.h"
+#include "config/VersionUtils.h"
+
 UpdateManifest UpdateSection::GetUpdateManifest() const {
     std::lock_guard lock(mutex_);
     return manifest_;
@@ -50,4 +56,23 @@ void UpdateSection::Load(int version, ArchiveReader& data) {
     // Marks the update as available whatever was stored; the decision is made again once
     // everything is loaded.
     SetUpdateManifest(manifest);
+}
+
+void UpdateSection::AfterLoad(bool loaded) {
+    if (!loaded) {
+        return;
+    }
+    try {
+        const UpdateManifest manifest = GetUpdateManifest();
+        const int order = VersionUtils::CompareVersions(
+            VersionUtils::ParseVersion(manifest.productVersion), VersionUtils::GetCurrentVersion());
+        std::lock_guard lock(mutex_);
+        if (order < 0) {
+            updateAvailable_ = 0;
+        } else if (order == 0 && GetWebmasterVersion() >= std::atoi(manifest.build.c_str())) {
+            updateAvailable_ = 0;
+        }
+    } catch (...) {
+        Trace("AfterLoad is failed for UpdateSection");
+    }
 }

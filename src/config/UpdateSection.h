@@ -20,6 +20,8 @@ public:
     void Store(ArchiveWriter& data) override;
     void LoadCustomData() override {}
     void Load(int version, ArchiveReader& data) override;
+    // Decides again whether the stored release is newer than the running program.
+    void AfterLoad(bool loaded) override;
     int GetVersion() const override { return kVersion; }
 
 private:

@@ -4,12 +4,19 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QWidget>
+#include <cstdlib>
+
+#include "config/Settings.h"
+#include "services/Services.h"
 
 namespace {
 
 // PLACEHOLDER for the toolbar window: a plain window of the toolbar's size in the window
 // class's colours, so that start-up, the single instance and shutdown run for real.
 std::unique_ptr<QWidget> MakePlaceholderWindow() {
+    // As the toolbar window will: the settings, and with them the games configuration, are
+    // loaded when the window is made; a broken configuration ends the start here.
+    GetSettings();
     const WindowClass& windowClass = CTivoraApp::Instance()->GetWindowClass();
     auto window = std::make_unique<QWidget>();
     window->setObjectName(QString::fromStdString(windowClass.name));
@@ -44,12 +51,18 @@ void ProgramParts::InitBrowserLayer() {}
 // PLACEHOLDER: and torn down here, last at exit.
 void ProgramParts::ShutdownBrowserLayer() {}
 
-// PLACEHOLDER: the worker with the update check, registration and user-information jobs starts
-// here.
-void ProgramParts::StartServices() {}
+void ProgramParts::StartServices() {
+    Services::Start();
+}
 
-// PLACEHOLDER: the worker is stopped here.
-void ProgramParts::StopServices() {}
+void ProgramParts::StopServices() {
+    if (!Services::Stop()) {
+        // The worker outlived its stop and may still use the jobs and the settings: save now and
+        // end the process here, before exit destroys what it uses.
+        GetSettings().Storage().SaveAll();
+        std::_Exit(0);
+    }
+}
 
 // PLACEHOLDER: the game starter lets go of its controlled browsers here.
 void ProgramParts::CloseGames() {}
