@@ -5,6 +5,9 @@
 #include <QPushButton>
 #include <QWidget>
 
+#include "launch/BrowserLayer.h"
+#include "launch/GameStarter.h"
+
 namespace {
 
 // PLACEHOLDER for the toolbar window: a plain window of the toolbar's size in the window
@@ -38,11 +41,13 @@ std::unique_ptr<QWidget> ProgramParts::CreateMainWindow() {
     return MakePlaceholderWindow();
 }
 
-// PLACEHOLDER: the browser automation layer is set up here once the controlled browser exists.
-void ProgramParts::InitBrowserLayer() {}
+void ProgramParts::InitBrowserLayer() {
+    BrowserLayer::Init();
+}
 
-// PLACEHOLDER: and torn down here, last at exit.
-void ProgramParts::ShutdownBrowserLayer() {}
+void ProgramParts::ShutdownBrowserLayer() {
+    BrowserLayer::Shutdown();
+}
 
 // PLACEHOLDER: the worker with the update check, registration and user-information jobs starts
 // here.
@@ -51,5 +56,6 @@ void ProgramParts::StartServices() {}
 // PLACEHOLDER: the worker is stopped here.
 void ProgramParts::StopServices() {}
 
-// PLACEHOLDER: the game starter lets go of its controlled browsers here.
-void ProgramParts::CloseGames() {}
+void ProgramParts::CloseGames() {
+    GameStarter::Instance().CloseAll();
+}
