@@ -1,5 +1,6 @@
 #include "platform/DevToolsWindow.h"
 
+#include <QJsonArray>
 #include <QJsonObject>
 #include <memory>
 
@@ -18,12 +19,20 @@ std::unique_ptr<DevToolsWindow> DevToolsWindow::Open(DevToolsConnection& connect
     if (!created.ok || targetId.isEmpty()) {
         return nullptr;
     }
+    std::unique_ptr<DevToolsWindow> window = Attach(connection, targetId, timeoutMs);
+    if (!window) {
+        // A window nobody drives is of no use to anyone.
+        connection.Send("Target.closeTarget", {{"targetId", targetId}});
+    }
+    return window;
+}
+
+std::unique_ptr<DevToolsWindow> DevToolsWindow::Attach(DevToolsConnection& connection,
+                                                       const QString& targetId, int timeoutMs) {
     DevToolsReply attached = connection.Call(
         "Target.attachToTarget", {{"targetId", targetId}, {"flatten", true}}, {}, timeoutMs);
     const QString sessionId = attached.result.value("sessionId").toString();
     if (!attached.ok || sessionId.isEmpty()) {
-        // A window nobody drives is of no use to anyone.
-        connection.Send("Target.closeTarget", {{"targetId", targetId}});
         return nullptr;
     }
     return std::unique_ptr<DevToolsWindow>(new DevToolsWindow(connection, targetId, sessionId));
@@ -73,6 +82,13 @@ bool DevToolsWindow::EnableEvents(const QString& bindingName) {
 
 void DevToolsWindow::EnableSession(const QString& sessionId) {
     connection_->Send("Page.enable", {}, sessionId);
+    // Frames that are there already are not reported again; their tree is asked for.
+    connection_->Send("Page.getFrameTree", {}, sessionId, this,
+                      [this, sessionId](const DevToolsReply& reply) {
+                          if (reply.ok) {
+                              AddFrameTree(reply.result.value("frameTree").toObject(), sessionId);
+                          }
+                      });
     connection_->Send("Runtime.enable", {}, sessionId);
     if (!bindingName_.isEmpty()) {
         connection_->Send("Runtime.addBinding", {{"name", bindingName_}}, sessionId);
@@ -183,20 +199,7 @@ void DevToolsWindow::OnEvent(const QString& method, const QJsonObject& params,
         return;  // another window's
     }
     if (method == "Page.frameNavigated") {
-        const QJsonObject frame = params.value("frame").toObject();
-        DevToolsFrame record;
-        record.id = frame.value("id").toString();
-        record.parentId = frame.value("parentId").toString();
-        record.name = frame.value("name").toString();
-        record.url = frame.value("url").toString() + frame.value("urlFragment").toString();
-        record.sessionId = sessionId;
-        if (record.id.isEmpty()) {
-            return;
-        }
-        if (sessionId == sessionId_ && record.parentId.isEmpty()) {
-            mainFrameId_ = record.id;
-        }
-        frames_[record.id] = record;
+        AddFrame(params.value("frame").toObject(), sessionId, true);
     } else if (method == "Page.frameDetached") {
         // A frame that moves into a process of its own is reported again by its new session.
         if (params.value("reason").toString() != "swap") {
@@ -232,6 +235,34 @@ void DevToolsWindow::OnEvent(const QString& method, const QJsonObject& params,
     } else if ((method == "Inspector.targetCrashed" || method == "Inspector.detached") &&
                sessionId == sessionId_) {
         MarkGone();
+    }
+}
+
+void DevToolsWindow::AddFrame(const QJsonObject& frame, const QString& sessionId, bool latest) {
+    DevToolsFrame record;
+    record.id = frame.value("id").toString();
+    record.parentId = frame.value("parentId").toString();
+    record.name = frame.value("name").toString();
+    record.url = frame.value("url").toString() + frame.value("urlFragment").toString();
+    record.sessionId = sessionId;
+    if (record.id.isEmpty()) {
+        return;
+    }
+    auto known = frames_.find(record.id);
+    // A session's tree also lists the frames that other sessions reach; those stay theirs.
+    if (!latest && known != frames_.end() && known->second.sessionId != sessionId) {
+        return;
+    }
+    if (sessionId == sessionId_ && record.parentId.isEmpty()) {
+        mainFrameId_ = record.id;
+    }
+    frames_[record.id] = record;
+}
+
+void DevToolsWindow::AddFrameTree(const QJsonObject& tree, const QString& sessionId) {
+    AddFrame(tree.value("frame").toObject(), sessionId, false);
+    for (const QJsonValue& child : tree.value("childFrames").toArray()) {
+        AddFrameTree(child.toObject(), sessionId);
     }
 }
 

@@ -33,6 +33,9 @@ public:
     // Opens a new window (about:blank) and attaches to it, waiting at most timeoutMs for each
     // step; nullptr when the browser refuses.
     static std::unique_ptr<DevToolsWindow> Open(DevToolsConnection& connection, int timeoutMs);
+    // Attaches to a window that is open already (one of this program's, or another's).
+    static std::unique_ptr<DevToolsWindow> Attach(DevToolsConnection& connection,
+                                                  const QString& targetId, int timeoutMs);
     ~DevToolsWindow() override;
 
     const QString& TargetId() const { return targetId_; }
@@ -77,6 +80,9 @@ private:
     void OnEvent(const QString& method, const QJsonObject& params, const QString& sessionId);
     void OnConnectionClosed();
     void EnableSession(const QString& sessionId);
+    // latest: the frame as it is now, whichever session reported it before.
+    void AddFrame(const QJsonObject& frame, const QString& sessionId, bool latest);
+    void AddFrameTree(const QJsonObject& tree, const QString& sessionId);
     void ForgetSession(const QString& sessionId);
     void MarkGone();
     std::optional<DevToolsFrame> WithContext(const DevToolsFrame& frame) const;
