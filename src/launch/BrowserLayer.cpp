@@ -1,10 +1,14 @@
 #include "launch/BrowserLayer.h"
 
+#include <QJsonArray>
+#include <QJsonObject>
+
 #include "app/Exceptions.h"
 #include "app/PathUtils.h"
 #include "app/Trace.h"
 #include "platform/AutomationBrowser.h"
 #include "platform/DevToolsConnection.h"
+#include "platform/DevToolsWindow.h"
 
 namespace BrowserLayer {
 namespace {
@@ -14,6 +18,7 @@ struct State {
     DevToolsConnection* connection = nullptr;
     std::vector<std::string> arguments;
     pid_t started = 0;
+    std::vector<QString> startupWindows;  // of a browser this layer started, until replaced
 };
 
 State& Layer() {
@@ -22,6 +27,7 @@ State& Layer() {
 }
 
 void DropConnection(State& state) {
+    state.startupWindows.clear();
     if (state.connection != nullptr) {
         // Whoever is still told about its end gets told from the event loop, not from here.
         state.connection->deleteLater();
@@ -80,9 +86,32 @@ DevToolsConnection* Connection() {
     }
     if (started != 0) {
         state.started = started;
+        // The browser opens a window of its own at start; a game window replaces it.
+        DevToolsReply targets = connection->Call("Target.getTargets", {}, {}, kStepTimeoutMs);
+        for (const QJsonValue& target : targets.result.value("targetInfos").toArray()) {
+            if (target.toObject().value("type").toString() == "page") {
+                state.startupWindows.push_back(target.toObject().value("targetId").toString());
+            }
+        }
     }
     state.connection = connection.release();
     return state.connection;
+}
+
+std::unique_ptr<DevToolsWindow> OpenWindow() {
+    DevToolsConnection* connection = Connection();
+    if (connection == nullptr) {
+        return nullptr;
+    }
+    std::unique_ptr<DevToolsWindow> window = DevToolsWindow::Open(*connection, kStepTimeoutMs);
+    State& state = Layer();
+    if (window) {
+        for (const QString& startup : state.startupWindows) {
+            connection->Send("Target.closeTarget", {{"targetId", startup}});
+        }
+        state.startupWindows.clear();
+    }
+    return window;
 }
 
 void SetBrowserArguments(std::vector<std::string> arguments) {

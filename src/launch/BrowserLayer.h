@@ -5,7 +5,10 @@
 #include <string>
 #include <vector>
 
+#include <memory>
+
 class DevToolsConnection;
+class DevToolsWindow;
 
 // The browser automation layer: one connection to the automation browser, shared by every
 // controlled window. Set up at start and torn down last at exit; controlled windows can only
@@ -21,6 +24,10 @@ bool IsInitialized();
 // The connection to the automation browser, made (and the browser started) when there is
 // none; nullptr when the layer is not set up or no browser can be reached.
 DevToolsConnection* Connection();
+
+// A new window of the automation browser, attached to; nullptr when none can be made. The
+// first window after the browser was started takes the place of the browser's start-up window.
+std::unique_ptr<DevToolsWindow> OpenWindow();
 
 // The automation browser's profile folder, under the application data folder.
 std::string ProfileFolder();

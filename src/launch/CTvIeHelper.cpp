@@ -146,9 +146,7 @@ bool CTvIeHelper::StartNewIE(const std::string& address) {
 
 bool CTvIeHelper::CreateBrowser() {
     browser_.reset();
-    if (DevToolsConnection* connection = BrowserLayer::Connection()) {
-        browser_ = DevToolsWindow::Open(*connection, BrowserLayer::kStepTimeoutMs);
-    }
+    browser_ = BrowserLayer::OpenWindow();
     if (!browser_) {
         Trace("Unable to start controlled Internet Explorer");
         return false;
