@@ -107,9 +107,11 @@ std::string Printable(const std::string& text) {
     return printable;
 }
 
+// An http or https address that the browser launcher can open.
 bool IsWebAddress(const std::string& text) {
     std::optional<UrlUtils::Url> url = UrlUtils::Parse(text);
-    return url && (url->scheme == "http" || url->scheme == "https") && !url->host.empty();
+    return url && (url->scheme == "http" || url->scheme == "https") && !url->host.empty() &&
+           UrlUtils::Canonicalize(text, UrlUtils::kMaxUrlBuffer).has_value();
 }
 
 }  // namespace

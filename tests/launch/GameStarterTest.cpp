@@ -79,6 +79,9 @@ TEST(CTvIeHelper, PlayForRealOnlyOpensAnHttpAddressFromThePage) {
     controller.OnPlayForReal(0, Texts({"--kiosk-printing"}), &result);
     controller.OnPlayForReal(0, Texts({"ftp://c.example/\n[01:01:2000 00.00.00] ERROR: forged"}),
                              &result);
+    // An address the launcher could not open would close the game for nothing.
+    const std::string tooLong = "http://casino.example/" + std::string(2100, 'a');
+    controller.OnPlayForReal(0, Texts({tooLong.c_str()}), &result);
     // The last of several arguments counts.
     controller.OnPlayForReal(0, Texts({"http://casino.example/", "ftp://casino.example/"}),
                              &result);
@@ -90,6 +93,7 @@ TEST(CTvIeHelper, PlayForRealOnlyOpensAnHttpAddressFromThePage) {
     EXPECT_NE(log.find("ERROR: PlayForReal javascript was called with a value that is not text "
                        "(number)\n"),
               std::string::npos);
+    EXPECT_NE(log.find("address: '" + tooLong.substr(0, 2083) + "...'"), std::string::npos);
     for (const char* refused : {"'javascript:alert(1)'", "'file:///etc/passwd'",
                                 "'--kiosk-printing'", "'ftp://casino.example/'"}) {
         EXPECT_NE(log.find(std::string("PlayForReal address refused, not an http or https "
