@@ -77,6 +77,10 @@ GamePages::GamePages() {
     });
     port_ = server_.bind_to_any_port("127.0.0.1");
     thread_ = std::thread([this] { server_.listen_after_bind(); });
+    // A stop that comes before the server runs would be lost, and the join would hang.
+    while (!server_.is_running()) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
 }
 
 GamePages::~GamePages() {
