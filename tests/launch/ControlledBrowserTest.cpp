@@ -224,14 +224,12 @@ TEST_F(ControlledBrowser, TenListedControllersMakeTheNextStartDropTheDeadOnes) {
     ASSERT_EQ(starter.Controllers().size(), 9u);
     // The same game started twice is two windows.
     EXPECT_NE(starter.Controllers()[0]->WindowId(), starter.Controllers()[1]->WindowId());
+    // One window closed after another, as players do.
     for (const auto& controller : starter.Controllers()) {
         first.push_back(controller.get());
         browser_->Connection().Send("Target.closeTarget", {{"targetId", controller->WindowId()}});
+        ASSERT_TRUE(WaitFor([&] { return !controller->IsAlive(); }));
     }
-    ASSERT_TRUE(WaitFor([&] {
-        return std::none_of(starter.Controllers().begin(), starter.Controllers().end(),
-                            [](const auto& controller) { return controller->IsAlive(); });
-    }));
 
     // Nine dead ones are not enough to purge.
     starter.StartGame(game);
