@@ -123,6 +123,10 @@ TEST_P(ControlledBrowserFrames, PageWhoseFramesCompleteThreeTimesIsHookedOnce) {
     EXPECT_EQ(Run(controller.WindowId(), HookedExpression("CloseGame", "1")), true);
     EXPECT_EQ(Run(controller.WindowId(), HookedExpression("goCasino", "1")), true);
     EXPECT_TRUE(traces_.Contains("Start new IE with url: " + game));
+    // A frame from another site lives in another process, reached through its own session.
+    ASSERT_TRUE(inspector_ && inspector_->MainFrame() && inspector_->ChildFrame("flash"));
+    EXPECT_EQ(inspector_->ChildFrame("flash")->sessionId != inspector_->MainFrame()->sessionId,
+              std::string(GetParam()) == "cross");
 }
 
 TEST_P(ControlledBrowserFrames, NewDocumentInTheFlashFrameIsHookedAgainAndRestoredAtExit) {
