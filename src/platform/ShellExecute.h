@@ -4,11 +4,10 @@
 #include <string>
 #include <vector>
 
-// Opening a web page in the user's browser the way the program was designed to: the verb
-// "open" on the program "iexplore" with a parameter string of optional switches ("-new " for a
-// new window, "-k " for full screen) followed by the address. No shell is ever involved: the
-// parameter string is split into the switches and one address, and the browser is started with
-// an argument vector.
+// Opening a web page in the user's browser: the verb "open" on the program "iexplore" with a
+// parameter string of optional switches ("-new " for a new window, "-k " for full screen) followed
+// by the address. No shell is ever involved: the parameter string is split into the switches and
+// one address, and the browser is started with an argument vector.
 //
 // "iexplore" stands for the browser named by $TIVORA_BROWSER, else the first of chromium,
 // google-chrome and firefox found on $PATH ("-new" → --new-window, "-k" → --kiosk), else
