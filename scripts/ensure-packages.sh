@@ -13,7 +13,7 @@ BUILD_PACKAGES=(
 )
 # What the tests need besides.
 TEST_PACKAGES=(
-  xvfb xauth dbus python3-dbus
+  xvfb xauth dbus python3-dbus chromium
 )
 
 case "${1:-build}" in

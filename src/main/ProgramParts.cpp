@@ -9,6 +9,9 @@
 #include "config/Settings.h"
 #include "services/Services.h"
 
+#include "launch/BrowserLayer.h"
+#include "launch/GameStarter.h"
+
 namespace {
 
 // PLACEHOLDER for the toolbar window: a plain window of the toolbar's size in the window
@@ -45,11 +48,13 @@ std::unique_ptr<QWidget> ProgramParts::CreateMainWindow() {
     return MakePlaceholderWindow();
 }
 
-// PLACEHOLDER: the browser automation layer is set up here once the controlled browser exists.
-void ProgramParts::InitBrowserLayer() {}
+void ProgramParts::InitBrowserLayer() {
+    BrowserLayer::Init();
+}
 
-// PLACEHOLDER: and torn down here, last at exit.
-void ProgramParts::ShutdownBrowserLayer() {}
+void ProgramParts::ShutdownBrowserLayer() {
+    BrowserLayer::Shutdown();
+}
 
 void ProgramParts::StartServices() {
     Services::Start();
@@ -64,5 +69,6 @@ void ProgramParts::StopServices() {
     }
 }
 
-// PLACEHOLDER: the game starter lets go of its controlled browsers here.
-void ProgramParts::CloseGames() {}
+void ProgramParts::CloseGames() {
+    GameStarter::Instance().CloseAll();
+}

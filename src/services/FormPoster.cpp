@@ -1,11 +1,9 @@
 #include "services/FormPoster.h"
 
-#include <curl/curl.h>
-
 #include <cctype>
-#include <memory>
 
 #include "app/Trace.h"
+#include "platform/UrlUtils.h"
 #include "services/AuxThread.h"
 
 namespace {
@@ -39,17 +37,8 @@ bool KeptAsIs(unsigned char c) {
 
 // Only a plain http address is posted to; anything else fails before any traffic.
 bool IsHttpAddress(const std::string& address) {
-    std::unique_ptr<CURLU, decltype(&curl_url_cleanup)> url(curl_url(), &curl_url_cleanup);
-    if (!url || curl_url_set(url.get(), CURLUPART_URL, address.c_str(), 0) != CURLUE_OK) {
-        return false;
-    }
-    char* scheme = nullptr;
-    if (curl_url_get(url.get(), CURLUPART_SCHEME, &scheme, 0) != CURLUE_OK) {
-        return false;
-    }
-    const bool http = std::string(scheme) == "http";
-    curl_free(scheme);
-    return http;
+    std::optional<UrlUtils::Url> url = UrlUtils::Parse(address);
+    return url && url->scheme == "http";
 }
 
 }  // namespace

@@ -3,19 +3,9 @@
 #include <QMouseEvent>
 #include <QPainter>
 
-#include "app/Trace.h"
+#include "launch/OpenLink.h"
 #include "platform/Fonts.h"
 #include "ui/controls/DialogTemplate.h"
-
-namespace {
-
-// PLACEHOLDER: opening the address in the browser arrives with the browser launcher; until
-// then a link with an address only notes the request.
-void OpenLinkPlaceholder(const std::string& url) {
-    Trace("Link to " + url + " with parameters: ");
-}
-
-}  // namespace
 
 CStaticLink::CStaticLink(const QString& text, QWidget* parent) : QLabel(text, parent) {
     setFont(Fonts::Make("Tahoma", 13, 400, true));
@@ -51,7 +41,7 @@ void CStaticLink::mouseReleaseEvent(QMouseEvent* event) {
         return;
     }
     if (!url_.empty()) {
-        OpenLinkPlaceholder(url_);
+        OpenLink(url_, 0);
     }
     emit clicked();
     TemplateDialog::SendCommand(this);

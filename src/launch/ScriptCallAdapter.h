@@ -1,0 +1,54 @@
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <vector>
+
+class CTvIeHelper;
+
+// One argument of a call that a game page's script made: text, or a value of another kind
+// (number, object, function...), of which only its kind is known.
+struct ScriptArgument {
+    bool isText = false;
+    std::string text;  // when isText
+    std::string kind;  // the script's typeof otherwise
+};
+using ScriptArguments = std::vector<ScriptArgument>;  // in the order the script passed them
+
+// What a call gives back to the script; the handlers give nothing (the script sees undefined).
+struct ScriptResult {};
+
+// What the page's replaced script functions call back into: a call is handed to one handler
+// of its controller, whatever member was asked for. The controller owns its adapters and
+// detaches them before it goes.
+class ScriptCallAdapter {
+public:
+    using Handler = void (CTvIeHelper::*)(int memberId, const ScriptArguments& arguments,
+                                          ScriptResult* result);
+
+    ScriptCallAdapter(CTvIeHelper* target, Handler handler) : target_(target), handler_(handler) {}
+
+    // Calls the handler when there is a target. Always succeeds towards the page.
+    void Invoke(int memberId, const ScriptArguments& arguments, ScriptResult* result);
+
+    // From now on calls go nowhere.
+    void Detach() { target_ = nullptr; }
+
+private:
+    CTvIeHelper* target_;
+    Handler handler_;
+};
+
+// A call as a page's replaced function reports it through the browser: which adapter, with
+// which arguments. The payload comes from the page and is not trusted.
+struct ScriptCall {
+    std::string adapter;
+    ScriptArguments arguments;
+};
+
+// Reads a call's payload; nullopt with the reason in error when it is not one.
+std::optional<ScriptCall> ReadScriptCall(const std::string& payload, std::string* error);
+
+// Payloads longer than this are refused unread.
+constexpr std::size_t kMaxScriptCallSize = 64 * 1024;

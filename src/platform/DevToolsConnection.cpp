@@ -1,0 +1,152 @@
+#include "platform/DevToolsConnection.h"
+
+#include <QEventLoop>
+#include <QJsonDocument>
+#include <QTimer>
+#include <memory>
+#include <optional>
+
+DevToolsConnection::DevToolsConnection(QObject* parent) : QObject(parent) {
+    socket_.setMaxAllowedIncomingMessageSize(kMaxMessageSize);
+    connect(&socket_, &QWebSocket::textMessageReceived, this, &DevToolsConnection::OnTextMessage);
+    connect(&socket_, &QWebSocket::disconnected, this, &DevToolsConnection::OnDisconnected);
+    connect(&socket_, &QWebSocket::connected, this, &DevToolsConnection::progressed);
+    connect(&socket_, qOverload<QAbstractSocket::SocketError>(&QWebSocket::error), this,
+            &DevToolsConnection::progressed);
+}
+
+DevToolsConnection::~DevToolsConnection() {
+    disconnect(&socket_, nullptr, this, nullptr);
+    socket_.abort();
+}
+
+bool DevToolsConnection::Open(const QUrl& url, int timeoutMs) {
+    if (open_) {
+        return true;
+    }
+    socket_.open(url);
+    WaitUntil(
+        [this] {
+            return socket_.state() == QAbstractSocket::ConnectedState ||
+                   socket_.state() == QAbstractSocket::UnconnectedState;
+        },
+        timeoutMs);
+    open_ = socket_.state() == QAbstractSocket::ConnectedState;
+    if (!open_) {
+        socket_.abort();
+    }
+    return open_;
+}
+
+bool DevToolsConnection::IsOpen() const {
+    return open_;
+}
+
+void DevToolsConnection::Close() {
+    if (open_) {
+        socket_.close();
+        // The socket reports the end later; the connection is over for its users now.
+        OnDisconnected();
+    }
+}
+
+qint64 DevToolsConnection::Send(const QString& method, const QJsonObject& params,
+                                const QString& sessionId, QObject* context, ReplyHandler handler) {
+    Pending pending{context != nullptr, context, std::move(handler)};
+    if (!open_) {
+        Answer(std::move(pending), {false, {}, QStringLiteral("not connected")});
+        return 0;
+    }
+    const qint64 id = nextId_++;
+    QJsonObject message{{"id", id}, {"method", method}, {"params", params}};
+    if (!sessionId.isEmpty()) {
+        message.insert("sessionId", sessionId);
+    }
+    pending_.emplace(id, std::move(pending));
+    socket_.sendTextMessage(
+        QString::fromUtf8(QJsonDocument(message).toJson(QJsonDocument::Compact)));
+    return id;
+}
+
+DevToolsReply DevToolsConnection::Call(const QString& method, const QJsonObject& params,
+                                       const QString& sessionId, int timeoutMs) {
+    auto answer = std::make_shared<std::optional<DevToolsReply>>();
+    QObject context;
+    Send(method, params, sessionId, &context,
+         [answer](const DevToolsReply& reply) { *answer = reply; });
+    if (!WaitUntil([answer] { return answer->has_value(); }, timeoutMs)) {
+        return {false, {}, QStringLiteral("no reply to ") + method};
+    }
+    return **answer;
+}
+
+bool DevToolsConnection::WaitForReplies(int timeoutMs) {
+    return WaitUntil([this] { return pending_.empty(); }, timeoutMs);
+}
+
+bool DevToolsConnection::WaitUntil(const std::function<bool()>& done, int timeoutMs) {
+    if (done()) {
+        return true;
+    }
+    QEventLoop loop;
+    QTimer deadline;
+    deadline.setSingleShot(true);
+    connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
+    connect(this, &DevToolsConnection::progressed, &loop, &QEventLoop::quit);
+    deadline.start(timeoutMs);
+    while (!done() && deadline.isActive()) {
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+    }
+    return done();
+}
+
+void DevToolsConnection::OnTextMessage(const QString& text) {
+    QJsonParseError error{};
+    QJsonDocument document = QJsonDocument::fromJson(text.toUtf8(), &error);
+    if (error.error != QJsonParseError::NoError || !document.isObject()) {
+        return;  // not a protocol message; nothing to answer
+    }
+    const QJsonObject message = document.object();
+    if (message.contains("id")) {
+        auto found = pending_.find(message.value("id").toInteger());
+        if (found != pending_.end()) {
+            Pending pending = std::move(found->second);
+            pending_.erase(found);
+            if (message.contains("error")) {
+                Answer(std::move(pending),
+                       {false, {}, message.value("error").toObject().value("message").toString()});
+            } else {
+                Answer(std::move(pending), {true, message.value("result").toObject(), {}});
+            }
+        }
+    } else if (message.contains("method")) {
+        emit eventReceived(message.value("method").toString(), message.value("params").toObject(),
+                           message.value("sessionId").toString());
+    }
+    emit progressed();
+}
+
+void DevToolsConnection::Answer(Pending pending, const DevToolsReply& reply) {
+    if (!pending.handler || (pending.hasContext && pending.context.isNull())) {
+        return;
+    }
+    pending.handler(reply);
+}
+
+void DevToolsConnection::FailAllPending(const QString& why) {
+    std::map<qint64, Pending> failed;
+    failed.swap(pending_);
+    for (auto& [id, pending] : failed) {
+        Answer(std::move(pending), {false, {}, why});
+    }
+}
+
+void DevToolsConnection::OnDisconnected() {
+    if (!open_) {
+        return;
+    }
+    open_ = false;
+    FailAllPending(QStringLiteral("connection closed"));
+    emit closed();
+    emit progressed();
+}

@@ -1,0 +1,82 @@
+#pragma once
+
+#include <QJsonObject>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QUrl>
+#include <QWebSocket>
+#include <functional>
+#include <map>
+
+// The answer to one DevTools command.
+struct DevToolsReply {
+    bool ok = false;
+    QJsonObject result;  // when ok
+    QString error;       // when not: the browser's message, or why no answer came
+};
+
+// One WebSocket connection to a Chromium browser's DevTools endpoint: commands with their
+// ids and replies, flattened sessions, and the events of every session. Lives on the thread
+// that made it; everything arrives through that thread's event loop.
+class DevToolsConnection : public QObject {
+    Q_OBJECT
+public:
+    using ReplyHandler = std::function<void(const DevToolsReply&)>;
+
+    explicit DevToolsConnection(QObject* parent = nullptr);
+    ~DevToolsConnection() override;
+
+    // Opens the connection and waits for it at most timeoutMs.
+    bool Open(const QUrl& url, int timeoutMs);
+    bool IsOpen() const;
+    // Closes the connection; outstanding commands are answered with an error.
+    void Close();
+
+    // Sends a command, to the browser or to sessionId. handler runs with the reply; when a
+    // context is given, only while the context still exists. The command's id, or 0 when the
+    // connection is not open (handler then runs with an error at once).
+    qint64 Send(const QString& method, const QJsonObject& params = {},
+                const QString& sessionId = {}, QObject* context = nullptr,
+                ReplyHandler handler = {});
+
+    // Sends a command and waits at most timeoutMs for its reply. Events keep arriving while it
+    // waits; user input does not.
+    DevToolsReply Call(const QString& method, const QJsonObject& params = {},
+                       const QString& sessionId = {}, int timeoutMs = 5000);
+
+    // Waits until every command sent so far has been answered, at most timeoutMs; true when
+    // none is left.
+    bool WaitForReplies(int timeoutMs);
+
+    // Waits until done() holds or timeoutMs passed, letting the connection's traffic in.
+    bool WaitUntil(const std::function<bool()>& done, int timeoutMs);
+
+    // Incoming messages larger than this are refused (the connection is closed).
+    static constexpr qint64 kMaxMessageSize = 64 * 1024 * 1024;
+
+signals:
+    // An event of the browser (sessionId empty) or of a session.
+    void eventReceived(const QString& method, const QJsonObject& params, const QString& sessionId);
+    // The connection was closed, by either side.
+    void closed();
+    // Something arrived or changed; wakes up waits.
+    void progressed();
+
+private:
+    struct Pending {
+        bool hasContext = false;
+        QPointer<QObject> context;
+        ReplyHandler handler;
+    };
+
+    void OnTextMessage(const QString& text);
+    void OnDisconnected();
+    void Answer(Pending pending, const DevToolsReply& reply);
+    void FailAllPending(const QString& why);
+
+    QWebSocket socket_;
+    qint64 nextId_ = 1;
+    std::map<qint64, Pending> pending_;
+    bool open_ = false;
+};

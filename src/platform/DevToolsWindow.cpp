@@ -1,0 +1,285 @@
+#include "platform/DevToolsWindow.h"
+
+#include <QJsonArray>
+#include <QJsonObject>
+#include <memory>
+
+namespace {
+
+const QJsonObject kAutoAttach{
+    {"autoAttach", true}, {"waitForDebuggerOnStart", true}, {"flatten", true}};
+
+}  // namespace
+
+std::unique_ptr<DevToolsWindow> DevToolsWindow::Open(DevToolsConnection& connection,
+                                                     int timeoutMs) {
+    DevToolsReply created = connection.Call(
+        "Target.createTarget", {{"url", "about:blank"}, {"newWindow", true}}, {}, timeoutMs);
+    const QString targetId = created.result.value("targetId").toString();
+    if (!created.ok || targetId.isEmpty()) {
+        return nullptr;
+    }
+    std::unique_ptr<DevToolsWindow> window = Attach(connection, targetId, timeoutMs);
+    if (!window) {
+        // A window nobody drives is of no use to anyone.
+        connection.Send("Target.closeTarget", {{"targetId", targetId}});
+    }
+    return window;
+}
+
+std::unique_ptr<DevToolsWindow> DevToolsWindow::Attach(DevToolsConnection& connection,
+                                                       const QString& targetId, int timeoutMs) {
+    DevToolsReply attached = connection.Call(
+        "Target.attachToTarget", {{"targetId", targetId}, {"flatten", true}}, {}, timeoutMs);
+    const QString sessionId = attached.result.value("sessionId").toString();
+    if (!attached.ok || sessionId.isEmpty()) {
+        return nullptr;
+    }
+    return std::unique_ptr<DevToolsWindow>(new DevToolsWindow(connection, targetId, sessionId));
+}
+
+DevToolsWindow::DevToolsWindow(DevToolsConnection& connection, QString targetId, QString sessionId)
+    : connection_(&connection), targetId_(std::move(targetId)), sessionId_(std::move(sessionId)) {
+    connect(&connection, &DevToolsConnection::eventReceived, this, &DevToolsWindow::OnEvent);
+    connect(&connection, &DevToolsConnection::closed, this, &DevToolsWindow::OnConnectionClosed);
+}
+
+DevToolsWindow::~DevToolsWindow() {
+    if (gone_ || connection_.isNull() || !connection_->IsOpen()) {
+        return;
+    }
+    // What was sent to the window's sessions is done before the sessions end: each answers one
+    // more command in order, and the last answer ends the main session, which ends the others.
+    QPointer<DevToolsConnection> connection = connection_;
+    const QString mainSession = sessionId_;
+    auto waiting = std::make_shared<int>(static_cast<int>(childSessions_.size()) + 1);
+    auto detachWhenDone = [connection, mainSession, waiting](const DevToolsReply&) {
+        if (--*waiting == 0 && connection) {
+            connection->Send("Target.detachFromTarget", {{"sessionId", mainSession}});
+        }
+    };
+    connection->Send("Runtime.runIfWaitingForDebugger", {}, sessionId_, connection.data(),
+                     detachWhenDone);
+    for (const QString& child : childSessions_) {
+        connection->Send("Runtime.runIfWaitingForDebugger", {}, child, connection.data(),
+                         detachWhenDone);
+    }
+}
+
+bool DevToolsWindow::IsOpen() const {
+    return !gone_ && connection_ && connection_->IsOpen();
+}
+
+bool DevToolsWindow::EnableEvents(const QString& bindingName) {
+    if (!IsOpen()) {
+        return false;
+    }
+    bindingName_ = bindingName;
+    eventsEnabled_ = true;
+    EnableSession(sessionId_);
+    return true;
+}
+
+void DevToolsWindow::EnableSession(const QString& sessionId) {
+    connection_->Send("Page.enable", {}, sessionId);
+    // Frames that are there already are not reported again; their tree is asked for.
+    connection_->Send("Page.getFrameTree", {}, sessionId, this,
+                      [this, sessionId](const DevToolsReply& reply) {
+                          if (reply.ok) {
+                              AddFrameTree(reply.result.value("frameTree").toObject(), sessionId);
+                          }
+                      });
+    connection_->Send("Runtime.enable", {}, sessionId);
+    if (!bindingName_.isEmpty()) {
+        connection_->Send("Runtime.addBinding", {{"name", bindingName_}}, sessionId);
+    }
+    connection_->Send("Target.setAutoAttach", kAutoAttach, sessionId);
+    // A frame attached to on its start waits until told to go on.
+    connection_->Send("Runtime.runIfWaitingForDebugger", {}, sessionId);
+}
+
+void DevToolsWindow::SetFullScreen() {
+    if (!IsOpen()) {
+        return;
+    }
+    QPointer<DevToolsConnection> connection = connection_;
+    connection_->Send("Browser.getWindowForTarget", {{"targetId", targetId_}}, {},
+                      connection.data(), [connection](const DevToolsReply& reply) {
+                          if (!reply.ok || !connection) {
+                              return;
+                          }
+                          connection->Send(
+                              "Browser.setWindowBounds",
+                              {{"windowId", reply.result.value("windowId")},
+                               {"bounds", QJsonObject{{"windowState", "fullscreen"}}}});
+                      });
+}
+
+void DevToolsWindow::Navigate(const QString& url, QObject* context,
+                              std::function<void(bool, const QString&)> done) {
+    if (!IsOpen()) {
+        if (done) {
+            done(false, QStringLiteral("window closed"));
+        }
+        return;
+    }
+    connection_->Send("Page.navigate", {{"url", url}}, sessionId_, context,
+                      [done = std::move(done)](const DevToolsReply& reply) {
+                          if (done) {
+                              done(reply.ok, reply.error);
+                          }
+                      });
+}
+
+void DevToolsWindow::Close() {
+    if (IsOpen()) {
+        connection_->Send("Target.closeTarget", {{"targetId", targetId_}});
+    }
+}
+
+std::optional<DevToolsFrame> DevToolsWindow::WithContext(const DevToolsFrame& frame) const {
+    DevToolsFrame found = frame;
+    auto context = contexts_.find({frame.sessionId, frame.id});
+    found.contextId = context != contexts_.end() ? context->second : 0;
+    return found;
+}
+
+std::optional<DevToolsFrame> DevToolsWindow::MainFrame() const {
+    auto found = frames_.find(mainFrameId_);
+    if (mainFrameId_.isEmpty() || found == frames_.end()) {
+        return std::nullopt;
+    }
+    return WithContext(found->second);
+}
+
+std::optional<DevToolsFrame> DevToolsWindow::ChildFrame(const QString& name) const {
+    if (mainFrameId_.isEmpty()) {
+        return std::nullopt;
+    }
+    for (const auto& [id, frame] : frames_) {
+        if (frame.parentId == mainFrameId_ && frame.name == name) {
+            return WithContext(frame);
+        }
+    }
+    return std::nullopt;
+}
+
+void DevToolsWindow::Evaluate(const DevToolsFrame& frame, const QString& expression,
+                              QObject* context, DevToolsConnection::ReplyHandler done) {
+    if (!IsOpen() || frame.contextId == 0) {
+        if (done) {
+            done({false, {}, QStringLiteral("no script context")});
+        }
+        return;
+    }
+    connection_->Send("Runtime.evaluate",
+                      {{"expression", expression},
+                       {"contextId", frame.contextId},
+                       {"returnByValue", true},
+                       {"silent", true}},
+                      frame.sessionId, context, std::move(done));
+}
+
+void DevToolsWindow::OnEvent(const QString& method, const QJsonObject& params,
+                             const QString& sessionId) {
+    if (gone_) {
+        return;
+    }
+    if (sessionId.isEmpty()) {
+        // The browser's own events: only the end of this window matters here.
+        if ((method == "Target.detachedFromTarget" &&
+             params.value("sessionId").toString() == sessionId_) ||
+            (method == "Target.targetDestroyed" &&
+             params.value("targetId").toString() == targetId_)) {
+            MarkGone();
+        }
+        return;
+    }
+    if (sessionId != sessionId_ && childSessions_.count(sessionId) == 0) {
+        return;  // another window's
+    }
+    if (method == "Page.frameNavigated") {
+        AddFrame(params.value("frame").toObject(), sessionId, true);
+    } else if (method == "Page.frameDetached") {
+        // A frame that moves into a process of its own is reported again by its new session.
+        if (params.value("reason").toString() != "swap") {
+            frames_.erase(params.value("frameId").toString());
+        }
+    } else if (method == "Page.frameStoppedLoading") {
+        const QString frameId = params.value("frameId").toString();
+        auto frame = frames_.find(frameId);
+        emit frameLoaded(frameId, frame != frames_.end() ? frame->second.url : QString());
+    } else if (method == "Runtime.executionContextCreated") {
+        const QJsonObject context = params.value("context").toObject();
+        const QJsonObject aux = context.value("auxData").toObject();
+        if (aux.value("isDefault").toBool()) {
+            contexts_[{sessionId, aux.value("frameId").toString()}] = context.value("id").toInt();
+        }
+    } else if (method == "Runtime.executionContextDestroyed") {
+        const int id = params.value("executionContextId").toInt();
+        std::erase_if(contexts_, [&](const auto& entry) {
+            return entry.first.first == sessionId && entry.second == id;
+        });
+    } else if (method == "Runtime.executionContextsCleared") {
+        std::erase_if(contexts_, [&](const auto& entry) { return entry.first.first == sessionId; });
+    } else if (method == "Runtime.bindingCalled") {
+        emit bindingCalled(params.value("name").toString(), params.value("payload").toString());
+    } else if (method == "Target.attachedToTarget") {
+        const QString child = params.value("sessionId").toString();
+        if (!child.isEmpty() && eventsEnabled_) {
+            childSessions_.insert(child);
+            EnableSession(child);
+        }
+    } else if (method == "Target.detachedFromTarget") {
+        ForgetSession(params.value("sessionId").toString());
+    } else if ((method == "Inspector.targetCrashed" || method == "Inspector.detached") &&
+               sessionId == sessionId_) {
+        MarkGone();
+    }
+}
+
+void DevToolsWindow::AddFrame(const QJsonObject& frame, const QString& sessionId, bool latest) {
+    DevToolsFrame record;
+    record.id = frame.value("id").toString();
+    record.parentId = frame.value("parentId").toString();
+    record.name = frame.value("name").toString();
+    record.url = frame.value("url").toString() + frame.value("urlFragment").toString();
+    record.sessionId = sessionId;
+    if (record.id.isEmpty()) {
+        return;
+    }
+    auto known = frames_.find(record.id);
+    // A session's tree also lists the frames that other sessions reach; those stay theirs.
+    if (!latest && known != frames_.end() && known->second.sessionId != sessionId) {
+        return;
+    }
+    if (sessionId == sessionId_ && record.parentId.isEmpty()) {
+        mainFrameId_ = record.id;
+    }
+    frames_[record.id] = record;
+}
+
+void DevToolsWindow::AddFrameTree(const QJsonObject& tree, const QString& sessionId) {
+    AddFrame(tree.value("frame").toObject(), sessionId, false);
+    for (const QJsonValue& child : tree.value("childFrames").toArray()) {
+        AddFrameTree(child.toObject(), sessionId);
+    }
+}
+
+void DevToolsWindow::ForgetSession(const QString& sessionId) {
+    childSessions_.erase(sessionId);
+    std::erase_if(frames_, [&](const auto& entry) { return entry.second.sessionId == sessionId; });
+    std::erase_if(contexts_, [&](const auto& entry) { return entry.first.first == sessionId; });
+}
+
+void DevToolsWindow::OnConnectionClosed() {
+    MarkGone();
+}
+
+void DevToolsWindow::MarkGone() {
+    if (gone_) {
+        return;
+    }
+    gone_ = true;
+    emit gone();
+}

@@ -1,0 +1,274 @@
+// The controlled browser against a real headless Chromium and game pages served on 127.0.0.1.
+// One browser start per test; each test skips itself where Chromium is not installed.
+#include <gtest/gtest.h>
+
+#include <QJsonObject>
+#include <algorithm>
+
+#include "LaunchTestSupport.h"
+#include "launch/BrowserLayer.h"
+#include "launch/CTvIeHelper.h"
+#include "launch/GameStarter.h"
+#include "platform/DevToolsConnection.h"
+#include "platform/DevToolsWindow.h"
+#include "support/TestEnvironment.h"
+
+namespace {
+
+using launch_testing::ErrorLog;
+using launch_testing::GamePages;
+using launch_testing::HeadlessBrowser;
+using launch_testing::ShellRecorder;
+using launch_testing::WaitFor;
+using testing_support::TempHome;
+using testing_support::TraceRecorder;
+
+constexpr const char* kHooked = "succeeded: script's IDispatch changed";
+
+class ControlledBrowser : public testing::Test {
+protected:
+    void SetUp() override {
+        if (!HeadlessBrowser::Available()) {
+            GTEST_SKIP() << "Chromium is not installed";
+        }
+        browser_ = std::make_unique<HeadlessBrowser>();
+    }
+    void TearDown() override {
+        inspector_.reset();
+        browser_.reset();
+    }
+
+    int Count(const std::string& text) const {
+        auto texts = traces_.Texts();
+        return static_cast<int>(std::count(texts.begin(), texts.end(), text));
+    }
+    bool WaitForHooks(int count) {
+        return WaitFor([&] { return Count(kHooked) >= count; });
+    }
+    // Every command sent so far has been answered.
+    void Settle() { browser_->Connection().WaitForReplies(5000); }
+
+    // Runs expression in the "flash" frame (or the page) of the window, as the test's own
+    // script; its value, or an undefined value when it did not run.
+    QJsonValue Run(const QString& windowId, const QString& expression, bool inFlash = true) {
+        if (!inspector_ || inspector_->TargetId() != windowId) {
+            inspector_ = browser_->Inspect(windowId.toStdString());
+        }
+        if (!inspector_) {
+            return QJsonValue::Undefined;
+        }
+        std::optional<DevToolsFrame> frame;
+        WaitFor([&] {
+            frame = inFlash ? inspector_->ChildFrame("flash") : inspector_->MainFrame();
+            return frame && frame->contextId != 0;
+        });
+        if (!frame) {
+            return QJsonValue::Undefined;
+        }
+        auto answer = std::make_shared<std::optional<DevToolsReply>>();
+        inspector_->Evaluate(*frame, expression, nullptr,
+                             [answer](const DevToolsReply& reply) { *answer = reply; });
+        WaitFor([answer] { return answer->has_value(); }, 5000);
+        if (!answer->has_value() || !(*answer)->ok) {
+            return QJsonValue::Undefined;
+        }
+        return (*answer)->result.value("result").toObject().value("value");
+    }
+    // Waits until expression gives expected in the flash frame (a new document needs a moment
+    // to be seen).
+    bool RunUntil(const QString& windowId, const QString& expression, const QJsonValue& expected) {
+        return WaitFor([&] { return Run(windowId, expression) == expected; });
+    }
+    bool IsOpen(const QString& windowId) {
+        auto windows = browser_->OpenWindows();
+        return std::find(windows.begin(), windows.end(), windowId.toStdString()) != windows.end();
+    }
+
+    TempHome home_;
+    GamePages pages_;
+    ShellRecorder shell_;
+    TraceRecorder traces_;
+    std::unique_ptr<HeadlessBrowser> browser_;
+    std::unique_ptr<DevToolsWindow> inspector_;
+};
+
+// Whether the flash frame's function is the program's adapter, with the page's own (of
+// document version) kept beside it.
+QString HookedExpression(const char* function, const char* version) {
+    return QStringLiteral(
+               "(function(){var s=Object.getOwnPropertyDescriptor(window,'__tivoraReplaced');"
+               "return !!s && s.value.adapters.%1===window.%1 && window.%1.version===undefined"
+               " && s.value.old.%1.version==='%2';})()")
+        .arg(function, version);
+}
+
+class ControlledBrowserFrames : public ControlledBrowser,
+                                public testing::WithParamInterface<const char*> {};
+
+TEST_P(ControlledBrowserFrames, PageWhoseFramesCompleteThreeTimesIsHookedOnce) {
+    CTvIeHelper controller;
+    const std::string game = pages_.Url(std::string("/game?flash=") + GetParam());
+    ASSERT_TRUE(controller.StartNewIE(game));
+    ASSERT_TRUE(WaitFor(
+        [&] { return traces_.Contains("IE Event: Document complete (url = " + game + ")"); }));
+    Settle();
+
+    auto texts = traces_.Texts();
+    const auto completions = std::count_if(texts.begin(), texts.end(), [](const std::string& t) {
+        return t.starts_with("IE Event: Document complete (url = http://");
+    });
+    EXPECT_EQ(completions, 3);
+    EXPECT_EQ(Count(kHooked), 2);
+    EXPECT_GE(Count("dispatches are equals"), 2);
+    EXPECT_EQ(Run(controller.WindowId(), HookedExpression("CloseGame", "1")), true);
+    EXPECT_EQ(Run(controller.WindowId(), HookedExpression("goCasino", "1")), true);
+    EXPECT_TRUE(traces_.Contains("Start new IE with url: " + game));
+    // A frame from another site lives in another process, reached through its own session.
+    ASSERT_TRUE(inspector_ && inspector_->MainFrame() && inspector_->ChildFrame("flash"));
+    EXPECT_EQ(inspector_->ChildFrame("flash")->sessionId != inspector_->MainFrame()->sessionId,
+              std::string(GetParam()) == "cross");
+}
+
+TEST_P(ControlledBrowserFrames, NewDocumentInTheFlashFrameIsHookedAgainAndRestoredAtExit) {
+    GameStarter& starter = GameStarter::Instance();
+    starter.StartGame(pages_.Url(std::string("/game?flash=") + GetParam()));
+    ASSERT_EQ(starter.Controllers().size(), 1u);
+    const QString window = starter.Controllers()[0]->WindowId();
+    ASSERT_TRUE(WaitForHooks(2));
+
+    Run(window, "location.href = '/flash?v=2'; 0");
+    ASSERT_TRUE(WaitForHooks(4));
+    EXPECT_TRUE(RunUntil(window, HookedExpression("CloseGame", "2"), true));
+    EXPECT_EQ(Run(window, HookedExpression("goCasino", "2")), true);
+
+    // The program ends: the page gets its own functions back, the window stays.
+    starter.CloseAll();
+    Settle();
+    EXPECT_TRUE(starter.Controllers().empty());
+    EXPECT_TRUE(traces_.Contains("Restore old handlers"));
+    EXPECT_EQ(Run(window, "CloseGame.version + ' ' + goCasino.version"), "2 2");
+    EXPECT_EQ(Run(window, "CloseGame(); goCasino('x'); calls.join()"),
+              "own CloseGame,own goCasino x");
+    EXPECT_TRUE(IsOpen(window));
+    EXPECT_TRUE(shell_.calls.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(SameAndCrossSite, ControlledBrowserFrames,
+                         testing::Values("same", "cross"));
+
+TEST_F(ControlledBrowser, GoCasinoOpensTheAddressPlainlyAndClosesTheGame) {
+    GameStarter& starter = GameStarter::Instance();
+    starter.StartGame(pages_.Url("/game?flash=cross"));
+    ASSERT_EQ(starter.Controllers().size(), 1u);
+    CTvIeHelper& controller = *starter.Controllers()[0];
+    const QString window = controller.WindowId();
+    ASSERT_TRUE(WaitForHooks(2));
+
+    // What the page passes is its own business: none of this opens anything.
+    Run(window,
+        "goCasino(); goCasino(42); goCasino('javascript:alert(1)'); goCasino('-new');"
+        "__tivoraScriptCall('garbage'); 0");
+    ASSERT_TRUE(WaitFor([] {
+        return ErrorLog().find("Unable to read a script call of the game page: not a call") !=
+               std::string::npos;
+    }));
+    const std::string log = ErrorLog();
+    EXPECT_NE(log.find("PlayForReal javascript was called without an address"), std::string::npos);
+    EXPECT_NE(log.find("not text (number)"), std::string::npos);
+    EXPECT_NE(log.find("address: 'javascript:alert(1)'"), std::string::npos);
+    EXPECT_NE(log.find("address: '-new'"), std::string::npos);
+    EXPECT_TRUE(shell_.calls.empty());
+    EXPECT_TRUE(controller.IsAlive());
+    EXPECT_TRUE(IsOpen(window));
+
+    // The script's call ends with the window; nothing waits for its answer.
+    Run(window, "setTimeout(function(){ goCasino('http://casino.example/real?from=game'); }); 0");
+    ASSERT_TRUE(WaitFor([&] { return !controller.IsAlive(); }));
+    EXPECT_EQ(shell_.Parameters(),
+              std::vector<std::string>{"-new http://casino.example/real?from=game"});
+    EXPECT_TRUE(traces_.Contains("PlayForReal javascript was called"));
+    EXPECT_TRUE(traces_.Contains("IE quit message received"));
+    EXPECT_FALSE(IsOpen(window));
+    EXPECT_EQ(starter.Controllers().size(), 1u);
+}
+
+TEST_F(ControlledBrowser, CloseGameClosesTheWindowAndTheDeadControllerStaysListed) {
+    GameStarter& starter = GameStarter::Instance();
+    starter.StartGame(pages_.Url("/game?flash=same"));
+    ASSERT_EQ(starter.Controllers().size(), 1u);
+    const QString window = starter.Controllers()[0]->WindowId();
+    ASSERT_TRUE(WaitForHooks(2));
+
+    Run(window, "setTimeout(function(){ CloseGame(); }); 0");
+    ASSERT_TRUE(WaitFor([&] { return !starter.Controllers()[0]->IsAlive(); }));
+    EXPECT_TRUE(traces_.Contains("Close javascript was called"));
+    EXPECT_EQ(starter.Controllers().size(), 1u);
+    EXPECT_TRUE(starter.Controllers()[0]->WindowId().isEmpty());
+    EXPECT_FALSE(IsOpen(window));
+    EXPECT_TRUE(shell_.calls.empty());
+}
+
+TEST_F(ControlledBrowser, AddressThatIsNoUrlStillGivesAnEmptyWindow) {
+    CTvIeHelper controller;
+    EXPECT_TRUE(controller.StartNewIE("not a url"));
+    EXPECT_NE(ErrorLog().find("ERROR: Path is not URL: not a url\n"), std::string::npos);
+    EXPECT_TRUE(controller.IsAlive());
+    // The browser's own start-up window gives way to the game's.
+    const std::vector<std::string> only{controller.WindowId().toStdString()};
+    EXPECT_TRUE(WaitFor([&] { return browser_->OpenWindows() == only; }, 5000));
+}
+
+TEST_F(ControlledBrowser, TenListedControllersMakeTheNextStartDropTheDeadOnes) {
+    GameStarter& starter = GameStarter::Instance();
+    const std::string game = pages_.Url("/plain");
+    std::vector<const CTvIeHelper*> first;
+    for (int i = 0; i < 9; ++i) {
+        starter.StartGame(game);
+    }
+    ASSERT_EQ(starter.Controllers().size(), 9u);
+    // The same game started twice is two windows.
+    EXPECT_NE(starter.Controllers()[0]->WindowId(), starter.Controllers()[1]->WindowId());
+    // One window closed after another, as players do.
+    for (const auto& controller : starter.Controllers()) {
+        first.push_back(controller.get());
+        browser_->Connection().Send("Target.closeTarget", {{"targetId", controller->WindowId()}});
+        ASSERT_TRUE(WaitFor([&] { return !controller->IsAlive(); }));
+    }
+
+    // Nine dead ones are not enough to purge.
+    starter.StartGame(game);
+    ASSERT_EQ(starter.Controllers().size(), 10u);
+    for (std::size_t i = 0; i < first.size(); ++i) {
+        EXPECT_EQ(starter.Controllers()[i].get(), first[i]);
+    }
+    const CTvIeHelper* tenth = starter.Controllers()[9].get();
+    EXPECT_TRUE(tenth->IsAlive());
+
+    starter.StartGame(game);
+    ASSERT_EQ(starter.Controllers().size(), 2u);
+    EXPECT_EQ(starter.Controllers()[0].get(), tenth);
+    EXPECT_TRUE(starter.Controllers()[1]->IsAlive());
+    EXPECT_TRUE(shell_.calls.empty());
+}
+
+TEST_F(ControlledBrowser, GameWindowOutlivesTheProgramAndTheNextRunReusesTheBrowser) {
+    GameStarter& starter = GameStarter::Instance();
+    starter.StartGame(pages_.Url("/game?flash=same"));
+    ASSERT_EQ(starter.Controllers().size(), 1u);
+    const QString window = starter.Controllers()[0]->WindowId();
+    ASSERT_TRUE(WaitForHooks(2));
+    const pid_t started = BrowserLayer::StartedBrowser();
+    ASSERT_NE(started, 0);
+
+    // Exit: controllers go, then the layer.
+    inspector_.reset();
+    starter.CloseAll();
+    BrowserLayer::Shutdown();
+    // The next run finds the browser running and the game window still there.
+    BrowserLayer::Init();
+    EXPECT_TRUE(IsOpen(window));
+    EXPECT_EQ(BrowserLayer::StartedBrowser(), started);
+    EXPECT_EQ(Run(window, "CloseGame.version"), "1");
+}
+
+}  // namespace

@@ -1,0 +1,158 @@
+// The game starter and the controller where no automation browser can be had; the real
+// browser is in ControlledBrowserTest.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "LaunchTestSupport.h"
+#include "config/Game.h"
+#include "launch/BrowserLayer.h"
+#include "launch/CTvIeHelper.h"
+#include "launch/GameStarter.h"
+#include "launch/LaunchGame.h"
+#include "support/TestEnvironment.h"
+
+namespace {
+
+using launch_testing::ErrorLog;
+using launch_testing::ShellRecorder;
+using testing_support::TempHome;
+using testing_support::TraceRecorder;
+
+TEST(GameStarter, WithoutAnAutomationBrowserTheGameOpensPlainlyFullScreen) {
+    TempHome home;
+    ShellRecorder shell;
+    TraceRecorder traces;
+    setenv("PATH", (home.Root() + "/no-programs").c_str(), 1);
+    BrowserLayer::Init();
+
+    GameStarter::Instance().StartGame("http://games.example/slots game");
+
+    EXPECT_TRUE(GameStarter::Instance().Controllers().empty());
+    EXPECT_EQ(shell.Parameters(),
+              std::vector<std::string>{"-new -k http://games.example/slots%20game"});
+    EXPECT_EQ(traces.Texts(), (std::vector<std::string>{
+                                  "GameStarter instantiated",
+                                  "GameStarter: game http://games.example/slots game starting",
+                                  "Start new IE with url: http://games.example/slots game",
+                                  "Unable to start controlled Internet Explorer",
+                                  "Start game with standard way http://games.example/slots game",
+                                  "Link to http://games.example/slots game with parameters: "
+                                  "NEW_WINDOW FULL_SCREEN ",
+                              }));
+    BrowserLayer::Shutdown();
+}
+
+TEST(GameStarter, BeforeTheLayerIsSetUpNoControlledWindowIsMade) {
+    ShellRecorder shell;
+    ASSERT_FALSE(BrowserLayer::IsInitialized());
+    EXPECT_EQ(BrowserLayer::Connection(), nullptr);
+    GameStarter::Instance().StartGame("http://games.example/poker");
+    EXPECT_TRUE(GameStarter::Instance().Controllers().empty());
+    EXPECT_EQ(shell.Parameters(), std::vector<std::string>{"-new -k http://games.example/poker"});
+}
+
+TEST(GameStarter, CloseAllAtExitMakesTheSingleInstanceWhenNoGameRan) {
+    TraceRecorder traces;
+    GameStarter::Instance().CloseAll();
+    EXPECT_EQ(&GameStarter::Instance(), &GameStarter::Instance());
+    EXPECT_EQ(traces.Texts(), std::vector<std::string>{"GameStarter instantiated"});
+}
+
+TEST(LaunchGame, PlainGamesOpenInANewWindowFullScreenWhenMarked) {
+    ShellRecorder shell;
+    TraceRecorder traces;
+    const Game plain("Keno", "http://games.example/keno", "", 0, QImage());
+    const Game fullScreen("Pinball", "http://games.example/pinball", "", Game::FLAG_FULL_SCREEN,
+                          QImage());
+    LaunchGame(plain);
+    LaunchGame(fullScreen);
+    EXPECT_EQ(shell.Parameters(),
+              (std::vector<std::string>{"-new http://games.example/keno",
+                                        "-new -k http://games.example/pinball"}));
+    // Nothing went near the game starter.
+    EXPECT_FALSE(traces.Contains("GameStarter instantiated"));
+}
+
+TEST(LaunchGame, ControlledGamesGoToTheGameStarter) {
+    ShellRecorder shell;
+    TraceRecorder traces;
+    // Controlled wins over full screen; without the browser layer it falls back, full screen.
+    const Game controlled("Checkers", "http://games.example/checkers", "",
+                          Game::FLAG_CONTROLLED | Game::FLAG_FAVORITE, QImage());
+    LaunchGame(controlled);
+    EXPECT_TRUE(traces.Contains("GameStarter: game http://games.example/checkers starting"));
+    EXPECT_EQ(shell.Parameters(),
+              std::vector<std::string>{"-new -k http://games.example/checkers"});
+}
+
+ScriptArguments Texts(std::initializer_list<const char*> texts) {
+    ScriptArguments arguments;
+    for (const char* text : texts) {
+        arguments.push_back({true, text, {}});
+    }
+    return arguments;
+}
+
+TEST(CTvIeHelper, PlayForRealOnlyOpensAnHttpAddressFromThePage) {
+    TempHome home;
+    ShellRecorder shell;
+    TraceRecorder traces;
+    CTvIeHelper controller;
+    ScriptResult result;
+
+    controller.OnPlayForReal(0, {}, &result);
+    controller.OnPlayForReal(0, {{false, {}, "number"}}, &result);
+    controller.OnPlayForReal(0, Texts({"javascript:alert(1)"}), &result);
+    controller.OnPlayForReal(0, Texts({"file:///etc/passwd"}), &result);
+    controller.OnPlayForReal(0, Texts({"--kiosk-printing"}), &result);
+    controller.OnPlayForReal(0, Texts({"ftp://c.example/\n[01:01:2000 00.00.00] ERROR: forged"}),
+                             &result);
+    // An address the launcher could not open would close the game for nothing.
+    const std::string tooLong = "http://casino.example/" + std::string(2100, 'a');
+    controller.OnPlayForReal(0, Texts({tooLong.c_str()}), &result);
+    // The last of several arguments counts.
+    controller.OnPlayForReal(0, Texts({"http://casino.example/", "ftp://casino.example/"}),
+                             &result);
+
+    EXPECT_TRUE(shell.calls.empty());
+    const std::string log = ErrorLog();
+    EXPECT_NE(log.find("ERROR: PlayForReal javascript was called without an address\n"),
+              std::string::npos);
+    EXPECT_NE(log.find("ERROR: PlayForReal javascript was called with a value that is not text "
+                       "(number)\n"),
+              std::string::npos);
+    EXPECT_NE(log.find("address: '" + tooLong.substr(0, 2083) + "...'"), std::string::npos);
+    for (const char* refused : {"'javascript:alert(1)'", "'file:///etc/passwd'",
+                                "'--kiosk-printing'", "'ftp://casino.example/'"}) {
+        EXPECT_NE(log.find(std::string("PlayForReal address refused, not an http or https "
+                                       "address: ") +
+                           refused + "\n"),
+                  std::string::npos)
+            << refused;
+    }
+    // Nothing from the page starts a line of the log of its own.
+    EXPECT_EQ(log.find("\n[01:01:2000"), std::string::npos);
+    EXPECT_NE(log.find("'ftp://c.example/\\x0A[01:01:2000 00.00.00] ERROR: forged'"),
+              std::string::npos);
+    EXPECT_TRUE(controller.IsAlive());
+
+    // A good address, but no window to close: nothing is opened either.
+    controller.OnPlayForReal(0, Texts({"https://casino.example/real"}), &result);
+    EXPECT_TRUE(shell.calls.empty());
+    EXPECT_TRUE(traces.Contains("failed: WebBrowser doesn't exist"));
+}
+
+TEST(CTvIeHelper, WithoutAWindowCallsAndDestructionDoNothing) {
+    TraceRecorder traces;
+    {
+        CTvIeHelper controller;
+        ScriptResult result;
+        controller.OnCloseGame(0, {}, &result);
+        EXPECT_TRUE(controller.WindowId().isEmpty());
+    }
+    EXPECT_EQ(traces.Texts(), (std::vector<std::string>{"Close javascript was called",
+                                                        "failed: WebBrowser doesn't exist"}));
+}
+
+}  // namespace

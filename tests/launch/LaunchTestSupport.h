@@ -1,0 +1,73 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <httplib.h>
+
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/ShellExecute.h"
+
+class DevToolsConnection;
+class DevToolsWindow;
+
+namespace launch_testing {
+
+// Records every ShellExecute call instead of starting a browser, while alive.
+class ShellRecorder : public ShellExecuteHook::Hook {
+public:
+    ShellRecorder();
+    ~ShellRecorder() override;
+    bool Intercept(const ShellExecuteHook::Call& call) override;
+    std::vector<std::string> Parameters() const;
+    std::vector<ShellExecuteHook::Call> calls;
+
+private:
+    ShellExecuteHook::Hook* previous_;
+};
+
+// Game pages on 127.0.0.1 with an ephemeral port:
+//   /game?flash=same|cross|none  a page with a plain frame "other" and a frame "flash" from
+//                                this origin, from another site (localhost), or without one
+//   /flash?v=N                   the game: CloseGame() and goCasino(url), each marked with N
+//   /plain                       a page without any of it
+class GamePages {
+public:
+    GamePages();
+    ~GamePages();
+    std::string Url(const std::string& path) const;
+    int Port() const { return port_; }
+
+private:
+    httplib::Server server_;
+    std::thread thread_;
+    int port_ = 0;
+};
+
+// Contents of the errors.log of the current data home ("" when there is none).
+std::string ErrorLog();
+
+// The automation browser for one test, headless and quiet (the machine has no network): set
+// up on construction, closed and waited for on destruction.
+class HeadlessBrowser {
+public:
+    HeadlessBrowser();
+    ~HeadlessBrowser();
+    // The layer's connection, starting the browser when needed.
+    DevToolsConnection& Connection();
+    // A second look at a controller's window (its frames, its scripts), as the test's own.
+    std::unique_ptr<DevToolsWindow> Inspect(const std::string& windowId);
+    // The ids of the browser's open page windows.
+    std::vector<std::string> OpenWindows();
+
+    static bool Available();
+    static std::vector<std::string> Arguments();
+};
+
+// Waits, letting events in, until done() or the time is up.
+bool WaitFor(const std::function<bool()>& done, int timeoutMs = 10000);
+
+}  // namespace launch_testing

@@ -1,0 +1,88 @@
+#include <gtest/gtest.h>
+
+#include <QTest>
+
+#include "LaunchTestSupport.h"
+#include "launch/OpenLink.h"
+#include "support/TestEnvironment.h"
+#include "ui/controls/CStaticLink.h"
+
+namespace {
+
+using launch_testing::ErrorLog;
+using launch_testing::ShellRecorder;
+using testing_support::TempHome;
+using testing_support::TraceRecorder;
+
+TEST(OpenLink, SwitchesComeBeforeTheCanonicalAddressInTheirOrder) {
+    ShellRecorder shell;
+    TraceRecorder traces;
+    OpenLink("http://games.example/play?id=1", 0);
+    OpenLink("http://games.example/play?id=1", NEW_WINDOW);
+    OpenLink("HTTP://games.example/a b/../c", NEW_WINDOW | FULL_SCREEN);
+    OpenLink("http://games.example/k", FULL_SCREEN);
+
+    EXPECT_EQ(shell.Parameters(), (std::vector<std::string>{
+                                      "http://games.example/play?id=1",
+                                      "-new http://games.example/play?id=1",
+                                      "-new -k http://games.example/c",
+                                      "-k http://games.example/k",
+                                  }));
+    for (const auto& call : shell.calls) {
+        EXPECT_EQ(call.operation, "open");
+        EXPECT_EQ(call.file, "iexplore");
+        EXPECT_EQ(call.directory, "");
+        EXPECT_EQ(call.showCommand, 5);
+    }
+    // The trace names the address as given.
+    EXPECT_EQ(traces.Texts(), (std::vector<std::string>{
+                                  "Link to http://games.example/play?id=1 with parameters: ",
+                                  "Link to http://games.example/play?id=1 with parameters: "
+                                  "NEW_WINDOW ",
+                                  "Link to HTTP://games.example/a b/../c with parameters: "
+                                  "NEW_WINDOW FULL_SCREEN ",
+                                  "Link to http://games.example/k with parameters: FULL_SCREEN ",
+                              }));
+}
+
+TEST(OpenLink, AddressTooLongOnceCanonicalStartsNothing) {
+    TempHome home;
+    ShellRecorder shell;
+    // 1990 bytes as given; every blank becomes three.
+    const std::string address = "http://games.example/" + std::string(1969, ' ');
+    OpenLink(address, NEW_WINDOW);
+    EXPECT_TRUE(shell.calls.empty());
+    EXPECT_NE(ErrorLog().find("ERROR: Unable to canonicalize URL '" + address + "'\n"),
+              std::string::npos);
+}
+
+TEST(OpenLink, TextThatIsNoAddressNeverReachesTheBrowser) {
+    TempHome home;
+    ShellRecorder shell;
+    for (const char* text : {"", "-new", "--kiosk http://x.example/", "'; rm -rf ~ #",
+                             "x.example/play", "javascript:alert(1)"}) {
+        OpenLink(text, NEW_WINDOW);
+        EXPECT_NE(ErrorLog().find(std::string("Unable to canonicalize URL '") + text + "'"),
+                  std::string::npos)
+            << text;
+    }
+    EXPECT_TRUE(shell.calls.empty());
+
+    // Quotes and semicolons are part of an address and travel in it, to one argument.
+    OpenLink("http://x.example/a'b;c\"d", 0);
+    EXPECT_EQ(shell.Parameters(), std::vector<std::string>{"http://x.example/a'b;c%22d"});
+}
+
+TEST(OpenLink, StaticLinkWithAnAddressOpensItPlainly) {
+    ShellRecorder shell;
+    CStaticLink link(QStringLiteral("click here."));
+    link.resize(80, 16);
+    QTest::mouseClick(&link, Qt::LeftButton);
+    EXPECT_TRUE(shell.calls.empty());
+
+    link.SetUrl("http://www.tivora.example/update");
+    QTest::mouseClick(&link, Qt::LeftButton);
+    EXPECT_EQ(shell.Parameters(), std::vector<std::string>{"http://www.tivora.example/update"});
+}
+
+}  // namespace

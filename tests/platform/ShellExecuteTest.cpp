@@ -1,0 +1,173 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <QTest>
+#include <cerrno>
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <sstream>
+
+#include "platform/DetachedProcess.h"
+#include "platform/ShellExecute.h"
+#include "support/TestEnvironment.h"
+
+namespace {
+
+using testing_support::FileExists;
+using testing_support::ReadFile;
+using testing_support::TempHome;
+using testing_support::WriteFile;
+
+// Sets an environment variable for the life of the object.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const std::string& value) : name_(name) {
+        if (const char* old = std::getenv(name)) {
+            old_ = old;
+        }
+        setenv(name, value.c_str(), 1);
+    }
+    ~ScopedEnv() {
+        if (old_) {
+            setenv(name_, old_->c_str(), 1);
+        } else {
+            unsetenv(name_);
+        }
+    }
+
+private:
+    const char* name_;
+    std::optional<std::string> old_;
+};
+
+// A folder of fake programs to put on PATH.
+std::string MakePrograms(const TempHome& home, std::initializer_list<const char*> names) {
+    const std::string folder = home.Root() + "/bin";
+    std::filesystem::create_directories(folder);
+    for (const char* name : names) {
+        const std::string path = folder + "/" + name;
+        WriteFile(path, "#!/bin/sh\n");
+        chmod(path.c_str(), 0755);
+    }
+    return folder;
+}
+
+TEST(BrowserCommand, TranslatesTheSwitchesForTheNamedBrowser) {
+    ScopedEnv browser("TIVORA_BROWSER", STUB_BROWSER);
+    using Args = std::vector<std::string>;
+    auto full = BrowserCommand::ForParameters("-new -k http://g.example/play");
+    ASSERT_TRUE(full.has_value());
+    EXPECT_EQ(full->program, STUB_BROWSER);
+    EXPECT_EQ(full->arguments, (Args{"--kiosk", "--new-window", "http://g.example/play"}));
+    EXPECT_EQ(BrowserCommand::ForParameters("-new http://g.example/")->arguments,
+              (Args{"--new-window", "http://g.example/"}));
+    EXPECT_EQ(BrowserCommand::ForParameters("http://g.example/")->arguments,
+              (Args{"http://g.example/"}));
+    // Everything after the switches is one argument, whatever it holds.
+    EXPECT_EQ(BrowserCommand::ForParameters("-new a b;c")->arguments,
+              (Args{"--new-window", "a b;c"}));
+}
+
+TEST(BrowserCommand, AnAddressNeverBecomesAnOption) {
+    ScopedEnv browser("TIVORA_BROWSER", STUB_BROWSER);
+    for (const char* parameters :
+         {"", "-new ", "-new -k ", "--kiosk-printing http://x/", "-new --user-data-dir=/tmp/x",
+          "-k -renderer-cmd-prefix=sh", "-new-k http://x/"}) {
+        EXPECT_EQ(BrowserCommand::ForParameters(parameters), std::nullopt) << parameters;
+    }
+}
+
+TEST(BrowserCommand, FindsABrowserOnThePathElseTheDesktopOpener) {
+    TempHome home;
+    unsetenv("TIVORA_BROWSER");
+    ScopedEnv path("PATH", MakePrograms(home, {"firefox", "xdg-open"}));
+    auto firefox = BrowserCommand::ForParameters("-new -k http://g.example/");
+    ASSERT_TRUE(firefox.has_value());
+    EXPECT_EQ(firefox->program, home.Root() + "/bin/firefox");
+    EXPECT_EQ(firefox->arguments.size(), 3u);
+
+    // A named browser that is not there does not stop the search.
+    ScopedEnv missing("TIVORA_BROWSER", home.Root() + "/nowhere/browser");
+    EXPECT_EQ(BrowserCommand::ForParameters("http://g.example/")->program,
+              home.Root() + "/bin/firefox");
+
+    std::filesystem::remove(home.Root() + "/bin/firefox");
+    auto opener = BrowserCommand::ForParameters("-new -k http://g.example/");
+    ASSERT_TRUE(opener.has_value());
+    EXPECT_EQ(opener->program, home.Root() + "/bin/xdg-open");
+    EXPECT_EQ(opener->arguments, std::vector<std::string>{"http://g.example/"});
+
+    std::filesystem::remove(home.Root() + "/bin/xdg-open");
+    EXPECT_EQ(BrowserCommand::ForParameters("http://g.example/"), std::nullopt);
+    EXPECT_FALSE(ShellExecute("open", "iexplore", "http://g.example/"));
+}
+
+TEST(ShellExecute, StartsTheBrowserWithAnArgumentVectorAndNoShell) {
+    TempHome home;
+    const std::string output = home.Root() + "/arguments";
+    const std::string marker = home.Root() + "/marker";
+    ScopedEnv browser("TIVORA_BROWSER", STUB_BROWSER);
+    ScopedEnv where("STUB_BROWSER_OUTPUT", output);
+    const std::string address = "http://g.example/x';touch${IFS}" + marker + ";'$(touch " + marker +
+                                ")`touch " + marker + "`";
+
+    EXPECT_TRUE(ShellExecute("open", "iexplore", "-new -k " + address));
+
+    ASSERT_TRUE(QTest::qWaitFor([&] { return FileExists(output); }, 10000));
+    EXPECT_EQ(ReadFile(output), "--kiosk\n--new-window\n" + address + "\n");
+    EXPECT_FALSE(FileExists(marker));
+}
+
+TEST(ShellExecute, OnlyOpensTheBrowser) {
+    TempHome home;
+    ScopedEnv browser("TIVORA_BROWSER", STUB_BROWSER);
+    ScopedEnv where("STUB_BROWSER_OUTPUT", home.Root() + "/arguments");
+    EXPECT_FALSE(ShellExecute("print", "iexplore", "http://g.example/"));
+    EXPECT_FALSE(ShellExecute("open", "/bin/sh", "-c true"));
+    EXPECT_FALSE(ShellExecute("open", "iexplore", "-new --no-sandbox"));
+}
+
+TEST(ShellExecute, HookAnswersInsteadOfStartingAnything) {
+    struct Recorder : ShellExecuteHook::Hook {
+        std::vector<ShellExecuteHook::Call> calls;
+        bool Intercept(const ShellExecuteHook::Call& call) override {
+            calls.push_back(call);
+            return true;
+        }
+    } recorder;
+    ShellExecuteHook::Hook* previous = ShellExecuteHook::Set(&recorder);
+    EXPECT_TRUE(ShellExecute("open", "iexplore", "-new http://g.example/", {}, SW_SHOW));
+    EXPECT_EQ(ShellExecuteHook::Set(previous), &recorder);
+    ASSERT_EQ(recorder.calls.size(), 1u);
+    EXPECT_EQ(recorder.calls[0].operation, "open");
+    EXPECT_EQ(recorder.calls[0].file, "iexplore");
+    EXPECT_EQ(recorder.calls[0].parameters, "-new http://g.example/");
+    EXPECT_EQ(recorder.calls[0].showCommand, SW_SHOW);
+}
+
+TEST(DetachedProcess, ChildThatEndsLeavesNoZombie) {
+    auto pid = DetachedProcess::Start("/bin/true", {});
+    ASSERT_TRUE(pid.has_value());
+    // A zombie still answers signal 0; a collected child does not.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return kill(*pid, 0) != 0 && errno == ESRCH; }, 5000));
+    EXPECT_EQ(DetachedProcess::Start("/nonexistent/program", {}), std::nullopt);
+}
+
+TEST(DetachedProcess, ChildRunsInASessionOfItsOwn) {
+    auto pid = DetachedProcess::Start("/bin/sleep", {"30"});
+    ASSERT_TRUE(pid.has_value());
+    // /proc/PID/stat: "pid (comm) state ppid pgrp session ...".
+    const std::string stat = ReadFile("/proc/" + std::to_string(*pid) + "/stat");
+    kill(*pid, SIGKILL);
+    std::istringstream fields(stat.substr(stat.rfind(')') + 2));
+    std::string state;
+    pid_t parent = 0;
+    pid_t group = 0;
+    pid_t session = 0;
+    fields >> state >> parent >> group >> session;
+    EXPECT_EQ(session, *pid);
+    EXPECT_EQ(group, *pid);
+}
+
+}  // namespace
