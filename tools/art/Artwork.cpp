@@ -206,8 +206,11 @@ QImage SearchButton(const Panel& panel, const QColor& glyph) {
     return image;
 }
 
+// The bar's small buttons stand on its right edge: their last column stays transparent so
+// that the bar's frame shows there.
 QImage ControlButton(const std::vector<const char*>& glyph) {
-    QImage image = Button(12, 13, kSmallDark);
+    QImage image = Canvas(12, 13);
+    DrawPanel(image, 0, 0, 11, 13, kSmallDark);
     Pixels(image, 0, 0, glyph, kWhite);
     return image;
 }
@@ -536,12 +539,12 @@ std::vector<Piece> DrawAll() {
     bitmap(1020, SearchButton(kDarkButton, QColor(251, 138, 0)));
     bitmap(1021, LabelButton(60, 21, kOrangeButton, "SETTINGS"));
     bitmap(1022, LabelButton(60, 21, kDarkButton, "SETTINGS"));
-    bitmap(1024, ControlButton({"............", "............", "............", "............",
-                                "............", "............", "............", "............",
-                                "...######...", "...######...", "............"}));
-    bitmap(1025, ControlButton({"............", "............", "............", "...######...",
-                                "...######...", "...#....#...", "...#....#...", "...#....#...",
-                                "...######...", "............", "............"}));
+    bitmap(1024, ControlButton({"...........", "...........", "...........", "...........",
+                                "...........", "...........", "...........", "...........",
+                                "...#####...", "...#####...", "..........."}));
+    bitmap(1025, ControlButton({"...........", "...........", "...........", "...#####...",
+                                "...#####...", "...#...#...", "...#...#...", "...#...#...",
+                                "...#####...", "...........", "..........."}));
     bitmap(1026, AllGamesButton());
     bitmap(1028, Logo());
     bitmap(1035, BarBackground());

@@ -104,6 +104,7 @@ void CButtonST::FreePictures() {
     for (QImage& picture : pictures_) {
         picture = QImage();
     }
+    disabledChecked_ = QImage();
 }
 
 int CButtonST::LoadPictures(int firstId, QRgb firstKey, int secondId, QRgb secondKey) {
@@ -153,6 +154,9 @@ int CButtonST::LoadPictures(const QImage& first, QRgb firstKey, const QImage& se
     const QImage& normal = second.isNull() ? first : second;
     const QRgb normalKey = second.isNull() ? firstKey : secondKey;
     pictures_[2] = MakeTransparent(Darkened(normal, normalKey, kDisabledFactor), normalKey);
+    // A disabled check box must still show whether it is ticked: its first picture (the
+    // ticked box) gets a darkened copy as well.
+    disabledChecked_ = MakeTransparent(Darkened(first, firstKey, kDisabledFactor), firstKey);
     update();
     return kOk;
 }
@@ -520,7 +524,9 @@ void CButtonST::DrawBitmap(QPainter& painter, const Rect& client, bool hasText, 
     } else if (!pressed_ && (checkBoxMode_ || !hovering_) && !pictures_[1].isNull()) {
         index = 1;
     }
-    const QImage& picture = pictures_[static_cast<std::size_t>(index)];
+    const bool disabledTicked = index == 2 && checkBoxMode_ && pressed_ && !pictures_[1].isNull();
+    const QImage& picture =
+        disabledTicked ? disabledChecked_ : pictures_[static_cast<std::size_t>(index)];
     if (picture.isNull()) {
         return;
     }

@@ -158,6 +158,7 @@ private:
     QPoint pressedOffset_{1, 1};
     std::array<QColor, 6> colors_;
     std::array<QImage, 3> pictures_;
+    QImage disabledChecked_;
     bool useDisabledPicture_ = true;
     QIcon iconIn_;
     QIcon iconOut_;

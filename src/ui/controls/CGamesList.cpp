@@ -284,6 +284,8 @@ void CGamesList::ScrollBy(int pixels) {
 }
 
 void CGamesList::RecalcScroll() {
+    // A hidden widget gets its resize event only when shown; the bar follows the size now.
+    PlaceScrollBar();
     if (rows_.empty()) {
         scrollMin_ = scrollMax_ = scrollPos_ = 0;
         scrollBar_.SetScrollRange(0, 0, false);

@@ -174,9 +174,10 @@ void CSkinScrollBar::OnMouseMove(const QPoint& point) {
         thumb_ = Rect::FromSize(thumb_.left, top, kWidth, length);
         const int freeTrack = TrackBottom() - length - TrackTop();
         if (freeTrack > 0) {
+            // Multiplied before dividing, so that the track's end is exactly the range's.
             const int position =
-                std::clamp(min_ + static_cast<int>(static_cast<double>(max_ - min_) / freeTrack *
-                                                   (top - TrackTop())),
+                std::clamp(min_ + static_cast<int>(static_cast<double>(max_ - min_) *
+                                                   (top - TrackTop()) / freeTrack),
                            min_, max_);
             if (position != pos_) {
                 const int change = position - pos_;

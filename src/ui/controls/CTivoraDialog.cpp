@@ -19,7 +19,9 @@ QFont CaptionFont() {
     const char* face = QFontDatabase::hasFamily(QStringLiteral("Microsoft Sans Serif"))
                            ? "Microsoft Sans Serif"
                            : "Tahoma";
-    return Fonts::Make(face, 14, 700);
+    QFont font = Fonts::Make(face, 14, 700);
+    font.setStyleStrategy(QFont::NoAntialias);  // draft quality
+    return font;
 }
 
 }  // namespace

@@ -66,8 +66,9 @@ void FillGradient(QPainter& painter, const Rect& rect, const QColor& from, const
 
 QRgb ScaleColor(QRgb color, double factor) {
     factor = std::max(factor, 1.0);
+    // The small bias keeps products such as 200 x 1.15 from landing just below 230.
     auto scale = [factor](int channel) {
-        return std::min(255, static_cast<int>(channel * factor));
+        return std::min(255, static_cast<int>(channel * factor + 1e-9));
     };
     return qRgba(scale(qRed(color)), scale(qGreen(color)), scale(qBlue(color)), qAlpha(color));
 }
