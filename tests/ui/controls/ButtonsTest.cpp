@@ -330,6 +330,43 @@ TEST(CButtonST, LoadPicturesResultsAndAutomaticSecondPictures) {
     EXPECT_EQ(button.GetStateColor(5), QColor(Qt::red));
 }
 
+TEST(CButtonST, StateColoursAndBordersOfAButtonWithABackgroundOfItsOwn) {
+    Backdrop backdrop(kBlue);
+    backdrop.resize(60, 40);
+    CButtonST button;
+    button.Create("", WindowStyles::WS_VISIBLE, Rect{5, 5, 45, 25}, &backdrop, 1);
+    button.SetStateColors(CButtonST::kBackOut, QColor(10, 10, 10));
+    button.SetStateColors(CButtonST::kBackIn, QColor(20, 20, 20));
+    const QPalette& palette = button.palette();
+    auto role = [&palette](QPalette::ColorRole r) { return QColor(palette.color(r).rgb()); };
+    // Flat: no border until hovered, then a raised one; pressed, a sunken one.
+    QImage image = Render(backdrop);
+    EXPECT_EQ(image.pixelColor(5, 5), QColor(10, 10, 10));
+    EXPECT_EQ(image.pixelColor(20, 15), QColor(10, 10, 10));
+    Hover(button, {3, 3});
+    image = Render(backdrop);
+    EXPECT_EQ(image.pixelColor(20, 15), QColor(20, 20, 20));
+    EXPECT_EQ(image.pixelColor(5, 5), role(QPalette::Light));
+    EXPECT_EQ(image.pixelColor(44, 24), role(QPalette::Dark));
+    button.setDown(true);
+    image = Render(backdrop);
+    EXPECT_EQ(image.pixelColor(5, 5), role(QPalette::Dark));
+    EXPECT_EQ(image.pixelColor(44, 24), role(QPalette::Light));
+    button.setDown(false);
+    Leave(button);
+    // Not flat: the four-colour raised frame; as the default button, a black frame outside.
+    button.SetFlatLook(false);
+    image = Render(backdrop);
+    EXPECT_EQ(image.pixelColor(5, 5), role(QPalette::Light));
+    EXPECT_EQ(image.pixelColor(6, 6), role(QPalette::Midlight));
+    EXPECT_EQ(image.pixelColor(44, 24), role(QPalette::Shadow));
+    EXPECT_EQ(image.pixelColor(43, 23), role(QPalette::Dark));
+    button.SetButtonStyle(WindowStyles::BS_DEFPUSHBUTTON);
+    image = Render(backdrop);
+    EXPECT_EQ(image.pixelColor(5, 5), QColor(Qt::black));
+    EXPECT_EQ(image.pixelColor(6, 6), role(QPalette::Light));
+}
+
 TEST(CButtonST, LayoutsPlaceThePictureAroundTheText) {
     Backdrop backdrop(kBlue);
     backdrop.resize(120, 60);

@@ -5,7 +5,11 @@
 
 #include "ResourceIds.h"
 #include "SkinTestSupport.h"
+#include "ui/controls/CGamesList.h"
 #include "ui/controls/CTivoraDialog.h"
+#include "ui/controls/CTivoraTabCtrl.h"
+#include "ui/controls/CToolbarEdit.h"
+#include "ui/controls/SkinClasses.h"
 #include "ui/controls/TivoraButtons.h"
 #include "ui/controls/TivoraStatics.h"
 #include "ui/controls/WindowStyles.h"
@@ -163,6 +167,47 @@ TEST(CSimpleStatic, WhiteTextLeftOrRightOnTheBodyAndNoBackground) {
     image = Render(backdrop);
     EXPECT_EQ(CountPixels(image, kWhite, QRect(0, 0, 100, 20)), 0);
     EXPECT_GT(CountPixels(image, kWhite, QRect(140, 0, 60, 20)), 10);
+}
+
+TEST(SkinClasses, ATemplateCanNameEverySkinClassAsData) {
+    using namespace WindowStyles;
+    SkinClasses::Register();
+    SkinClasses::Register();  // harmless twice
+    DialogTemplate tpl{
+        1016,
+        "Page",
+        220,
+        139,
+        {
+            {"TivoraCheckbox", "Always on top", 1007, 7, 8, 61, 10, BS_AUTOCHECKBOX},
+            {"TivoraButton", "SAVE", 1, 62, 100, 44, 13, BS_DEFPUSHBUTTON},
+            {"TivoraCustomButton", "", 1006, 82, 38, 46, 14},
+            {"TivoraStatic", "Full Name", 1015, 7, 6, 64, 8},
+            {"SimpleStatic", "text", 1034, 10, 14, 119, 8},
+            {"ToolbarEdit", "", 1017, 7, 14, 121, 14, ES_AUTOHSCROLL},
+            {"TivoraTabCtrl", "", 1009, 4, 3, 212, 90},
+            {"GAMESLIST", "", 1013, 2, 11, 78, 92},
+        },
+    };
+    CTivoraDialog dialog;
+    dialog.Build(tpl);
+    auto* box = qobject_cast<CTivoraCheckbox*>(dialog.GetDlgItem(1007));
+    ASSERT_NE(box, nullptr);
+    EXPECT_TRUE(box->IsCheckBoxMode());
+    EXPECT_EQ(box->text(), "Always on top");
+    auto* save = qobject_cast<CTivoraButton*>(dialog.GetDlgItem(1));
+    ASSERT_NE(save, nullptr);
+    EXPECT_EQ(save->size(), QSize(69, 23));
+    EXPECT_TRUE(save->IsDefaultButton());
+    EXPECT_NE(qobject_cast<CTivoraCustomButton*>(dialog.GetDlgItem(1006)), nullptr);
+    EXPECT_NE(qobject_cast<CTivoraStatic*>(dialog.GetDlgItem(1015)), nullptr);
+    EXPECT_NE(qobject_cast<CSimpleStatic*>(dialog.GetDlgItem(1034)), nullptr);
+    EXPECT_EQ(dialog.GetDlgItem(1017)->height(), 18);
+    EXPECT_NE(qobject_cast<CToolbarEdit*>(dialog.GetDlgItem(1017)), nullptr);
+    EXPECT_NE(qobject_cast<CTivoraTabCtrl*>(dialog.GetDlgItem(1009)), nullptr);
+    EXPECT_NE(qobject_cast<CGamesList*>(dialog.GetDlgItem(1013)), nullptr);
+    // The skinned frame moved all of them down under its title bar.
+    EXPECT_EQ(dialog.GetDlgItem(1013)->y(), 17 + 18);
 }
 
 }  // namespace
