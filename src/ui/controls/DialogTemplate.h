@@ -99,7 +99,8 @@ public:
 
     // Builds the window and its controls. Items listed in makers are made by their maker
     // instead of their class (the way a dialog subclasses its controls). Each control that is
-    // a TemplateControl then finishes its set-up, and OnInitDialog runs last.
+    // a TemplateControl then finishes its set-up, and OnInitDialog runs last (so call Build
+    // from the most-derived constructor, or later, for an override of it to run).
     void Build(const DialogTemplate& dialogTemplate,
                const std::map<int, ControlMaker>& makers = {});
 
