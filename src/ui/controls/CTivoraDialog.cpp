@@ -14,7 +14,7 @@ namespace {
 
 QFont CaptionFont() {
     Fonts::RegisterFaces();
-    // The caption face of the original look is not shipped on Linux; Tahoma's bold is its
+    // Microsoft Sans Serif is not shipped with Linux; Tahoma's bold is its
     // nearest relative there.
     const char* face = QFontDatabase::hasFamily(QStringLiteral("Microsoft Sans Serif"))
                            ? "Microsoft Sans Serif"

@@ -186,14 +186,14 @@ TEST(RollOut, SlidesTheFinishedPictureDownOverWhatWasThere) {
 
 // --- The artwork --------------------------------------------------------------------------
 
-struct BitmapSpec {
+struct ExpectedBitmap {
     int id;
     int width;
     int height;
     bool keyed;  // has transparent parts
 };
 
-const BitmapSpec kBitmaps[] = {
+const ExpectedBitmap kBitmaps[] = {
     {Res::IDB_SEARCH_HOT, 60, 21, true},      {Res::IDB_SEARCH, 60, 21, true},
     {Res::IDB_SETTINGS_HOT, 60, 21, true},    {Res::IDB_SETTINGS, 60, 21, true},
     {Res::IDB_HIDE_TO_TRAY, 12, 13, true},    {Res::IDB_SIZE, 12, 13, true},
@@ -213,15 +213,15 @@ const BitmapSpec kBitmaps[] = {
 };
 
 TEST(Artwork, EveryBitmapHasItsSizeAndGreenOnlyWhereTheSkinShowsThrough) {
-    for (const BitmapSpec& spec : kBitmaps) {
-        SCOPED_TRACE(spec.id);
-        const QImage bitmap = LoadBitmap(spec.id);
+    for (const ExpectedBitmap& expected : kBitmaps) {
+        SCOPED_TRACE(expected.id);
+        const QImage bitmap = LoadBitmap(expected.id);
         ASSERT_FALSE(bitmap.isNull());
-        EXPECT_EQ(bitmap.size(), QSize(spec.width, spec.height));
+        EXPECT_EQ(bitmap.size(), QSize(expected.width, expected.height));
         const int green =
             skin_test::CountPixels(bitmap, [](const QColor& c) { return c == QColor(0, 255, 0); });
         // Pictures drawn opaque (title bar, scroll bar, edit edges) must hold no key colour.
-        EXPECT_EQ(green > 0, spec.keyed);
+        EXPECT_EQ(green > 0, expected.keyed);
     }
     EXPECT_TRUE(LoadBitmap(9999).isNull());
 }

@@ -181,15 +181,15 @@ TEST(Gallery, PictureButtons) {
         int hot;
         int normal;
         int width;
-    } buttons[] = {{"search", Res::IDB_SEARCH_HOT, Res::IDB_SEARCH, 60},
-                   {"settings", Res::IDB_SETTINGS_HOT, Res::IDB_SETTINGS, 60},
-                   {"add", Res::IDB_ADD_HOT, Res::IDB_ADD, 69},
-                   {"remove", Res::IDB_REMOVE_HOT, Res::IDB_REMOVE, 69}};
-    for (const auto& spec : buttons) {
+    } kinds[] = {{"search", Res::IDB_SEARCH_HOT, Res::IDB_SEARCH, 60},
+                 {"settings", Res::IDB_SETTINGS_HOT, Res::IDB_SETTINGS, 60},
+                 {"add", Res::IDB_ADD_HOT, Res::IDB_ADD, 69},
+                 {"remove", Res::IDB_REMOVE_HOT, Res::IDB_REMOVE, 69}};
+    for (const auto& kind : kinds) {
         CTivoraCustomButton button(&backdrop);
-        button.Create(spec.hot, spec.normal, "tip", 6, 6, &backdrop, 1);
-        button.resize(spec.width, 22);
-        AddButtonStates(sheet, spec.name, backdrop, button);
+        button.Create(kind.hot, kind.normal, "tip", 6, 6, &backdrop, 1);
+        button.resize(kind.width, 22);
+        AddButtonStates(sheet, kind.name, backdrop, button);
     }
     // The single-picture buttons of the bar and the dialog's close cross.
     Backdrop strip(QColor(239, 144, 0));
