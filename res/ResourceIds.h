@@ -6,6 +6,45 @@ namespace Res {
 
 // Icons
 constexpr int IDI_TIVORA = 137;
+constexpr int IDI_ABOUT = 1050;
+constexpr int IDI_TRAY = 32512;
+constexpr int IDI_TRAY_FRAME_FIRST = 1045;  // the tray animation's frames, first to last
+constexpr int IDI_TRAY_FRAME_LAST = 1046;
+
+// Skin bitmaps (pure green RGB(0,255,0) is transparent). "_HOT" pictures show while the
+// mouse is over the button or it is pressed.
+constexpr int IDB_SEARCH_HOT = 1019;        // 60 x 21
+constexpr int IDB_SEARCH = 1020;            // 60 x 21
+constexpr int IDB_SETTINGS_HOT = 1021;      // 60 x 21
+constexpr int IDB_SETTINGS = 1022;          // 60 x 21
+constexpr int IDB_HIDE_TO_TRAY = 1024;      // 12 x 13
+constexpr int IDB_SIZE = 1025;              // 12 x 13
+constexpr int IDB_ALL_GAMES = 1026;         // 12 x 20
+constexpr int IDB_LOGO = 1028;              // 23 x 23
+constexpr int IDB_BAR_BACKGROUND = 1035;    // 357 x 46
+constexpr int IDB_FAVORITES_STRIP = 1036;   // 268 x 20
+constexpr int IDB_ADD_HOT = 1038;           // 69 x 22
+constexpr int IDB_REMOVE = 1039;            // 69 x 22
+constexpr int IDB_ADD = 1040;               // 69 x 22
+constexpr int IDB_REMOVE_HOT = 1041;        // 69 x 22
+constexpr int IDB_GET_UPDATE = 1048;        // 68 x 22
+constexpr int IDB_GET_UPDATE_HOT = 1049;    // 68 x 22
+constexpr int IDB_EDIT_LEFT = 2007;         // 5 x 18
+constexpr int IDB_EDIT_RIGHT = 2008;        // 5 x 18
+constexpr int IDB_EDIT_TOP = 2009;          // 1 x 4
+constexpr int IDB_EDIT_BOTTOM = 2010;       // 1 x 3
+constexpr int IDB_TABS = 2011;              // 166 x 17: normal tab, selected tab
+constexpr int IDB_TITLE_RIGHT = 2012;       // 132 x 15
+constexpr int IDB_TITLE_LEFT = 2013;        // 35 x 15
+constexpr int IDB_CLOSE = 2015;             // 12 x 12
+constexpr int IDB_BUTTON_HOT = 2016;        // 69 x 23
+constexpr int IDB_BUTTON = 2017;            // 69 x 23
+constexpr int IDB_CHECKBOX = 2018;          // 12 x 12, empty
+constexpr int IDB_CHECKBOX_CHECKED = 2019;  // 12 x 12, ticked
+constexpr int IDB_THUMB_TOP = 2021;         // 14 x 6
+constexpr int IDB_THUMB_BOTTOM = 2022;      // 14 x 4
+constexpr int IDB_ARROW_UP = 2023;          // 14 x 14
+constexpr int IDB_ARROW_DOWN = 2024;        // 14 x 14
 
 // Dialog templates
 constexpr int IDD_INTERNAL_ERROR = 135;

@@ -123,7 +123,11 @@ void TemplateDialog::Build(const DialogTemplate& dialogTemplate,
         if (item.id != Res::IDC_STATIC) {
             byId_.emplace(item.id, control);
         }
+        if (auto* subclassed = dynamic_cast<TemplateControl*>(control)) {
+            subclassed->PreSubclassWindow(item);
+        }
     }
+    OnInitDialog();
 }
 
 QWidget* TemplateDialog::GetDlgItem(int id) const {
@@ -160,13 +164,26 @@ void TemplateDialog::SendCommand(QWidget* control) {
     if (!ok) {
         return;
     }
-    for (QWidget* owner = control->parentWidget(); owner != nullptr;
-         owner = owner->parentWidget()) {
-        if (auto* dialog = qobject_cast<TemplateDialog*>(owner)) {
-            dialog->OnCommand(id);
+    SendCommandToOwner(control, id);
+}
+
+void SendCommandToOwner(QWidget* from, int id) {
+    for (QWidget* owner = from->parentWidget(); owner != nullptr; owner = owner->parentWidget()) {
+        if (auto* target = dynamic_cast<CommandTarget*>(owner)) {
+            target->OnCommand(id);
             return;
         }
     }
+}
+
+void SetDlgCtrlID(QWidget* control, int id) {
+    control->setProperty(kIdProperty, id);
+}
+
+int GetDlgCtrlID(const QWidget* control) {
+    bool ok = false;
+    const int id = control->property(kIdProperty).toInt(&ok);
+    return ok ? id : 0;
 }
 
 void SetControlText(QWidget* control, const std::string& text) {

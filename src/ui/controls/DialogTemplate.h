@@ -43,6 +43,45 @@ struct DialogTemplate {
 // Makes the control for an item; the result is a child of parent.
 using ControlMaker = std::function<QWidget*(const DialogItem& item, QWidget* parent)>;
 
+// A control that finishes its own set-up once the dialog has made and placed it, the way a
+// subclassed control does when it is attached to its window: it may read the template's
+// style bits, and change its size or looks.
+class TemplateControl {
+public:
+    virtual ~TemplateControl() = default;
+    virtual void PreSubclassWindow(const DialogItem& item) = 0;
+};
+
+// A window that receives the commands of the controls inside it (a dialog, or a control that
+// hosts pages and hands their commands on).
+class CommandTarget {
+public:
+    virtual ~CommandTarget() = default;
+    virtual void OnCommand(int id) = 0;
+};
+
+// The text of a control of a standard class, and setting it.
+void SetControlText(QWidget* control, const std::string& text);
+std::string GetControlText(const QWidget* control);
+
+// The control identifier of a window, as the template or its creator gave it; 0 when none.
+void SetDlgCtrlID(QWidget* control, int id);
+int GetDlgCtrlID(const QWidget* control);
+
+// Sends the command id to the nearest command target above from (not from itself).
+void SendCommandToOwner(QWidget* from, int id);
+
+// The usual maker for a control class of our own: made with the dialog as parent and given
+// the item's text.
+template <class Control>
+ControlMaker MakerFor() {
+    return [](const DialogItem& item, QWidget* parent) -> QWidget* {
+        auto* control = new Control(parent);
+        SetControlText(control, item.text);
+        return control;
+    };
+}
+
 // Control classes by name. "STATIC", "BUTTON" and "EDIT" are known from the start; the skin
 // registers its own classes.
 namespace ControlClasses {
@@ -53,13 +92,15 @@ QWidget* Make(const DialogItem& item, QWidget* parent);
 
 // A dialog built from a template. Controls report to it by command identifier, as a button's
 // click or a notifying static's click; IDOK and IDCANCEL end it.
-class TemplateDialog : public QDialog {
+class TemplateDialog : public QDialog, public CommandTarget {
     Q_OBJECT
 public:
     explicit TemplateDialog(QWidget* parent = nullptr);
 
     // Builds the window and its controls. Items listed in makers are made by their maker
-    // instead of their class (the way a dialog subclasses its controls).
+    // instead of their class (the way a dialog subclasses its controls). Each control that is
+    // a TemplateControl then finishes its set-up, and OnInitDialog runs last (so call Build
+    // from the most-derived constructor, or later, for an override of it to run).
     void Build(const DialogTemplate& dialogTemplate,
                const std::map<int, ControlMaker>& makers = {});
 
@@ -71,7 +112,10 @@ public:
     const std::vector<QWidget*>& Controls() const { return controls_; }
 
     // Called when a control reports; the default ends the dialog on IDOK and IDCANCEL.
-    virtual void OnCommand(int id);
+    void OnCommand(int id) override;
+
+    // Runs once the controls are made; a dialog lays them out or fills them here.
+    virtual void OnInitDialog() {}
 
     // Lets a control report its command to the dialog that holds it.
     static void SendCommand(QWidget* control);
@@ -82,7 +126,3 @@ private:
     std::vector<QWidget*> controls_;
     std::map<int, QWidget*> byId_;
 };
-
-// The text of a control of a standard class, and setting it.
-void SetControlText(QWidget* control, const std::string& text);
-std::string GetControlText(const QWidget* control);

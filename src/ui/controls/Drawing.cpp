@@ -1,6 +1,10 @@
 #include "ui/controls/Drawing.h"
 
+#include <QFile>
+#include <QHash>
+#include <QMutex>
 #include <QPainter>
+#include <algorithm>
 
 void FillSolidRect(QPainter& painter, const Rect& rect, const QColor& color) {
     if (!rect.IsEmpty()) {
@@ -19,4 +23,109 @@ void Draw3dRect(QPainter& painter, const Rect& rect, const QColor& topLeft,
     FillSolidRect(painter, Rect::FromSize(x, y, 1, cy - 1), topLeft);
     FillSolidRect(painter, Rect::FromSize(x + cx - 1, y, 1, cy), bottomRight);
     FillSolidRect(painter, Rect::FromSize(x, y + cy - 1, cx, 1), bottomRight);
+}
+
+namespace {
+
+int Interpolate(int from, int to, int index, int count) {
+    if (count <= 1) {
+        return from;
+    }
+    const int span = count - 1;
+    const int weighted = from * (span - index) + to * index;  // never negative
+    return (2 * weighted + span) / (2 * span);                // rounded half up
+}
+
+}  // namespace
+
+QColor GradientColor(const QColor& from, const QColor& to, int index, int count) {
+    return QColor(Interpolate(from.red(), to.red(), index, count),
+                  Interpolate(from.green(), to.green(), index, count),
+                  Interpolate(from.blue(), to.blue(), index, count));
+}
+
+void FillGradient(QPainter& painter, const Rect& rect, const QColor& from, const QColor& to,
+                  GradientDirection direction) {
+    if (rect.IsEmpty()) {
+        return;
+    }
+    if (direction == GradientDirection::Horizontal) {
+        const int count = rect.Width();
+        for (int i = 0; i < count; ++i) {
+            painter.fillRect(QRect(rect.left + i, rect.top, 1, rect.Height()),
+                             GradientColor(from, to, i, count));
+        }
+    } else {
+        const int count = rect.Height();
+        for (int i = 0; i < count; ++i) {
+            painter.fillRect(QRect(rect.left, rect.top + i, rect.Width(), 1),
+                             GradientColor(from, to, i, count));
+        }
+    }
+}
+
+QRgb ScaleColor(QRgb color, double factor) {
+    factor = std::max(factor, 1.0);
+    // The small bias keeps products such as 200 x 1.15 from landing just below 230.
+    auto scale = [factor](int channel) {
+        return std::min(255, static_cast<int>(channel * factor + 1e-9));
+    };
+    return qRgba(scale(qRed(color)), scale(qGreen(color)), scale(qBlue(color)), qAlpha(color));
+}
+
+QImage CreateBrightenedBitmap(const QImage& image, double factor, QRgb key) {
+    if (image.isNull()) {
+        return {};
+    }
+    QImage result = image.convertToFormat(QImage::Format_RGB32);
+    const QRgb keyRgb = key & 0x00FFFFFF;
+    for (int y = 0; y < result.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(result.scanLine(y));
+        for (int x = 0; x < result.width(); ++x) {
+            if ((line[x] & 0x00FFFFFF) != keyRgb) {
+                line[x] = ScaleColor(line[x], factor);
+            }
+        }
+    }
+    return result;
+}
+
+QImage MakeTransparent(const QImage& image, QRgb key) {
+    if (image.isNull()) {
+        return {};
+    }
+    QImage result = image.convertToFormat(QImage::Format_ARGB32);
+    const QRgb keyRgb = key & 0x00FFFFFF;
+    for (int y = 0; y < result.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(result.scanLine(y));
+        for (int x = 0; x < result.width(); ++x) {
+            if ((line[x] & 0x00FFFFFF) == keyRgb) {
+                line[x] = 0;
+            }
+        }
+    }
+    return result.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+}
+
+void DrawTransparent(QPainter& painter, int x, int y, const QImage& image, QRgb key) {
+    if (!image.isNull()) {
+        painter.drawImage(x, y, MakeTransparent(image, key));
+    }
+}
+
+QImage LoadBitmap(int id) {
+    static QMutex mutex;
+    static QHash<int, QImage> loaded;
+    QMutexLocker lock(&mutex);
+    auto found = loaded.constFind(id);
+    if (found != loaded.constEnd()) {
+        return *found;
+    }
+    QImage image;
+    const QString path = QStringLiteral(":/bitmaps/%1.png").arg(id);
+    if (QFile::exists(path) && image.load(path)) {
+        image = image.convertToFormat(QImage::Format_RGB32);
+    }
+    loaded.insert(id, image);
+    return image;
 }

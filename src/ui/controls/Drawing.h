@@ -1,12 +1,17 @@
 #pragma once
 
 #include <QColor>
+#include <QImage>
+#include <QRgb>
 
 #include "platform/Rect.h"
 
 class QPainter;
 
 // Drawing helpers shared by the skin.
+
+// Pure green: the colour that stays transparent in every skin bitmap.
+constexpr QRgb kKeyColor = 0xFF00FF00;
 
 // A frame one pixel wide: the top and left edges in topLeft, the bottom and right edges in
 // bottomRight, the corners as the classic 3-D frame has them.
@@ -15,3 +20,32 @@ void Draw3dRect(QPainter& painter, const Rect& rect, const QColor& topLeft,
 
 // Fills rect with one colour.
 void FillSolidRect(QPainter& painter, const Rect& rect, const QColor& color);
+
+enum class GradientDirection { Horizontal, Vertical };
+
+// A two-colour linear gradient over rect: Horizontal runs from the left column (from) to the
+// right column (to), Vertical from the top row to the bottom row. Each line gets one colour,
+// interpolated per channel and rounded, so the first and last lines carry the end colours
+// exactly.
+void FillGradient(QPainter& painter, const Rect& rect, const QColor& from, const QColor& to,
+                  GradientDirection direction);
+
+// The colour of line index (0-based) of count lines in such a gradient.
+QColor GradientColor(const QColor& from, const QColor& to, int index, int count);
+
+// Every channel multiplied by factor and capped at 255; a factor below 1 counts as 1.
+QRgb ScaleColor(QRgb color, double factor);
+
+// A copy with every pixel that is not exactly key scaled by ScaleColor; key pixels stay as
+// they are.
+QImage CreateBrightenedBitmap(const QImage& image, double factor, QRgb key = kKeyColor);
+
+// A copy in which the key colour is fully transparent (premultiplied ARGB).
+QImage MakeTransparent(const QImage& image, QRgb key = kKeyColor);
+
+// Draws image with its key-colour pixels left out.
+void DrawTransparent(QPainter& painter, int x, int y, const QImage& image, QRgb key = kKeyColor);
+
+// A skin bitmap by its resource identifier, opaque, key colour included; a null image when
+// the resources have none. Loaded once per process.
+QImage LoadBitmap(int id);

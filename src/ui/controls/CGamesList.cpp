@@ -1,0 +1,591 @@
+#include "ui/controls/CGamesList.h"
+
+#include <QCursor>
+#include <QKeyEvent>
+#include <QPaintEvent>
+#include <QPainter>
+#include <algorithm>
+#include <mutex>
+
+#include "platform/Fonts.h"
+#include "ui/controls/Drawing.h"
+#include "ui/controls/WindowStyles.h"
+
+namespace {
+
+const QColor kBackLeft(251, 138, 0);
+const QColor kBackRight(251, 129, 0);
+const QColor kHighlightTopLine(237, 128, 0);
+const QColor kHighlightTop(189, 71, 0);
+const QColor kHighlightBottom(251, 131, 0);
+const QColor kHighlightEdgeDark(166, 88, 0);
+const QColor kHighlightEdgeLight(208, 111, 0);
+const QColor kHighlightBelow(237, 125, 0);
+
+}  // namespace
+
+CGamesList::CGamesList(QWidget* parent)
+    : QWidget(parent),
+      font_(Fonts::Make("Tahoma", 13, 400)),
+      underlineFont_(Fonts::Make("Tahoma", 13, 400, true)),
+      scrollBar_(*this),
+      rollOut_(*this) {
+    RegisterWindowClass();
+    setFont(font_);
+    setMouseTracking(true);
+    setFocusPolicy(Qt::StrongFocus);
+    // Everything is painted from the buffer: nothing to erase first.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setAttribute(Qt::WA_NoSystemBackground);
+    // A pop-up list rolls out from an orange ground.
+    QPalette colors = palette();
+    colors.setColor(QPalette::Window, QColor(251, 134, 0));
+    setPalette(colors);
+}
+
+CGamesList::~CGamesList() = default;
+
+void CGamesList::RegisterWindowClass() {
+    static std::once_flag registered;
+    std::call_once(registered, [] {
+        ControlClasses::Register(
+            kClassName, [](const DialogItem&, QWidget* parent) { return new CGamesList(parent); });
+    });
+}
+
+bool CGamesList::Create(std::uint32_t style, const Rect& rect, QWidget* parent, int id) {
+    return CreateEx(0, style, rect, parent, id);
+}
+
+bool CGamesList::CreateEx(std::uint32_t exStyle, std::uint32_t style, const Rect& rect,
+                          QWidget* parent, int id) {
+    using namespace WindowStyles;
+    if ((style & WS_POPUP) != 0) {
+        const Qt::WindowFlags kind = (exStyle & WS_EX_TOOLWINDOW) != 0 ? Qt::Tool : Qt::Window;
+        setParent(parent, kind | Qt::FramelessWindowHint);
+    } else {
+        setParent(parent);
+    }
+    setWindowTitle(QString());
+    setGeometry(rect.ToQRect());
+    SetDlgCtrlID(this, id);
+    madeByCreate_ = true;
+    PlaceScrollBar();
+    RecalcScroll();
+    setVisible((style & WS_VISIBLE) != 0);
+    return true;
+}
+
+void CGamesList::PreSubclassWindow(const DialogItem&) {
+    if (!madeByCreate_) {
+        PlaceScrollBar();
+        RecalcScroll();
+    }
+}
+
+void CGamesList::SetImageList(ImageList* images) {
+    images_ = images;
+    if (images_ != nullptr && images_->Count() > 0) {
+        imageWidth_ = images_->Width();
+        imageHeight_ = images_->Height();
+    }
+    rowHeight_ = imageHeight_ > 16 ? imageHeight_ : kDefaultRowHeight;
+    RecalcScroll();
+    update();
+}
+
+// --- Rows -------------------------------------------------------------------------------
+
+int CGamesList::InsertionPosition(const std::string& text) const {
+    if (rows_.empty()) {
+        return 0;
+    }
+    // Byte-wise, case-sensitive; a new row goes before an equal one.
+    int lo = 0;
+    int hi = static_cast<int>(rows_.size()) - 1;
+    while (lo <= hi) {
+        const int mid = lo + (hi - lo) / 2;
+        const int order = text.compare(rows_[static_cast<std::size_t>(mid)]->text);
+        if (order <= 0) {
+            if (order == 0 || mid == lo) {
+                return mid;
+            }
+            hi = mid - 1;
+        } else {
+            lo = mid + 1;
+            if (mid == hi) {
+                return lo;
+            }
+        }
+    }
+    return lo;
+}
+
+void CGamesList::Renumber() {
+    for (std::size_t i = 0; i < rows_.size(); ++i) {
+        rows_[i]->index = static_cast<int>(i);
+    }
+}
+
+int CGamesList::InsertRow(std::unique_ptr<GamesListItem> row) {
+    const int position = InsertionPosition(row->text);
+    const bool selected = row->selected != 0;
+    rows_.insert(rows_.begin() + position, std::move(row));
+    Renumber();
+    RecalcScroll();
+    if (selected) {
+        SetSelectedIndex(position);
+    } else {
+        update();
+    }
+    return position;
+}
+
+int CGamesList::AddItem(const std::string& text, int image) {
+    auto row = std::make_unique<GamesListItem>();
+    row->text = text;
+    row->image = image;
+    return InsertRow(std::move(row));
+}
+
+int CGamesList::InsertItem(const GamesListItem& item) {
+    return InsertRow(std::make_unique<GamesListItem>(item));
+}
+
+int CGamesList::GetItem(GamesListItem& item) const {
+    if (item.index < 0 || item.index >= GetItemCount()) {
+        return 0;
+    }
+    const GamesListItem& row = *rows_[static_cast<std::size_t>(item.index)];
+    item.image = row.image;
+    item.text = row.text;
+    item.selected = row.selected;
+    item.data = row.data;
+    return 1;
+}
+
+int CGamesList::DeleteItem(int index) {
+    if (index < 0 || index >= GetItemCount()) {
+        return 0;
+    }
+    rows_.erase(rows_.begin() + index);
+    Renumber();
+    hoverIndex_ = -1;
+    RecalcScroll();
+    update();
+    return 1;
+}
+
+void CGamesList::DeleteAllItems() {
+    rows_.clear();
+    hoverIndex_ = -1;
+    RecalcScroll();
+    update();
+}
+
+void CGamesList::SetItemData(int index, void* pointer) {
+    if (index >= 0 && index < GetItemCount()) {
+        rows_[static_cast<std::size_t>(index)]->data = pointer;
+    }
+}
+
+void* CGamesList::GetItemData(int index) const {
+    return index >= 0 && index < GetItemCount() ? rows_[static_cast<std::size_t>(index)]->data
+                                                : nullptr;
+}
+
+std::string CGamesList::GetItemText(int index) const {
+    return index >= 0 && index < GetItemCount() ? rows_[static_cast<std::size_t>(index)]->text
+                                                : std::string();
+}
+
+int CGamesList::GetSelectedIndex() const {
+    for (std::size_t i = 0; i < rows_.size(); ++i) {
+        if (rows_[i]->selected != 0) {
+            return static_cast<int>(i);
+        }
+    }
+    return -1;
+}
+
+void CGamesList::SetSelectedIndex(int index) {
+    if (rows_.empty()) {
+        return;
+    }
+    index = std::clamp(index, 0, GetItemCount() - 1);
+    for (std::size_t i = 0; i < rows_.size(); ++i) {
+        rows_[i]->selected = static_cast<int>(i) == index ? 1 : 0;
+    }
+    update();
+}
+
+// --- Geometry ---------------------------------------------------------------------------
+
+Rect CGamesList::RowsArea() const {
+    return Rect{1, 1, scrollBar_.IsVisible() ? width() - CSkinScrollBar::kWidth : width() - 1,
+                height() - 1};
+}
+
+int CGamesList::GetItemRect(int index, Rect& rect, int part) const {
+    if (index < 0 || index >= GetItemCount()) {
+        return 0;
+    }
+    const Rect area = RowsArea();
+    const int a = area.left;
+    const int b = area.right;
+    const int top = 1 + index * (rowHeight_ + 1) - scrollPos_;
+    const int bottom = top + rowHeight_ + 2;
+    switch (part) {
+        case kPartRow:
+            rect = Rect{a + 1, top, b - 1, bottom};
+            return 1;
+        case kPartImage:
+            rect = Rect{a + 1, top, a + 1 + imageWidth_, bottom};
+            return 1;
+        case kPartText:
+            rect = Rect{a + imageWidth_ + 5, top, b - 1, bottom};
+            return 1;
+        case kPartBand: {
+            const int bandTop = index * (rowHeight_ + 1) - scrollPos_;
+            rect = Rect{a, bandTop, b, bandTop + rowHeight_ + 4};
+            return 1;
+        }
+        default:
+            return 0;
+    }
+}
+
+int CGamesList::HitTest(const QPoint& point) const {
+    if (!RowsArea().Contains(point.x(), point.y())) {
+        return -1;
+    }
+    Rect row;
+    for (int i = 0; i < GetItemCount(); ++i) {
+        if (GetItemRect(i, row, kPartRow) != 0 && row.Contains(point.x(), point.y())) {
+            return i;
+        }
+    }
+    return -1;
+}
+
+void CGamesList::PlaceScrollBar() {
+    scrollBar_.SetRect(Rect{width() - 15, 1, width() - 1, height() - 1});
+}
+
+// --- Scrolling --------------------------------------------------------------------------
+
+void CGamesList::ScrollBy(int pixels) {
+    scrollPos_ = std::max(scrollPos_ + pixels, scrollMin_);
+    scrollPos_ = std::min(scrollPos_, scrollMax_);
+    if (hoverTracking) {
+        RecomputeHoverAtCursor();
+    }
+    update();
+}
+
+void CGamesList::RecalcScroll() {
+    // A hidden widget gets its resize event only when shown; the bar follows the size now.
+    PlaceScrollBar();
+    if (rows_.empty()) {
+        scrollMin_ = scrollMax_ = scrollPos_ = 0;
+        scrollBar_.SetScrollRange(0, 0, false);
+        scrollBar_.SetScrollPos(0, false);
+        scrollBar_.SetVisible(false);
+        update(scrollBar_.GetRect().ToQRect());
+        return;
+    }
+    const Rect area = RowsArea();
+    const int pageHeight = area.Height();
+    const int count = GetItemCount();
+    const bool needed = (rowHeight_ + 4) * (count - 1) > pageHeight;
+    if (needed) {
+        Rect last;
+        GetItemRect(count - 1, last, kPartBand);
+        // Never below 0: the bar may appear although the rows just fit, and a negative
+        // range would push the rows down off their places.
+        const int maximum = std::max(0, scrollPos_ + last.bottom + area.top - area.bottom - 1);
+        const int oldMaximum = scrollMax_;
+        int position = 0;
+        if (scrollBar_.IsVisible()) {
+            position = oldMaximum == 0 ? 0 : maximum * scrollPos_ / oldMaximum;
+            position = std::min(position, maximum);
+        }
+        scrollBar_.SetScrollRange(0, maximum, false);
+        scrollMin_ = 0;
+        scrollMax_ = maximum;
+        scrollPos_ = position;
+    } else {
+        scrollMin_ = scrollMax_ = scrollPos_ = 0;
+        scrollBar_.SetScrollRange(0, 0, false);
+    }
+    scrollBar_.SetPageSize(pageHeight);
+    scrollBar_.SetScrollPos(scrollPos_, true);
+    if (hoverTracking) {
+        RecomputeHoverAtCursor();
+    }
+    scrollBar_.SetVisible(needed);
+    update(scrollBar_.GetRect().ToQRect());
+}
+
+void CGamesList::MakeVisible(int index, Alignment alignment) {
+    Rect row;
+    if (GetItemRect(index, row, kPartImage) == 0) {
+        return;
+    }
+    const Rect area = RowsArea();
+    if (row.top >= area.top && row.bottom <= area.bottom) {
+        return;
+    }
+    const bool above = row.top < area.top;
+    const int toTop = row.top - area.top;
+    const int toBottom = row.bottom - area.bottom + area.top;
+    if (alignment == Alignment::Line) {
+        ScrollBy(above ? toTop : toBottom);
+    } else {
+        ScrollBy(above ? toBottom : toTop);
+    }
+    scrollBar_.SetScrollPos(scrollPos_, true);
+}
+
+void CGamesList::EnsureVisible(int index) {
+    MakeVisible(index, Alignment::Line);
+}
+
+// --- Hover and selection ----------------------------------------------------------------
+
+void CGamesList::SelectAt(const QPoint& point) {
+    int hit = -1;
+    Rect row;
+    for (int i = 0; i < GetItemCount(); ++i) {
+        if (GetItemRect(i, row, kPartRow) != 0 && row.Contains(point.x(), point.y())) {
+            hit = i;  // the last one wins
+        }
+    }
+    if (hit < 0) {
+        return;
+    }
+    for (std::size_t i = 0; i < rows_.size(); ++i) {
+        rows_[i]->selected = static_cast<int>(i) == hit ? 1 : 0;
+    }
+    update();
+}
+
+void CGamesList::UpdateHover(const QPoint& point) {
+    Rect row;
+    if (hoverIndex_ >= 0 && GetItemRect(hoverIndex_, row, kPartRow) != 0 &&
+        row.Contains(point.x(), point.y())) {
+        return;
+    }
+    hoverIndex_ = -1;
+    for (int i = 0; i < GetItemCount(); ++i) {
+        if (GetItemRect(i, row, kPartRow) != 0 && row.Contains(point.x(), point.y())) {
+            hoverIndex_ = i;
+        }
+    }
+    update();
+}
+
+void CGamesList::RecomputeHoverAtCursor() {
+    hoverIndex_ = -1;
+    UpdateHover(mapFromGlobal(QCursor::pos()));
+}
+
+void CGamesList::OnMouseLeave() {
+    if (hoverTracking) {
+        hoverIndex_ = -1;
+        update();
+    }
+    scrollBar_.OnMouseLeave();
+}
+
+// --- Capture and timers -----------------------------------------------------------------
+
+void CGamesList::SetCapture() {
+    if (isVisible()) {
+        grabMouse();
+    }
+}
+
+void CGamesList::ReleaseCapture() {
+    if (QWidget::mouseGrabber() == this) {
+        releaseMouse();
+    }
+}
+
+bool CGamesList::HasCapture() const {
+    return QWidget::mouseGrabber() == this;
+}
+
+void CGamesList::SetTimer(int id, int milliseconds) {
+    timers_[id] = TimerSource::Current().Start(milliseconds, [this, id] { OnTimer(id); });
+}
+
+void CGamesList::KillTimer(int id) {
+    timers_.erase(id);
+}
+
+void CGamesList::OnTimer(int id) {
+    scrollBar_.OnTimer(id);
+}
+
+// --- Events -----------------------------------------------------------------------------
+
+void CGamesList::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    PlaceScrollBar();
+    RecalcScroll();
+}
+
+void CGamesList::mousePressEvent(QMouseEvent* event) {
+    const QPoint point = event->position().toPoint();
+    if (event->button() == Qt::LeftButton || event->button() == Qt::RightButton) {
+        setFocus(Qt::MouseFocusReason);
+        SelectAt(point);
+    }
+    if (event->button() == Qt::LeftButton) {
+        scrollBar_.OnLButtonDown(point);
+    }
+    QWidget::mousePressEvent(event);
+}
+
+void CGamesList::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton || event->button() == Qt::RightButton) {
+        setFocus(Qt::MouseFocusReason);
+        SelectAt(event->position().toPoint());
+    }
+    event->accept();
+}
+
+void CGamesList::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) {
+        scrollBar_.OnLButtonUp(event->position().toPoint());
+    }
+    QWidget::mouseReleaseEvent(event);
+}
+
+void CGamesList::mouseMoveEvent(QMouseEvent* event) {
+    const QPoint point = event->position().toPoint();
+    OnSetCursor();
+    if (hoverTracking) {
+        UpdateHover(point);
+    }
+    scrollBar_.OnMouseMove(point);
+    QWidget::mouseMoveEvent(event);
+}
+
+void CGamesList::enterEvent(QEnterEvent* event) {
+    QWidget::enterEvent(event);
+    OnSetCursor();
+}
+
+void CGamesList::leaveEvent(QEvent* event) {
+    QWidget::leaveEvent(event);
+    OnMouseLeave();
+}
+
+void CGamesList::wheelEvent(QWheelEvent* event) {
+    const int notches = event->angleDelta().y() / 120;
+    ScrollBy(notches * -kWheelStep);
+    scrollBar_.SetScrollPos(scrollPos_, true);
+    event->accept();
+}
+
+void CGamesList::keyPressEvent(QKeyEvent* event) {
+    if (rows_.empty()) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    const int pageHeight = RowsArea().Height();
+    const int step = rowHeight_ + 4;
+    int scroll = 0;
+    int move = 0;
+    Alignment alignment = Alignment::Line;
+    switch (event->key()) {
+        case Qt::Key_PageUp:
+            scroll = -pageHeight;
+            move = -(pageHeight / step) - 1;
+            alignment = Alignment::Page;
+            break;
+        case Qt::Key_PageDown:
+            scroll = pageHeight;
+            move = pageHeight / step + 1;
+            alignment = Alignment::Page;
+            break;
+        case Qt::Key_Up:
+            scroll = -step;
+            move = -1;
+            break;
+        case Qt::Key_Down:
+            scroll = step;
+            move = 1;
+            break;
+        default:
+            QWidget::keyPressEvent(event);
+            return;
+    }
+    event->accept();
+    if (hoverTracking) {
+        ScrollBy(scroll);
+        scrollBar_.SetScrollPos(scrollPos_, true);
+        return;
+    }
+    SetSelectedIndex(GetSelectedIndex() + move);
+    MakeVisible(GetSelectedIndex(), alignment);
+}
+
+// --- Painting ---------------------------------------------------------------------------
+
+void CGamesList::paintEvent(QPaintEvent* event) {
+    QPainter painter(this);
+    if (rollOut_.Running()) {
+        rollOut_.PaintFrame(painter);
+        return;
+    }
+    const Rect client = Rect::FromSize(0, 0, width(), height());
+    const bool rollOut = rollOutOnNextPaint;
+    // The list covers all of its area, so what lies below matters only to the roll-out,
+    // which starts from it.
+    const Rect clip = rollOut ? client : Rect::FromQRect(event->rect());
+    CBufferedDC dc(*this, painter, clip, rollOut, rollOut ? &rollOut_ : nullptr);
+    QPainter& p = dc.Painter();
+    p.setFont(font_);
+    p.setPen(Qt::white);
+    p.setBackgroundMode(Qt::TransparentMode);
+    FillGradient(p, rollOut ? client : RowsArea(), kBackLeft, kBackRight,
+                 GradientDirection::Horizontal);
+    rollOutOnNextPaint = false;
+    PaintRows(p, clip);
+    Draw3dRect(p, client, Qt::black, Qt::black);
+    scrollBar_.Paint(p);
+}
+
+void CGamesList::PaintRows(QPainter& p, const Rect& clip) {
+    Rect row;
+    Rect part;
+    for (int i = 0; i < GetItemCount(); ++i) {
+        GetItemRect(i, row, kPartRow);
+        // The highlight reaches two rows below the row's own bottom.
+        if (row.bottom + 2 <= clip.top || row.top >= clip.bottom) {
+            continue;
+        }
+        const GamesListItem& item = *rows_[static_cast<std::size_t>(i)];
+        const bool highlighted = hoverTracking ? i == hoverIndex_ : item.selected != 0;
+        if (highlighted) {
+            const int t = row.top;
+            const int b = row.bottom;
+            FillSolidRect(p, Rect{row.left, t, row.right, t + 1}, kHighlightTopLine);
+            FillGradient(p, Rect{row.left, t + 1, row.right, b - 1}, kHighlightTop,
+                         kHighlightBottom, GradientDirection::Vertical);
+            Draw3dRect(p, Rect{row.left, b - 1, row.right, b + 1}, kHighlightEdgeDark,
+                       kHighlightEdgeLight);
+            FillSolidRect(p, Rect{row.left, b + 1, row.right, b + 2}, kHighlightBelow);
+        }
+        if (images_ != nullptr) {
+            GetItemRect(i, part, kPartImage);
+            images_->Draw(p, item.image, part.left, part.top);
+        }
+        GetItemRect(i, part, kPartText);
+        p.drawText(part.ToQRect(), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+                   QString::fromStdString(item.text));
+    }
+}

@@ -1,0 +1,146 @@
+#pragma once
+
+#include <QFont>
+#include <QWidget>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/ImageList.h"
+#include "platform/Rect.h"
+#include "ui/controls/CBufferedDC.h"
+#include "ui/controls/CSkinScrollBar.h"
+#include "ui/controls/DialogTemplate.h"
+#include "ui/controls/TimerSource.h"
+
+// One row of the games list.
+struct GamesListItem {
+    int index = 0;         // the row's position; set by the list, read by GetItem
+    int image = 0;         // the row's icon in the list's image list
+    std::string text;      // the game's name, the sort key
+    int selected = 0;      // drawn highlighted (outside hover tracking)
+    void* data = nullptr;  // the caller's, not owned
+};
+
+// The skin's list of games: rows of icon and name kept sorted by name, a highlight for the
+// selected row (or, in hoverTracking mode, the row under the mouse), keyboard and wheel
+// scrolling and a scroll bar of its own. Everything is painted through one off-screen buffer.
+// Dialog templates make one with the class name "GAMESLIST".
+class CGamesList : public QWidget, public TemplateControl {
+    Q_OBJECT
+public:
+    static constexpr const char* kClassName = "GAMESLIST";
+    static constexpr int kDefaultRowHeight = 17;
+    static constexpr int kWheelStep = 12;
+
+    // Parts of a row for GetItemRect.
+    static constexpr int kPartRow = 0;
+    static constexpr int kPartImage = 1;
+    static constexpr int kPartText = 2;
+    static constexpr int kPartBand = 3;
+
+    explicit CGamesList(QWidget* parent = nullptr);
+    ~CGamesList() override;
+
+    // Makes "GAMESLIST" known to dialog templates (done by the first list made, too).
+    static void RegisterWindowClass();
+
+    // Makes the list a window with the given style bits (WS_POPUP: a frameless top-level
+    // window, a tool window with WS_EX_TOOLWINDOW; WS_VISIBLE: shown), rectangle (the parent's
+    // coordinates, or the screen's for a pop-up), parent and identifier.
+    virtual bool Create(std::uint32_t style, const Rect& rect, QWidget* parent, int id);
+    virtual bool CreateEx(std::uint32_t exStyle, std::uint32_t style, const Rect& rect,
+                          QWidget* parent, int id);
+    void PreSubclassWindow(const DialogItem& item) override;
+
+    // The icons (not owned); the row height follows the image height (at least 17).
+    void SetImageList(ImageList* images);
+
+    int AddItem(const std::string& text, int image);
+    int InsertItem(const GamesListItem& item);
+    int GetItem(GamesListItem& item) const;
+    int DeleteItem(int index);
+    void DeleteAllItems();
+    void SetItemData(int index, void* pointer);
+    void* GetItemData(int index) const;
+    std::string GetItemText(int index) const;
+    int GetItemCount() const { return static_cast<int>(rows_.size()); }
+    int GetSelectedIndex() const;
+    void SetSelectedIndex(int index);
+    int HitTest(const QPoint& point) const;
+    int GetItemRect(int index, Rect& rect, int part) const;
+    void EnsureVisible(int index);
+    void ScrollBy(int pixels);
+    void RecalcScroll();
+
+    // The highlight follows the mouse and the keys only scroll.
+    bool hoverTracking = false;
+    // The next paint rolls the picture out downwards.
+    bool rollOutOnNextPaint = false;
+
+    int GetScrollPos() const { return scrollPos_; }
+    int GetScrollMax() const { return scrollMax_; }
+    int RowHeight() const { return rowHeight_; }
+    int HoverIndex() const { return hoverIndex_; }
+    Rect RowsArea() const;
+    CSkinScrollBar& ScrollBar() { return scrollBar_; }
+    const CSkinScrollBar& ScrollBar() const { return scrollBar_; }
+    const RollOut& RollOutAnimation() const { return rollOut_; }
+
+    // What the scroll bar asks of its window.
+    void SetCapture();
+    void ReleaseCapture();
+    bool HasCapture() const;
+    void SetTimer(int id, int milliseconds);
+    void KillTimer(int id);
+
+protected:
+    // The mouse entered or moves over the list (where the cursor would be set); subclasses
+    // may set a cursor of their own.
+    virtual void OnSetCursor() {}
+    // The mouse left the list.
+    virtual void OnMouseLeave();
+    void OnTimer(int id);
+
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void enterEvent(QEnterEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    enum class Alignment { Line, Page };
+
+    int InsertionPosition(const std::string& text) const;
+    int InsertRow(std::unique_ptr<GamesListItem> row);
+    void Renumber();
+    void MakeVisible(int index, Alignment alignment);
+    void SelectAt(const QPoint& point);
+    void UpdateHover(const QPoint& point);
+    void RecomputeHoverAtCursor();
+    void PlaceScrollBar();
+    void PaintRows(QPainter& painter, const Rect& clip);
+
+    QFont font_;
+    QFont underlineFont_;  // for subclasses
+    CSkinScrollBar scrollBar_;
+    std::vector<std::unique_ptr<GamesListItem>> rows_;
+    ImageList* images_ = nullptr;
+    int imageWidth_ = 0;
+    int imageHeight_ = 0;
+    int rowHeight_ = kDefaultRowHeight;
+    int scrollPos_ = 0;
+    int scrollMax_ = 0;
+    int scrollMin_ = 0;
+    bool madeByCreate_ = false;
+    int hoverIndex_ = -1;
+    RollOut rollOut_;
+    std::map<int, std::unique_ptr<TimerSource::Timer>> timers_;
+};

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QColor>
+#include <QImage>
+#include <QWidget>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "ui/controls/TimerSource.h"
+
+namespace skin_test {
+
+// A timer source whose time moves only when the test says so. Installed while alive.
+class ManualTimers : public TimerSource {
+public:
+    ManualTimers();
+    ~ManualTimers() override;
+    ManualTimers(const ManualTimers&) = delete;
+    ManualTimers& operator=(const ManualTimers&) = delete;
+
+    std::unique_ptr<Timer> Start(int periodMs, std::function<void()> onTick) override;
+
+    // Lets milliseconds pass, firing every timer that falls due on the way, in time order.
+    void Advance(int milliseconds);
+    long Now() const { return now_; }
+    int Running() const;
+
+private:
+    struct Entry;
+    class Handle;
+    std::vector<std::shared_ptr<Entry>> entries_;
+    TimerSource* previous_;
+    long now_ = 0;
+    long sequence_ = 0;
+};
+
+// A plain widget filled with one colour, to stand under the controls.
+class Backdrop : public QWidget {
+public:
+    explicit Backdrop(const QColor& color, QWidget* parent = nullptr);
+};
+
+// What the widget shows, with its children, as opaque pixels.
+QImage Render(QWidget& widget);
+
+// How many pixels of image inside rect (whole image when null) satisfy the test.
+int CountPixels(const QImage& image, const std::function<bool(const QColor&)>& test,
+                const QRect& rect = QRect());
+
+// True when the colours differ by at most tolerance in every channel.
+bool Near(const QColor& a, const QColor& b, int tolerance = 0);
+
+}  // namespace skin_test

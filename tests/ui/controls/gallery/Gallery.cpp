@@ -1,0 +1,573 @@
+// The skin gallery: renders every control in each of its states offscreen and writes one
+// PNG per control into <build>/gallery/, so that the skin can be looked at without running
+// the program. Each test is one sheet; it checks that the sheet was written.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QCursor>
+#include <QDir>
+#include <QEnterEvent>
+#include <QPainter>
+
+#include "Artwork.h"
+#include "ResourceIds.h"
+#include "SkinTestSupport.h"
+#include "app/Resources.h"
+#include "platform/Fonts.h"
+#include "ui/controls/BalloonTip.h"
+#include "ui/controls/CGamesList.h"
+#include "ui/controls/CTivoraDialog.h"
+#include "ui/controls/CTivoraTabCtrl.h"
+#include "ui/controls/CToolbarEdit.h"
+#include "ui/controls/TivoraButtons.h"
+#include "ui/controls/TivoraStatics.h"
+#include "ui/controls/WindowStyles.h"
+
+namespace {
+
+using skin_test::Backdrop;
+using skin_test::ManualTimers;
+using skin_test::Render;
+
+const QColor kDesk(58, 84, 110);     // behind everything: shows what is transparent
+const QColor kBody(70, 70, 70);      // a dialog's body
+const QColor kSheet(236, 236, 236);  // the sheet's paper
+
+// A sheet of labelled pictures, each shown twice as large as it is.
+class Sheet {
+public:
+    explicit Sheet(QString title) : title_(std::move(title)) {}
+
+    void Add(const QString& label, const QImage& image) { cells_.push_back({label, image}); }
+    void NewRow() { cells_.push_back({QString(), QImage()}); }
+
+    // Writes the sheet; returns its path, or an empty string when it could not be written.
+    QString Save(const QString& name) const {
+        constexpr int kScale = 2;
+        constexpr int kGap = 12;
+        constexpr int kLabel = 16;
+        constexpr int kMaxWidth = 1000;
+        const QFont font = Fonts::Make("Tahoma", 13);
+        // Lay out in rows.
+        struct Placed {
+            QPoint at;
+            const Cell* cell;
+        };
+        std::vector<Placed> placed;
+        int x = kGap;
+        int y = kGap + 24;
+        int rowHeight = 0;
+        int width = 0;
+        for (const Cell& cell : cells_) {
+            if (cell.image.isNull()) {
+                x = kGap;
+                y += rowHeight + kGap;
+                rowHeight = 0;
+                continue;
+            }
+            const QSize size = cell.image.size() * kScale;
+            const int cellWidth = std::max(size.width(), 90);
+            if (x > kGap && x + cellWidth > kMaxWidth) {
+                x = kGap;
+                y += rowHeight + kGap;
+                rowHeight = 0;
+            }
+            placed.push_back({QPoint(x, y), &cell});
+            x += cellWidth + kGap;
+            width = std::max(width, x);
+            rowHeight = std::max(rowHeight, size.height() + kLabel);
+        }
+        QImage sheet(std::max(width, 300), y + rowHeight + kGap, QImage::Format_RGB32);
+        sheet.fill(kSheet);
+        QPainter painter(&sheet);
+        painter.setFont(Fonts::Make("Tahoma", 16, 700));
+        painter.setPen(Qt::black);
+        painter.drawText(kGap, kGap + 14, title_);
+        painter.setFont(font);
+        for (const Placed& p : placed) {
+            painter.setPen(QColor(40, 40, 40));
+            painter.drawText(p.at.x(), p.at.y() + 11, p.cell->label);
+            const QImage big = p.cell->image.scaled(p.cell->image.size() * kScale,
+                                                    Qt::IgnoreAspectRatio, Qt::FastTransformation);
+            painter.drawImage(p.at.x(), p.at.y() + kLabel, big);
+        }
+        painter.end();
+        const QString folder = QStringLiteral(TIVORA_BINARY_DIR "/gallery");
+        QDir().mkpath(folder);
+        const QString path = folder + QLatin1Char('/') + name + QStringLiteral(".png");
+        return sheet.save(path, "PNG") ? path : QString();
+    }
+
+private:
+    struct Cell {
+        QString label;
+        QImage image;
+    };
+    QString title_;
+    std::vector<Cell> cells_;
+};
+
+void ExpectWritten(const QString& path, int minimumWidth) {
+    ASSERT_FALSE(path.isEmpty());
+    const QImage written(path);
+    ASSERT_FALSE(written.isNull());
+    EXPECT_GE(written.width(), minimumWidth);
+}
+
+void Hover(QWidget& widget) {
+    const QPointF at(3, 3);
+    QEnterEvent enter(at, at, widget.mapToGlobal(at));
+    QCoreApplication::sendEvent(&widget, &enter);
+}
+
+void Unhover(QWidget& widget) {
+    QEvent leave(QEvent::Leave);
+    QCoreApplication::sendEvent(&widget, &leave);
+}
+
+// The button over its backdrop in the given state (focus cannot be had offscreen without an
+// active window, so the owner-draw entry is called with the state).
+QImage ButtonShot(QWidget& backdrop, CButtonST& button, CButtonST::ItemState state) {
+    QImage image = Render(backdrop);
+    QPainter painter(&image);
+    // Paint the backdrop again under the button, then the button in the wanted state.
+    painter.fillRect(button.geometry(), backdrop.palette().color(QPalette::Window));
+    painter.translate(button.pos());
+    button.DrawItem(painter, state);
+    return image;
+}
+
+void AddButtonStates(Sheet& sheet, const QString& name, QWidget& backdrop, CButtonST& button) {
+    CButtonST::ItemState normal;
+    sheet.Add(name + " normal", ButtonShot(backdrop, button, normal));
+    Hover(button);
+    sheet.Add("hovered", ButtonShot(backdrop, button, normal));
+    CButtonST::ItemState pressed;
+    pressed.selected = true;
+    sheet.Add("pressed", ButtonShot(backdrop, button, pressed));
+    Unhover(button);
+    CButtonST::ItemState focused;
+    focused.focus = true;
+    sheet.Add("focused", ButtonShot(backdrop, button, focused));
+    CButtonST::ItemState disabled;
+    disabled.disabled = true;
+    sheet.Add("disabled", ButtonShot(backdrop, button, disabled));
+    sheet.NewRow();
+}
+
+TEST(Gallery, DialogButtons) {
+    Sheet sheet("CTivoraButton: SAVE, CANCEL and GET UPDATE");
+    Backdrop backdrop(kBody);
+    backdrop.resize(81, 35);
+    for (const char* text : {"SAVE", "CANCEL"}) {
+        CTivoraButton button(&backdrop);
+        button.Create(text, WindowStyles::WS_VISIBLE, Rect::FromSize(6, 6, 40, 20), &backdrop, 1);
+        AddButtonStates(sheet, text, backdrop, button);
+    }
+    CTivoraButton update(&backdrop);
+    update.Create("GET UPDATE", WindowStyles::WS_VISIBLE, Rect::FromSize(6, 6, 40, 20), &backdrop,
+                  1);
+    update.LoadPictures(Res::IDB_GET_UPDATE_HOT, kKeyColor, Res::IDB_GET_UPDATE, kKeyColor);
+    AddButtonStates(sheet, "GET UPDATE", backdrop, update);
+    ExpectWritten(sheet.Save("dialog-buttons"), 400);
+}
+
+TEST(Gallery, PictureButtons) {
+    Sheet sheet("CTivoraCustomButton: the bar's and the favourites page's buttons");
+    Backdrop backdrop(kBody);
+    backdrop.resize(82, 34);
+    const struct {
+        const char* name;
+        int hot;
+        int normal;
+        int width;
+    } kinds[] = {{"search", Res::IDB_SEARCH_HOT, Res::IDB_SEARCH, 60},
+                 {"settings", Res::IDB_SETTINGS_HOT, Res::IDB_SETTINGS, 60},
+                 {"add", Res::IDB_ADD_HOT, Res::IDB_ADD, 69},
+                 {"remove", Res::IDB_REMOVE_HOT, Res::IDB_REMOVE, 69}};
+    for (const auto& kind : kinds) {
+        CTivoraCustomButton button(&backdrop);
+        button.Create(kind.hot, kind.normal, "tip", 6, 6, &backdrop, 1);
+        button.resize(kind.width, 22);
+        AddButtonStates(sheet, kind.name, backdrop, button);
+    }
+    // The single-picture buttons of the bar and the dialog's close cross.
+    Backdrop strip(QColor(239, 144, 0));
+    strip.resize(24, 32);
+    for (const auto& [name, id, size] :
+         {std::tuple{"hide to tray", Res::IDB_HIDE_TO_TRAY, QSize(12, 13)},
+          std::tuple{"size", Res::IDB_SIZE, QSize(12, 13)},
+          std::tuple{"all games", Res::IDB_ALL_GAMES, QSize(12, 20)},
+          std::tuple{"close", Res::IDB_CLOSE, QSize(13, 13)}}) {
+        CButtonST button(&strip);
+        button.Create("", WindowStyles::WS_VISIBLE,
+                      Rect::FromSize(6, 6, size.width(), size.height()), &strip, 1);
+        button.LoadPictures(id, kKeyColor);
+        button.EnableBorder(false);
+        button.UseParentBackground();
+        AddButtonStates(sheet, name, strip, button);
+    }
+    ExpectWritten(sheet.Save("picture-buttons"), 400);
+}
+
+TEST(Gallery, CheckBox) {
+    Sheet sheet("CTivoraCheckbox");
+    Backdrop backdrop(QColor(79, 79, 79));
+    backdrop.resize(170, 28);
+    CTivoraCheckbox box(&backdrop);
+    box.Create("Always on top", WindowStyles::WS_VISIBLE | WindowStyles::BS_AUTOCHECKBOX,
+               Rect::FromSize(6, 6, 150, 16), &backdrop, 1007);
+    AddButtonStates(sheet, "unchecked", backdrop, box);
+    box.SetCheck(1);
+    AddButtonStates(sheet, "checked", backdrop, box);
+    ExpectWritten(sheet.Save("checkbox"), 400);
+}
+
+// Five small game pictures, 21 x 21 each on the key colour.
+QImage SampleStrip() {
+    const QColor colors[] = {QColor(200, 30, 30), QColor(30, 120, 200), QColor(40, 160, 60),
+                             QColor(150, 60, 170), QColor(230, 190, 20)};
+    QImage strip(21 * 5, 21, QImage::Format_RGB32);
+    strip.fill(QColor(0, 255, 0));
+    QPainter painter(&strip);
+    for (int i = 0; i < 5; ++i) {
+        painter.setPen(Qt::black);
+        painter.setBrush(colors[i]);
+        painter.drawEllipse(21 * i + 2, 2, 16, 16);
+        painter.setPen(Qt::white);
+        painter.drawLine(21 * i + 7, 10, 21 * i + 13, 10);
+    }
+    return strip;
+}
+
+ImageList& SampleIcons() {
+    static ImageList icons(21, 21);
+    if (icons.Count() == 0) {
+        icons.AddMasked(SampleStrip(), kKeyColor);
+    }
+    return icons;
+}
+
+const char* const kGames[] = {"Roulette",      "Blackjack",     "Keno",    "Video Poker",
+                              "Baccarat",      "Bingo",         "Slots",   "Craps",
+                              "Sic Bo",        "Pai Gow",       "Red Dog", "Let It Ride",
+                              "Texas Hold'em", "Scratch Cards", "Wheel"};
+
+std::unique_ptr<CGamesList> FilledList(int rows, int height) {
+    auto list = std::make_unique<CGamesList>();
+    list->SetImageList(&SampleIcons());
+    list->resize(170, height);
+    for (int i = 0; i < rows; ++i) {
+        list->AddItem(kGames[i % 15], i % 5);
+    }
+    return list;
+}
+
+TEST(Gallery, GamesList) {
+    Sheet sheet("CGamesList");
+    CGamesList empty;
+    empty.resize(170, 120);
+    sheet.Add("empty", Render(empty));
+
+    auto shortList = FilledList(4, 120);
+    shortList->SetSelectedIndex(1);
+    sheet.Add("short, row 1 selected", Render(*shortList));
+
+    auto scrolled = FilledList(15, 200);
+    scrolled->SetSelectedIndex(6);
+    scrolled->EnsureVisible(9);
+    scrolled->ScrollBar().SetScrollPos(scrolled->GetScrollPos(), false);
+    sheet.Add("scrolled", Render(*scrolled));
+
+    auto hover = FilledList(15, 200);
+    hover->hoverTracking = true;
+    hover->show();
+    QCursor::setPos(hover->mapToGlobal(QPoint(60, 60)));
+    QMouseEvent move(QEvent::MouseMove, QPointF(60, 60), hover->mapToGlobal(QPointF(60, 60)),
+                     Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(hover.get(), &move);
+    sheet.Add("hover tracking", Render(*hover));
+
+    const Rect thumb = hover->ScrollBar().ThumbRect();
+    hover->ScrollBar().OnMouseMove(QPoint(thumb.left + 5, thumb.top + 5));
+    sheet.Add("hot thumb", Render(*hover));
+    const Rect down = hover->ScrollBar().DownArrowRect();
+    hover->ScrollBar().OnMouseMove(QPoint(down.left + 5, down.top + 5));
+    sheet.Add("hot down arrow", Render(*hover));
+    sheet.NewRow();
+
+    // The roll-out, frame by frame.
+    ManualTimers timers;
+    auto rolling = FilledList(9, 200);
+    rolling->hoverTracking = true;
+    rolling->rollOutOnNextPaint = true;
+    int frame = 0;
+    do {
+        sheet.Add(QStringLiteral("roll-out %1").arg(frame++), Render(*rolling));
+        timers.Advance(RollOut::kStepMs);
+    } while (rolling->RollOutAnimation().Running() && frame < 20);
+    sheet.Add("rolled out", Render(*rolling));
+    ExpectWritten(sheet.Save("games-list"), 400);
+}
+
+TEST(Gallery, ScrollBarThumb) {
+    Sheet sheet("CSkinScrollBar thumb by height, normal and hot");
+    for (int height : {15, 25, 26, 40, 80}) {
+        const QImage thumb = CSkinScrollBar::ComposeThumb(height);
+        sheet.Add(QStringLiteral("%1 px").arg(height), thumb);
+        sheet.Add("hot", CreateBrightenedBitmap(thumb, CSkinScrollBar::kHotFactor));
+    }
+    ExpectWritten(sheet.Save("scrollbar-thumb"), 200);
+}
+
+TEST(Gallery, TabStrip) {
+    Sheet sheet("CTivoraTabCtrl");
+    for (int selected = 0; selected < 3; ++selected) {
+        Backdrop backdrop(QColor(54, 54, 54));
+        backdrop.resize(330, 80);
+        CTivoraTabCtrl tabs(&backdrop);
+        tabs.setGeometry(6, 6, 318, 68);
+        tabs.InsertItem(0, "Application");
+        tabs.InsertItem(1, "Favorites");
+        tabs.InsertItem(2, "My Info");
+        tabs.SetCurSel(selected);
+        Render(backdrop);  // a repaint more: the shadow must not grow darker
+        sheet.Add(QStringLiteral("tab %1 selected").arg(selected), Render(backdrop));
+        sheet.NewRow();
+    }
+    ExpectWritten(sheet.Save("tab-strip"), 600);
+}
+
+TEST(Gallery, Edit) {
+    Sheet sheet("CToolbarEdit");
+    Backdrop backdrop(QColor(60, 60, 60));
+    backdrop.resize(190, 30);
+    CToolbarEdit edit(&backdrop);
+    edit.Create(WindowStyles::WS_VISIBLE, Rect::FromSize(6, 6, 170, 30), &backdrop, 1017);
+    sheet.Add("empty", Render(backdrop));
+    edit.setText("John Smith");
+    sheet.Add("with text", Render(backdrop));
+    edit.setText("a.very.long.address@example.invalid, too long to fit");
+    edit.setCursorPosition(0);
+    sheet.Add("longer than the field", Render(backdrop));
+    edit.setEnabled(false);
+    sheet.Add("disabled", Render(backdrop));
+    edit.setEnabled(true);
+    edit.resize(10, 18);
+    sheet.Add("10 px: the ends only", Render(backdrop));
+    ExpectWritten(sheet.Save("edit"), 300);
+}
+
+TEST(Gallery, Statics) {
+    Sheet sheet("CTivoraStatic and CSimpleStatic");
+    Backdrop backdrop(QColor(67, 67, 67));
+    backdrop.resize(200, 46);
+    CTivoraStatic header(&backdrop);
+    header.setText("Favorite Games");
+    header.setGeometry(6, 6, 120, 20);
+    CSimpleStatic left(&backdrop);
+    left.setText("New Tivora version is avaliable.");
+    left.setGeometry(6, 26, 188, 13);
+    sheet.Add("header, simple left", Render(backdrop));
+    left.alignment = CSimpleStatic::kRight;
+    sheet.Add("simple right", Render(backdrop));
+    ExpectWritten(sheet.Save("statics"), 300);
+}
+
+TEST(Gallery, Balloon) {
+    Sheet sheet("The balloon tooltip");
+    Backdrop owner(kBody);
+    owner.resize(60, 20);
+    BalloonTip::ShowBalloon(&owner, QPoint(200, 200), "Click this button to play the game");
+    ASSERT_NE(BalloonTip::Shown(), nullptr);
+    sheet.Add("short", Render(*BalloonTip::Shown()));
+    BalloonTip::ShowBalloon(&owner, QPoint(200, 200),
+                            "To update Tivora please click the \"Get Update\" button and follow "
+                            "the instructions. A long text wraps at 400 pixels.");
+    sheet.Add("long", Render(*BalloonTip::Shown()));
+    BalloonTip::HideBalloon();
+    ExpectWritten(sheet.Save("balloon"), 300);
+}
+
+class AboutLike : public CTivoraDialog {
+public:
+    AboutLike() {
+        drawPanelFrame = true;
+        setWindowTitle("About");
+        Build(DialogTemplate{1047,
+                             "About",
+                             192,
+                             101,
+                             {
+                                 {"STATIC", "", 1029, 10, 7, 20, 20},
+                                 {"STATIC", "Tivora", 1028, 38, 12, 42, 15},
+                                 {"STATIC", "Version: 1.0.10.7", 1022, 82, 5, 100, 8},
+                                 {"STATIC", "A game bar for your desktop.", 1031, 10, 39, 136, 8},
+                                 {"STATIC", "Made with Qt.", 1032, 10, 51, 119, 8},
+                                 {"BUTTON", "CLOSE", Res::IDOK, 71, 85, 50, 14},
+                             }},
+              {{1028, MakerFor<CSimpleStatic>()},
+               {1022, MakerFor<CSimpleStatic>()},
+               {1031, MakerFor<CSimpleStatic>()},
+               {1032, MakerFor<CSimpleStatic>()},
+               {Res::IDOK, MakerFor<CTivoraButton>()}});
+        static_cast<CSimpleStatic*>(GetDlgItem(1022))->alignment = CSimpleStatic::kRight;
+        GetDlgItem(1028)->setFont(Fonts::Make("Tahoma", 15, 700));
+        auto* icon = qobject_cast<QLabel*>(GetDlgItem(1029));
+        icon->setPixmap(Resources::LoadIcon(Res::IDI_ABOUT).pixmap(32, 32));
+    }
+};
+
+class SettingsLike : public CTivoraDialog {
+public:
+    SettingsLike() {
+        using namespace WindowStyles;
+        Build(DialogTemplate{1033,
+                             "Tivora Settings",
+                             220,
+                             139,
+                             {
+                                 {"BUTTON", "SAVE", 1, 62, 123, 44, 13, BS_DEFPUSHBUTTON},
+                                 {"BUTTON", "CANCEL", 2, 113, 123, 44, 13},
+                                 {"TABS", "", 1009, 4, 3, 212, 117},
+                             }},
+              {{1, MakerFor<CTivoraButton>()},
+               {2, MakerFor<CTivoraButton>()},
+               {1009, MakerFor<CTivoraTabCtrl>()}});
+        auto* tabs = static_cast<CTivoraTabCtrl*>(GetDlgItem(1009));
+        tabs->InsertItem(0, "Application");
+        tabs->InsertItem(1, "Favorites");
+        tabs->InsertItem(2, "My Info");
+        tabs->SetCurSel(1);
+        // A page like the favourites page: a gradient ground, headers, two lists, buttons.
+        page = new Page(tabs);
+        page->setGeometry(tabs->GetPageRect().ToQRect());
+        auto* header = new CTivoraStatic(page);
+        header->setText("Avaliable Games");
+        header->setGeometry(3, 4, 91, 17);
+        auto* all = new CGamesList(page);
+        all->SetImageList(&SampleIcons());
+        all->setGeometry(3, 17, 117, 149);
+        for (const char* game : kGames) {
+            all->AddItem(game, static_cast<int>(std::strlen(game)) % 5);
+        }
+        all->SetSelectedIndex(2);
+        auto* favHeader = new CTivoraStatic(page);
+        favHeader->setText("Favorite Games");
+        favHeader->setGeometry(195, 4, 87, 17);
+        auto* favorites = new CGamesList(page);
+        favorites->SetImageList(&SampleIcons());
+        favorites->setGeometry(195, 17, 117, 149);
+        favorites->AddItem("Blackjack", 1);
+        favorites->AddItem("Roulette", 0);
+        favorites->SetSelectedIndex(0);
+        auto* add = new CTivoraCustomButton(page);
+        add->Create(Res::IDB_ADD_HOT, Res::IDB_ADD, "", 123, 61, page, 1006);
+        add->resize(69, 22);
+        auto* remove = new CTivoraCustomButton(page);
+        remove->Create(Res::IDB_REMOVE_HOT, Res::IDB_REMOVE, "", 123, 87, page, 1007);
+        remove->resize(69, 22);
+    }
+
+    class Page : public QWidget {
+    public:
+        using QWidget::QWidget;
+
+    protected:
+        void paintEvent(QPaintEvent*) override {
+            QPainter painter(this);
+            FillGradient(painter, Rect::FromSize(0, 0, width(), height()), QColor(67, 67, 67),
+                         QColor(91, 91, 91), GradientDirection::Vertical);
+        }
+    };
+    Page* page = nullptr;
+};
+
+TEST(Gallery, SkinnedDialogs) {
+    Sheet sheet("CTivoraDialog with its title bar, statics, buttons, tabs and lists");
+    SettingsLike settings;
+    sheet.Add("settings (no panel frame)", Render(settings));
+    sheet.NewRow();
+    AboutLike about;
+    sheet.Add("about (panel frame)", Render(about));
+    ExpectWritten(sheet.Save("dialogs"), 600);
+}
+
+TEST(Gallery, Artwork) {
+    Sheet sheet("Every bitmap and icon (green is transparent)");
+    for (const Artwork::Piece& piece : Artwork::DrawAll()) {
+        const QString file = QString::fromStdString(piece.file);
+        if (file.startsWith("icons/") && !file.endsWith("-32.png") && !file.endsWith("-16.png")) {
+            continue;
+        }
+        QImage shown(piece.image.size(), QImage::Format_RGB32);
+        shown.fill(kDesk);
+        QPainter painter(&shown);
+        painter.drawImage(0, 0, piece.image);
+        painter.end();
+        sheet.Add(file.section('/', 1).section('.', 0, 0), shown);
+    }
+    ExpectWritten(sheet.Save("artwork"), 600);
+}
+
+// The bar as the toolbar will assemble it from these pieces, to judge the look as a whole.
+TEST(Gallery, BarMockUp) {
+    Sheet sheet("The bar's pieces put together (normal size)");
+    class Bar : public QWidget {
+    protected:
+        void paintEvent(QPaintEvent*) override {
+            QPainter painter(this);
+            painter.fillRect(rect(), kDesk);
+            DrawTransparent(painter, 0, 0, LoadBitmap(Res::IDB_BAR_BACKGROUND));
+            DrawTransparent(painter, 1, 24, LoadBitmap(Res::IDB_FAVORITES_STRIP));
+        }
+    };
+    Bar bar;
+    bar.resize(357, 46);
+    CToolbarEdit search(&bar);
+    search.Create(WindowStyles::WS_VISIBLE, Rect{115, 3, 280, 21}, &bar, 220);
+    search.setText("cards");
+    CTivoraCustomButton searchButton(&bar);
+    searchButton.Create(Res::IDB_SEARCH_HOT, Res::IDB_SEARCH, "", 283, 2, &bar, 120);
+    CTivoraCustomButton settingsButton(&bar);
+    settingsButton.Create(Res::IDB_SETTINGS_HOT, Res::IDB_SETTINGS, "", 283, 24, &bar, 122);
+    CButtonST allGames(&bar);
+    allGames.Create("", WindowStyles::WS_VISIBLE, Rect::FromSize(269, 24, 12, 20), &bar, 303);
+    allGames.LoadPictures(Res::IDB_ALL_GAMES, kKeyColor);
+    allGames.UseParentBackground();
+    allGames.EnableBorder(false);
+    CButtonST hide(&bar);
+    hide.Create("", WindowStyles::WS_VISIBLE, Rect::FromSize(345, 10, 12, 13), &bar, 132);
+    hide.LoadPictures(Res::IDB_HIDE_TO_TRAY, kKeyColor);
+    hide.UseParentBackground();
+    hide.EnableBorder(false);
+    CButtonST size(&bar);
+    size.Create("", WindowStyles::WS_VISIBLE, Rect::FromSize(345, 24, 12, 13), &bar, 131);
+    size.LoadPictures(Res::IDB_SIZE, kKeyColor);
+    size.UseParentBackground();
+    size.EnableBorder(false);
+    // Two favourite games: picture left of the name, light text.
+    std::vector<std::unique_ptr<CButtonST>> games;
+    for (int i = 0; i < 2; ++i) {
+        auto game = std::make_unique<CButtonST>(&bar);
+        game->Create(i == 0 ? "Blackjack" : "Roulette", WindowStyles::WS_VISIBLE,
+                     Rect::FromSize(1 + 67 * i, 22, 66, 22), &bar, 1000 + i);
+        game->setFont(Fonts::Make("Tahoma", 11));
+        game->LoadPictures(SampleStrip().copy(21 * i, 0, 21, 21), kKeyColor,
+                           CButtonST::kAutoDarkened);
+        game->UseParentBackground();
+        game->EnableBorder(false);
+        for (int index : {CButtonST::kTextOut, CButtonST::kTextFocus}) {
+            game->SetStateColors(index, QColor(230, 230, 230));
+        }
+        game->SetStateColors(CButtonST::kTextIn, Qt::white);
+        games.push_back(std::move(game));
+    }
+    sheet.Add("normal", Render(bar));
+    Hover(searchButton);
+    Hover(*games[0]);
+    sheet.Add("search and first game hovered", Render(bar));
+    ExpectWritten(sheet.Save("bar-mockup"), 700);
+}
+
+}  // namespace
