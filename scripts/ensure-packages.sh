@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that are missing, through sudo when not root.
-# Usage: scripts/ensure-packages.sh build|test
+# Usage: scripts/ensure-packages.sh build|run|test
 set -euo pipefail
 
 # What building and running the program needs.
@@ -11,15 +11,21 @@ BUILD_PACKAGES=(
   fonts-wine fonts-dejavu-core
   libgtest-dev libgmock-dev libcpp-httplib-dev libbenchmark-dev
 )
-# What the tests need besides.
+# What running it needs besides: the browser that controlled games run in, and the opener of
+# plain pages where no browser is found.
+RUN_PACKAGES=(
+  chromium xdg-utils
+)
+# What the tests need besides: the real browser of the controlled-game tests.
 TEST_PACKAGES=(
-  xvfb xauth dbus python3-dbus chromium
+  chromium
 )
 
 case "${1:-build}" in
   build) wanted=("${BUILD_PACKAGES[@]}") ;;
+  run) wanted=("${BUILD_PACKAGES[@]}" "${RUN_PACKAGES[@]}") ;;
   test) wanted=("${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}") ;;
-  *) echo "usage: $0 build|test" >&2; exit 2 ;;
+  *) echo "usage: $0 build|run|test" >&2; exit 2 ;;
 esac
 
 missing=()

@@ -1,5 +1,7 @@
 #include "platform/ShellExecute.h"
 
+#include <unistd.h>
+
 #include <cstdlib>
 
 #include "platform/DetachedProcess.h"
@@ -51,6 +53,13 @@ std::optional<std::string> FindBrowser() {
     return std::nullopt;
 }
 
+// Chromium-family browsers refuse to start as root unless their sandbox is switched off.
+bool NeedsNoSandbox(const std::string& program) {
+    const std::string name = program.substr(program.find_last_of('/') + 1);
+    return geteuid() == 0 &&
+           (name.rfind("chromium", 0) == 0 || name.rfind("google-chrome", 0) == 0);
+}
+
 }  // namespace
 
 namespace BrowserCommand {
@@ -63,6 +72,9 @@ std::optional<Command> ForParameters(const std::string& parameters) {
     Command command;
     if (auto browser = FindBrowser()) {
         command.program = *browser;
+        if (NeedsNoSandbox(command.program)) {
+            command.arguments.push_back("--no-sandbox");
+        }
         // Full screen first: some browsers take the word after --new-window as its address.
         if (split.fullScreen) {
             command.arguments.push_back("--kiosk");

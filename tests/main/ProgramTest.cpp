@@ -95,6 +95,9 @@ TEST(Program, FirstRunRegistersAndAnOrderlyExitSavesEverything) {
     };
     ASSERT_TRUE(WaitFor([&] { return posts() == 1; }))
         << process->readAllStandardError().toStdString();
+    // The server has it; the program saves once the answer is in.
+    const std::string settingsFile = home.AppDataFolder() + "/tivora.sts";
+    ASSERT_TRUE(WaitFor([&] { return std::filesystem::exists(settingsFile); }));
     process->terminate();
     ASSERT_TRUE(process->waitForFinished(15000));
     EXPECT_EQ(process->exitStatus(), QProcess::NormalExit);
@@ -163,6 +166,9 @@ TEST(Program, SecondStartKeepsTheIdAndDoesNotRegisterAgain) {
         // The first run registers; the second only checks for updates.
         const std::size_t expected = run == 0 ? 2u : 3u;
         ASSERT_TRUE(WaitFor([&] { return server.Requests().size() >= expected; }));
+        // The registration counts once its answer is in: the program then saves.
+        ASSERT_TRUE(
+            WaitFor([&] { return std::filesystem::exists(home.AppDataFolder() + "/tivora.sts"); }));
         process->terminate();
         ASSERT_TRUE(process->waitForFinished(15000));
     }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <QTest>
 #include <cerrno>
@@ -67,6 +68,23 @@ TEST(BrowserCommand, TranslatesTheSwitchesForTheNamedBrowser) {
     // Everything after the switches is one argument, whatever it holds.
     EXPECT_EQ(BrowserCommand::ForParameters("-new a b;c")->arguments,
               (Args{"--new-window", "a b;c"}));
+}
+
+TEST(BrowserCommand, ChromiumRunAsRootGoesWithoutItsSandbox) {
+    TempHome home;
+    unsetenv("TIVORA_BROWSER");
+    ScopedEnv path("PATH", MakePrograms(home, {"chromium", "firefox"}));
+    using Args = std::vector<std::string>;
+    const Args chromium = BrowserCommand::ForParameters("-new http://g.example/")->arguments;
+    if (geteuid() == 0) {
+        EXPECT_EQ(chromium, (Args{"--no-sandbox", "--new-window", "http://g.example/"}));
+    } else {
+        EXPECT_EQ(chromium, (Args{"--new-window", "http://g.example/"}));
+    }
+    // Other browsers know no such switch.
+    ScopedEnv firefox("TIVORA_BROWSER", "firefox");
+    EXPECT_EQ(BrowserCommand::ForParameters("-new http://g.example/")->arguments,
+              (Args{"--new-window", "http://g.example/"}));
 }
 
 TEST(BrowserCommand, AnAddressNeverBecomesAnOption) {
