@@ -107,7 +107,10 @@ void SettingsStorage::ReadSettingsFile() {
     if (file.bad()) {
         throw FrameworkException("Unable to read settings file " + *path);
     }
-    const std::string bytes = content.str();
+    ReadSettingsData(content.str());
+}
+
+void SettingsStorage::ReadSettingsData(std::string_view bytes) {
     ArchiveReader reader(bytes);
     if (reader.ReadInt32() != kFileVersion) {
         throw ConfigurationException("Wrong settings file version");

@@ -48,6 +48,8 @@ public:
     void SaveAll();
 
     void ReadSettingsFile();
+    // Hands the blocks of a settings file's bytes to the sections; raises on a broken file.
+    void ReadSettingsData(std::string_view bytes);
     void WriteSettingsFile();
 
     static constexpr const char* kFileName = "tivora.sts";

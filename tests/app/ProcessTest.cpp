@@ -15,6 +15,7 @@
 namespace {
 
 using testing_support::TempHome;
+using testing_support::WaitFor;
 
 QProcessEnvironment ChildEnvironment() {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -29,19 +30,6 @@ std::unique_ptr<QProcess> Start(const QStringList& arguments = {},
     process->start(QStringLiteral(TIVORA_EXECUTABLE), arguments);
     EXPECT_TRUE(process->waitForStarted(5000));
     return process;
-}
-
-// Waits, handling events of this process meanwhile, until done() or the time is up.
-bool WaitFor(const std::function<bool()>& done, int timeoutMs = 10000) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.elapsed() > timeoutMs) {
-            return false;
-        }
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return true;
 }
 
 // The first instance listens once it has its window.

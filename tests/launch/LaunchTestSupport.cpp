@@ -96,10 +96,6 @@ std::string ErrorLog() {
     return testing_support::ReadFile(PathUtils::GetAppDataFile(ErrorLog::kFileName));
 }
 
-bool WaitFor(const std::function<bool()>& done, int timeoutMs) {
-    return QTest::qWaitFor(done, timeoutMs);
-}
-
 bool HeadlessBrowser::Available() {
     return AutomationBrowser::FindProgram().has_value();
 }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/ShellExecute.h"
+#include "support/TestEnvironment.h"
 
 class DevToolsConnection;
 class DevToolsWindow;
@@ -67,7 +68,6 @@ public:
     static std::vector<std::string> Arguments();
 };
 
-// Waits, letting events in, until done() or the time is up.
-bool WaitFor(const std::function<bool()>& done, int timeoutMs = 10000);
+using testing_support::WaitFor;
 
 }  // namespace launch_testing

@@ -18,18 +18,7 @@ namespace {
 using testing_support::ReadFile;
 using testing_support::TempHome;
 using testing_support::TestHttpServer;
-
-bool WaitFor(const std::function<bool()>& done, int timeoutMs = 15000) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.elapsed() > timeoutMs) {
-            return false;
-        }
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return true;
-}
+using testing_support::WaitFor;
 
 std::string Bytes(std::initializer_list<int> values) {
     std::string bytes;

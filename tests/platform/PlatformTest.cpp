@@ -18,15 +18,7 @@
 namespace {
 
 using testing_support::TempHome;
-
-bool WaitFor(const std::function<bool()>& done, int timeoutMs = 5000) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!done() && timer.elapsed() < timeoutMs) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return done();
-}
+using testing_support::WaitFor;
 
 TEST(NamedMutex, SecondHolderSeesItExistsUntilTheFirstCloses) {
     TempHome home;

@@ -4,6 +4,7 @@
 
 #include <QDialog>
 #include <QMessageBox>
+#include <QTest>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -116,6 +117,10 @@ std::optional<int> ModalRecorder::Intercept(QDialog& dialog) {
         onShown(dialog);
     }
     return answer_;
+}
+
+bool WaitFor(const std::function<bool()>& done, int timeoutMs) {
+    return QTest::qWaitFor(done, timeoutMs);
 }
 
 std::string ReadFile(const std::string& path) {

@@ -78,6 +78,10 @@ private:
     std::vector<Shown> shown_;
 };
 
+// Waits, letting this process's events in meanwhile, until done() or the time is up; whether
+// done() came true.
+bool WaitFor(const std::function<bool()>& done, int timeoutMs = 10000);
+
 std::string ReadFile(const std::string& path);
 void WriteFile(const std::string& path, const std::string& bytes);
 bool FileExists(const std::string& path);

@@ -1,5 +1,7 @@
 #include "Artwork.h"
 
+#include "ui/controls/SkinPalette.h"
+
 #include <QPainter>
 #include <algorithm>
 #include <cmath>
@@ -437,24 +439,8 @@ QImage DialogButton(bool hot) {
 
 // --- The scroll bar ---------------------------------------------------------------------
 
-struct Stripe {
-    QColor top;
-    QColor bottom;
-};
-
-// The thumb's stripes, columns 1 to 12; the arrows and the caps take their colours from them.
-Stripe ThumbStripe(int column) {
-    static const Stripe kStripes[] = {
-        {QColor(96, 77, 59), QColor(75, 55, 37)},   {QColor(106, 87, 69), QColor(81, 61, 43)},
-        {QColor(114, 94, 76), QColor(86, 66, 48)},  {QColor(119, 99, 81), QColor(89, 69, 51)},
-        {QColor(122, 102, 83), QColor(91, 71, 53)}, {QColor(122, 102, 83), QColor(91, 71, 53)},
-        {QColor(122, 102, 83), QColor(91, 71, 53)}, {QColor(122, 102, 83), QColor(91, 71, 53)},
-        {QColor(118, 99, 80), QColor(88, 69, 50)},  {QColor(112, 93, 74), QColor(85, 65, 47)},
-        {QColor(107, 86, 67), QColor(82, 62, 42)},  {QColor(119, 92, 59), QColor(103, 75, 43)},
-    };
-    column = std::clamp(column, 1, 12);
-    return kStripes[column - 1];
-}
+using SkinPalette::Stripe;
+using SkinPalette::ThumbStripe;
 
 QImage ThumbTop() {
     QImage image(14, 6, QImage::Format_RGB32);

@@ -13,19 +13,11 @@ namespace {
 
 // Every pixel but the key colour with each channel multiplied by factor (truncated).
 QImage Darkened(const QImage& image, QRgb key, double factor) {
-    QImage result = image.convertToFormat(QImage::Format_RGB32);
-    const QRgb keyRgb = key & 0x00FFFFFF;
-    for (int y = 0; y < result.height(); ++y) {
-        auto* line = reinterpret_cast<QRgb*>(result.scanLine(y));
-        for (int x = 0; x < result.width(); ++x) {
-            if ((line[x] & 0x00FFFFFF) != keyRgb) {
-                line[x] = qRgb(static_cast<int>(qRed(line[x]) * factor),
-                               static_cast<int>(qGreen(line[x]) * factor),
-                               static_cast<int>(qBlue(line[x]) * factor));
-            }
-        }
-    }
-    return result;
+    return MapNonKeyPixels(image, key, [factor](QRgb pixel) {
+        return qRgb(static_cast<int>(qRed(pixel) * factor),
+                    static_cast<int>(qGreen(pixel) * factor),
+                    static_cast<int>(qBlue(pixel) * factor));
+    });
 }
 
 // Every pixel but the key colour in its grey value.

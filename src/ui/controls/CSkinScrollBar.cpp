@@ -1,5 +1,7 @@
 #include "ui/controls/CSkinScrollBar.h"
 
+#include "ui/controls/SkinPalette.h"
+
 #include <QPainter>
 #include <algorithm>
 
@@ -7,27 +9,7 @@
 #include "ui/controls/CGamesList.h"
 #include "ui/controls/Drawing.h"
 
-namespace {
-
-struct Stripe {
-    QColor top;
-    QColor bottom;
-};
-
-// The thumb's vertical stripes by column (1 to 12), top colour to bottom colour.
-Stripe StripeOf(int column) {
-    static const Stripe kStripes[] = {
-        {QColor(96, 77, 59), QColor(75, 55, 37)},   {QColor(106, 87, 69), QColor(81, 61, 43)},
-        {QColor(114, 94, 76), QColor(86, 66, 48)},  {QColor(119, 99, 81), QColor(89, 69, 51)},
-        {QColor(122, 102, 83), QColor(91, 71, 53)}, {QColor(122, 102, 83), QColor(91, 71, 53)},
-        {QColor(122, 102, 83), QColor(91, 71, 53)}, {QColor(122, 102, 83), QColor(91, 71, 53)},
-        {QColor(118, 99, 80), QColor(88, 69, 50)},  {QColor(112, 93, 74), QColor(85, 65, 47)},
-        {QColor(107, 86, 67), QColor(82, 62, 42)},  {QColor(119, 92, 59), QColor(103, 75, 43)},
-    };
-    return kStripes[std::clamp(column, 1, 12) - 1];
-}
-
-}  // namespace
+namespace {}  // namespace
 
 CSkinScrollBar::CSkinScrollBar(CGamesList& list) : list_(list) {}
 
@@ -223,7 +205,7 @@ QImage CSkinScrollBar::ComposeThumb(int height) {
     Draw3dRect(painter, Rect::FromSize(0, 0, kWidth, height), QColor(231, 170, 74),
                QColor(231, 160, 61));
     for (int column = 1; column <= 12; ++column) {
-        const Stripe stripe = StripeOf(column);
+        const SkinPalette::Stripe stripe = SkinPalette::ThumbStripe(column);
         FillGradient(painter, Rect{column, 6, column + 1, height - 4}, stripe.top, stripe.bottom,
                      GradientDirection::Vertical);
     }

@@ -73,7 +73,7 @@ QRgb ScaleColor(QRgb color, double factor) {
     return qRgba(scale(qRed(color)), scale(qGreen(color)), scale(qBlue(color)), qAlpha(color));
 }
 
-QImage CreateBrightenedBitmap(const QImage& image, double factor, QRgb key) {
+QImage MapNonKeyPixels(const QImage& image, QRgb key, const std::function<QRgb(QRgb)>& map) {
     if (image.isNull()) {
         return {};
     }
@@ -83,11 +83,15 @@ QImage CreateBrightenedBitmap(const QImage& image, double factor, QRgb key) {
         auto* line = reinterpret_cast<QRgb*>(result.scanLine(y));
         for (int x = 0; x < result.width(); ++x) {
             if ((line[x] & 0x00FFFFFF) != keyRgb) {
-                line[x] = ScaleColor(line[x], factor);
+                line[x] = map(line[x]);
             }
         }
     }
     return result;
+}
+
+QImage CreateBrightenedBitmap(const QImage& image, double factor, QRgb key) {
+    return MapNonKeyPixels(image, key, [factor](QRgb pixel) { return ScaleColor(pixel, factor); });
 }
 
 QImage MakeTransparent(const QImage& image, QRgb key) {

@@ -3,6 +3,7 @@
 #include <QColor>
 #include <QImage>
 #include <QRgb>
+#include <functional>
 
 #include "platform/Rect.h"
 
@@ -39,6 +40,10 @@ QRgb ScaleColor(QRgb color, double factor);
 // A copy with every pixel that is not exactly key scaled by ScaleColor; key pixels stay as
 // they are.
 QImage CreateBrightenedBitmap(const QImage& image, double factor, QRgb key = kKeyColor);
+
+// A 32-bit copy of image with every pixel but those of the key colour passed through map; a
+// null image stays null.
+QImage MapNonKeyPixels(const QImage& image, QRgb key, const std::function<QRgb(QRgb)>& map);
 
 // A copy in which the key colour is fully transparent (premultiplied ARGB).
 QImage MakeTransparent(const QImage& image, QRgb key = kKeyColor);
