@@ -22,19 +22,11 @@ QImage Darkened(const QImage& image, QRgb key, double factor) {
 
 // Every pixel but the key colour in its grey value.
 QImage Greyed(const QImage& image, QRgb key) {
-    QImage result = image.convertToFormat(QImage::Format_RGB32);
-    const QRgb keyRgb = key & 0x00FFFFFF;
-    for (int y = 0; y < result.height(); ++y) {
-        auto* line = reinterpret_cast<QRgb*>(result.scanLine(y));
-        for (int x = 0; x < result.width(); ++x) {
-            if ((line[x] & 0x00FFFFFF) != keyRgb) {
-                const int grey = static_cast<int>(0.299 * qRed(line[x]) + 0.587 * qGreen(line[x]) +
-                                                  0.114 * qBlue(line[x]));
-                line[x] = qRgb(grey, grey, grey);
-            }
-        }
-    }
-    return result;
+    return MapNonKeyPixels(image, key, [](QRgb pixel) {
+        const int grey =
+            static_cast<int>(0.299 * qRed(pixel) + 0.587 * qGreen(pixel) + 0.114 * qBlue(pixel));
+        return qRgb(grey, grey, grey);
+    });
 }
 
 constexpr double kDisabledFactor = 0.75;

@@ -9,6 +9,7 @@
 #include <QTest>
 
 #include "ResourceIds.h"
+#include "SkinTestSupport.h"
 #include "ui/controls/CStaticLink.h"
 #include "ui/controls/DialogTemplate.h"
 #include "ui/controls/Drawing.h"
@@ -126,18 +127,12 @@ TEST(TemplateDialog, RegisteredClassesAndPerDialogMakers) {
     EXPECT_EQ(dialog.GetDlgItemText(2), "override");
 }
 
-QImage Paint(int width, int height, const std::function<void(QPainter&)>& draw) {
-    QImage image(width, height, QImage::Format_RGB32);
-    image.fill(Qt::white);
-    QPainter painter(&image);
-    draw(painter);
-    return image;
-}
-
 TEST(Draw3dRect, EdgesAndCornersFollowTheClassicFrame) {
     const QColor tl(255, 0, 0);
     const QColor br(0, 0, 255);
-    QImage image = Paint(10, 10, [&](QPainter& p) { Draw3dRect(p, Rect{1, 1, 6, 5}, tl, br); });
+    QImage image = skin_test::Canvas(10, 10, [&](QPainter& p) {
+        Draw3dRect(p, Rect{1, 1, 6, 5}, tl, br);
+    });
     EXPECT_EQ(image.pixelColor(1, 1), tl);  // top-left corner
     EXPECT_EQ(image.pixelColor(4, 1), tl);  // top edge
     EXPECT_EQ(image.pixelColor(5, 1), br);  // top-right corner belongs to the right edge
@@ -152,7 +147,7 @@ TEST(Draw3dRect, EdgesAndCornersFollowTheClassicFrame) {
 TEST(Draw3dRect, TwoPixelHighRectIsAnEtchedLine) {
     const QColor shadow(100, 100, 100);
     const QColor light(230, 230, 230);
-    QImage image = Paint(20, 5, [&](QPainter& p) {
+    QImage image = skin_test::Canvas(20, 5, [&](QPainter& p) {
         Draw3dRect(p, Rect{0, 1, 20, 3}, shadow, light);
     });
     EXPECT_EQ(image.pixelColor(10, 1), shadow);

@@ -18,13 +18,7 @@ using skin_test::Backdrop;
 using skin_test::ManualTimers;
 using skin_test::Render;
 
-QImage Canvas(int width, int height, const std::function<void(QPainter&)>& draw) {
-    QImage image(width, height, QImage::Format_RGB32);
-    image.fill(Qt::white);
-    QPainter painter(&image);
-    draw(painter);
-    return image;
-}
+using skin_test::Canvas;
 
 TEST(FillGradient, HorizontalRunsFromTheExactLeftColourToTheExactRightColour) {
     const QColor from(0, 100, 200);

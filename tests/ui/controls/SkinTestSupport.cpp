@@ -103,4 +103,12 @@ bool Near(const QColor& a, const QColor& b, int tolerance) {
            std::abs(a.blue() - b.blue()) <= tolerance;
 }
 
+QImage Canvas(int width, int height, const std::function<void(QPainter&)>& draw) {
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    draw(painter);
+    return image;
+}
+
 }  // namespace skin_test

@@ -9,6 +9,8 @@
 
 #include "ui/controls/TimerSource.h"
 
+class QPainter;
+
 namespace skin_test {
 
 // A timer source whose time moves only when the test says so. Installed while alive.
@@ -43,6 +45,9 @@ public:
 
 // What the widget shows, with its children, as opaque pixels.
 QImage Render(QWidget& widget);
+
+// A white image of the given size with draw's painting on it.
+QImage Canvas(int width, int height, const std::function<void(QPainter&)>& draw);
 
 // How many pixels of image inside rect (whole image when null) satisfy the test.
 int CountPixels(const QImage& image, const std::function<bool(const QColor&)>& test,
