@@ -38,6 +38,8 @@ private:
 class ArchiveReader {
 public:
     explicit ArchiveReader(std::string_view data) : data_(data) {}
+    // The reader only looks at the bytes: they must outlive it.
+    explicit ArchiveReader(std::string&&) = delete;
 
     std::int32_t ReadInt32();
     std::uint8_t ReadUInt8();

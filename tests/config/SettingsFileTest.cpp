@@ -141,10 +141,18 @@ TEST(SettingsFile, GuidWithAZeroPartIsNoId) {
                                     Bytes({1, 2, 3, 4, 5, 6, 7, 8, 1, 0, 0, 0, 1, 0, 0, 0}),
                                     Bytes({1, 2, 3, 4, 5, 6, 7, 8, 1, 0, 1, 0, 0, 0, 0, 0})}) {
         RegistrationSection section;
-        ArchiveReader data(Bytes({0, 0, 0, 0, 0, 0, 0, 0}) + guid);
+        const std::string block = Bytes({0, 0, 0, 0, 0, 0, 0, 0}) + guid;
+        ArchiveReader data(block);
         section.Load(0, data);
         EXPECT_EQ(section.ApplicationUid(), "");
     }
+    // With every part set the same bytes are an id.
+    RegistrationSection section;
+    const std::string block =
+        Bytes({0, 0, 0, 0, 0, 0, 0, 0}) + Bytes({1, 2, 3, 4, 5, 6, 7, 8, 1, 0, 1, 0, 1, 0, 0, 0});
+    ArchiveReader data(block);
+    section.Load(0, data);
+    EXPECT_EQ(section.ApplicationUid(), "{00000001-0001-0001-0102-030405060708}");
 }
 
 TEST(SettingsFile, WrongFileVersionFailsTheLoadAndSwitchesAutostartOn) {

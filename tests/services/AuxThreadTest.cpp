@@ -155,7 +155,9 @@ TEST(AuxThread, StopAbortsATransferToAServerThatNeverAnswers) {
     std::promise<void> requestArrived;
     std::promise<void> release;
     std::shared_future<void> released = release.get_future().share();
-    server.Server().Get("/stall", [&](const httplib::Request&, httplib::Response& response) {
+    // The handler holds its own copy of the release: it may still be waking when the test ends.
+    server.Server().Get("/stall", [&requestArrived, released](const httplib::Request&,
+                                                              httplib::Response& response) {
         requestArrived.set_value();
         released.wait_for(60s);
         response.set_content("late", "text/plain");
