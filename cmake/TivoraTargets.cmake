@@ -2,6 +2,9 @@
 # carries so that the file version can be read back from the file itself.
 
 set(TIVORA_WARNINGS -Wall -Wextra -Wpedantic -Wshadow)
+if(TIVORA_WERROR)
+  list(APPEND TIVORA_WARNINGS -Werror)
+endif()
 
 function(tivora_target_defaults target)
   target_compile_options(${target} PRIVATE ${TIVORA_WARNINGS})

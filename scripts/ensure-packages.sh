@@ -16,9 +16,10 @@ BUILD_PACKAGES=(
 RUN_PACKAGES=(
   chromium xdg-utils
 )
-# What the tests need besides: the real browser of the controlled-game tests.
+# What the tests need besides: the real browser of the controlled-game tests, and the formatter
+# whose check is part of the suite.
 TEST_PACKAGES=(
-  chromium
+  chromium clang-format
 )
 
 case "${1:-build}" in
