@@ -117,6 +117,7 @@ TEST_F(UpdateDecision, SameVersionDependsOnTheBuild) {
     EXPECT_FALSE(AvailableAfterLoad(1, "1.0.10.0", "7"));
     EXPECT_FALSE(AvailableAfterLoad(1, "1.0.10", "6"));
     EXPECT_TRUE(AvailableAfterLoad(0, "1.0.10.0", "8"));
+    EXPECT_TRUE(AvailableAfterLoad(0, "1.0.10.0", "2147483648"));  // saturates, never wraps
 }
 
 TEST_F(UpdateDecision, NothingIsDecidedWithoutALoadedFile) {

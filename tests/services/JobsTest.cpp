@@ -90,6 +90,7 @@ TEST_F(UpdateCheck, VersionsCompareComponentByComponentAsNumbers) {
 TEST_F(UpdateCheck, SameVersionComparesTheBuild) {
     EXPECT_EQ(CheckAgainstOwnVersion("1.0.10.0", "15"), UpdateCheckJob::kNewer);
     EXPECT_EQ(CheckAgainstOwnVersion("1.0.10.0", "8"), UpdateCheckJob::kNotNewer);
+    EXPECT_EQ(CheckAgainstOwnVersion("1.0.10.0", "2147483648"), UpdateCheckJob::kNewer);
     TraceRecorder traces;
     EXPECT_EQ(CheckAgainstOwnVersion("1.0.10.0", "9"), UpdateCheckJob::kNotNewer);
     EXPECT_TRUE(traces.Contains("Versions are equals"));
