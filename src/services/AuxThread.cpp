@@ -16,7 +16,9 @@ AuxThread::AuxThread(Clock clock, std::chrono::milliseconds tickInterval)
 
 AuxThread::~AuxThread() {
     // A thread that outlived its stop was forgotten already; a running one gets the usual chance.
-    Stop();
+    if (thread_.joinable()) {
+        Stop();
+    }
 }
 
 std::int64_t AuxThread::SystemClock() {

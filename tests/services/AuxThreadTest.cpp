@@ -205,7 +205,11 @@ TEST(AuxThread, AThreadThatOutlivesStopIsForgottenAndNeverTouchesItsFreedOwner) 
     ASSERT_TRUE(testing_support::WaitFor([&] { return fresh.runs == 1; }));
     EXPECT_TRUE(worker->Stop(30s));
 
-    worker.reset();  // nothing left to wait for
+    {
+        testing_support::TraceRecorder traces;
+        worker.reset();  // nothing left to wait for, nor to stop again
+        EXPECT_TRUE(traces.Texts().empty());
+    }
     release.set_value();
     EXPECT_EQ(finished.get_future().wait_for(10s), std::future_status::ready);
     // Give the thread time to end its last steps on the shared state; a sanitizer build turns
