@@ -187,9 +187,8 @@ void GamesConfig::SetFavorites(const std::vector<std::string>& names) {
             found->second->isFavorite = true;
         }
     }
-    if (favoritesListener != nullptr) {
-        favoritesListener->FavoritesChanged(names);
-    }
+    favoritesListeners.Notify(
+        [&](FavoritesListener& listener) { listener.FavoritesChanged(names); });
 }
 
 void GamesConfig::SetFavoritesAndSave(const std::vector<std::string>& names) {

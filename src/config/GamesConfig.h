@@ -9,6 +9,7 @@
 
 #include "app/TextTable.h"
 #include "config/Game.h"
+#include "config/ListenerList.h"
 #include "config/SettingsSection.h"
 #include "platform/ImageList.h"
 
@@ -85,12 +86,15 @@ public:
     const ImageList& GetGameImages() const { return gameImages; }
 
     // Marks exactly the named games as favourites (names that match no game are ignored) and
-    // tells the listener.
+    // tells the listeners.
     void SetFavorites(const std::vector<std::string>& names);
     // SetFavorites, then saves the whole settings file.
     void SetFavoritesAndSave(const std::vector<std::string>& names);
-    // Replaces the listener; nullptr removes it. Not owned.
-    void SetFavoritesListener(FavoritesListener* listener) { favoritesListener = listener; }
+    // Registers a listener until the returned registration is destroyed.
+    using FavoritesRegistration = ListenerList<FavoritesListener>::Registration;
+    FavoritesRegistration AddFavoritesListener(FavoritesListener& listener) {
+        return favoritesListeners.Add(listener);
+    }
 
     // As the first settings section: the file is loaded before the settings are read, and the
     // user's favourites are stored by name.
@@ -111,7 +115,7 @@ private:
 
     TextTable::Map configTexts;
     Catalogue games;
-    FavoritesListener* favoritesListener = nullptr;
+    ListenerList<FavoritesListener> favoritesListeners;
     ImageList gameImages{kImageSize, kImageSize};
     std::map<int, int> imageIndexes;  // sequence number → index in gameImages
 };

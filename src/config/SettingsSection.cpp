@@ -13,11 +13,22 @@
 #include "app/ErrorLog.h"
 #include "app/Exceptions.h"
 #include "app/PathUtils.h"
+#include "app/PostToUi.h"
 #include "app/Trace.h"
 
 void SettingsSection::RequestSave() {
     if (storage_ != nullptr) {
-        storage_->SaveAll();
+        storage_->RequestSave();
+    }
+}
+
+void SettingsStorage::RequestSave() {
+    if (Ui::OnUiThread() || !Ui::Post([alive = std::weak_ptr(self_)] {
+            if (const std::shared_ptr<SettingsStorage*> storage = alive.lock()) {
+                (*storage)->SaveAll();
+            }
+        })) {
+        SaveAll();
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -26,7 +27,9 @@ public:
     virtual void AfterSave() {}
     virtual int GetVersion() const = 0;
 
-    // Saves the whole settings file, when the section belongs to a storage.
+    // Saves the whole settings file, when the section belongs to a storage: at once on the
+    // user-interface thread, which is the only one that writes it; from another thread the
+    // request is handed to it (and a request it never gets to is covered by the exit's save).
     void RequestSave();
 
     void SetStorage(SettingsStorage* storage) { storage_ = storage; }
@@ -46,6 +49,9 @@ public:
     void LoadAll();
     // A save asked for while one runs is dropped.
     void SaveAll();
+    // SaveAll on the user-interface thread: at once there, else queued to it. Without an
+    // application object there is no such thread and the save happens at once.
+    void RequestSave();
 
     void ReadSettingsFile();
     // Hands the blocks of a settings file's bytes to the sections; raises on a broken file.
@@ -66,4 +72,6 @@ private:
     std::vector<SettingsSection*> sections_;
     std::atomic<bool> saving_{false};
     std::function<void(const std::string&)> beforeReplace_;
+    // Lets a save handed to the user-interface thread find out whether the storage still lives.
+    std::shared_ptr<SettingsStorage*> self_ = std::make_shared<SettingsStorage*>(this);
 };

@@ -1,7 +1,5 @@
 #include "config/UpdateSection.h"
 
-#include <cstdlib>
-
 #include "app/Trace.h"
 #include "config/GamesConfig.h"
 #include "config/VersionUtils.h"
@@ -69,7 +67,8 @@ void UpdateSection::AfterLoad(bool loaded) {
         std::lock_guard lock(mutex_);
         if (order < 0) {
             updateAvailable_ = 0;
-        } else if (order == 0 && GetWebmasterVersion() >= std::atoi(manifest.build.c_str())) {
+        } else if (order == 0 &&
+                   GetWebmasterVersion() >= VersionUtils::ParseBuildNumber(manifest.build)) {
             updateAvailable_ = 0;
         }
     } catch (...) {

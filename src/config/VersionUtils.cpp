@@ -52,6 +52,29 @@ Version ParseVersion(std::string_view text) {
     return version;
 }
 
+int ParseBuildNumber(std::string_view text) {
+    std::size_t at = 0;
+    while (at < text.size() && (text[at] == ' ' || (text[at] >= '\t' && text[at] <= '\r'))) {
+        ++at;
+    }
+    bool negative = false;
+    if (at < text.size() && (text[at] == '+' || text[at] == '-')) {
+        negative = text[at++] == '-';
+    }
+    const std::size_t digits = at;
+    while (at < text.size() && text[at] >= '0' && text[at] <= '9') {
+        ++at;
+    }
+    // The magnitude saturates at INT_MAX; INT_MIN itself is one further, and anything below it
+    // saturates there as well.
+    const std::uint32_t magnitude = DigitsToNumber(text.substr(digits, at - digits));
+    if (!negative) {
+        return static_cast<int>(magnitude);
+    }
+    return magnitude == static_cast<std::uint32_t>(INT_MAX) ? INT_MIN
+                                                            : -static_cast<int>(magnitude);
+}
+
 int CompareVersions(const Version& a, const Version& b) {
     for (std::size_t i = 0; i < a.size(); ++i) {
         if (a[i] != b[i]) {

@@ -19,6 +19,11 @@ using Version = std::array<std::uint32_t, 4>;
 // largest int.
 Version ParseVersion(std::string_view text);
 
+// A build number as the C library's atoi reads it (leading blanks, a sign, then digits; anything
+// else ends it), except that a number beyond the int range saturates at its limit instead of
+// wrapping round: "2147483648" is INT_MAX, not a negative number.
+int ParseBuildNumber(std::string_view text);
+
 // 1 when a is greater, -1 when it is smaller, 0 when all four components are equal.
 int CompareVersions(const Version& a, const Version& b);
 

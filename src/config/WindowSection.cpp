@@ -4,9 +4,7 @@
 
 void WindowSection::SetAlwaysOnTop(int value) {
     alwaysOnTop_ = value;
-    if (listener_ != nullptr) {
-        listener_->TopmostChanged(value != 0);
-    }
+    listeners_.Notify([value](TopmostListener& listener) { listener.TopmostChanged(value != 0); });
 }
 
 void WindowSection::Store(ArchiveWriter& data) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "config/ListenerList.h"
 #include "config/SettingsSection.h"
 
 // Told when the always-on-top choice changes.
@@ -22,7 +23,11 @@ public:
 
     int AlwaysOnTop() const { return alwaysOnTop_; }
     void SetAlwaysOnTop(int value);
-    void SetTopmostListener(TopmostListener* listener) { listener_ = listener; }
+    // Registers a listener until the returned registration is destroyed.
+    using TopmostRegistration = ListenerList<TopmostListener>::Registration;
+    TopmostRegistration AddTopmostListener(TopmostListener& listener) {
+        return listeners_.Add(listener);
+    }
 
     void SaveCustomData() override {}
     void Store(ArchiveWriter& data) override;
@@ -33,5 +38,5 @@ public:
 
 private:
     int alwaysOnTop_ = 1;
-    TopmostListener* listener_ = nullptr;
+    ListenerList<TopmostListener> listeners_;
 };

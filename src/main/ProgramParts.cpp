@@ -45,7 +45,9 @@ std::unique_ptr<QWidget> MakePlaceholderWindow() {
 }  // namespace
 
 std::unique_ptr<QWidget> ProgramParts::CreateMainWindow() {
-    return MakePlaceholderWindow();
+    std::unique_ptr<QWidget> window = MakePlaceholderWindow();
+    updateRelay_.SetWindow(window.get());
+    return window;
 }
 
 void ProgramParts::InitBrowserLayer() {
@@ -57,6 +59,7 @@ void ProgramParts::ShutdownBrowserLayer() {
 }
 
 void ProgramParts::StartServices() {
+    GetUpdateCheckJob().SetListener(&updateRelay_);
     Services::Start();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/TivoraApp.h"
+#include "main/UpdateRelay.h"
 
 // The program's parts as the application object starts and stops them.
 class ProgramParts : public AppParts {
@@ -11,4 +12,8 @@ public:
     void StartServices() override;
     void StopServices() override;
     void CloseGames() override;
+
+private:
+    // Outlives the window and the worker: the update check's listener for the whole run.
+    UpdateRelay updateRelay_;
 };

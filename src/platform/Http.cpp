@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <mutex>
+#include <string_view>
 
 #include "platform/SystemPaths.h"
 
@@ -18,7 +19,11 @@ void GlobalInit() {
 struct Transfer {
     std::string body;
     std::size_t limit = 0;
-    bool keepBody = true;
+    std::size_t headerBytes = 0;
+    // Only the status counts: the transfer ends as soon as the final header block is in.
+    bool statusOnly = false;
+    long finalStatus = 0;  // the status of the last status line seen
+    bool headersDone = false;
     bool tooLarge = false;
     const std::atomic<bool>* cancel = nullptr;
 };
@@ -26,14 +31,53 @@ struct Transfer {
 std::size_t OnData(char* data, std::size_t size, std::size_t count, void* user) {
     auto* transfer = static_cast<Transfer*>(user);
     const std::size_t bytes = size * count;
-    if (!transfer->keepBody) {
-        return bytes;
-    }
     if (transfer->body.size() + bytes > transfer->limit) {
         transfer->tooLarge = true;
         return 0;  // ends the transfer with a write error
     }
     transfer->body.append(data, bytes);
+    return bytes;
+}
+
+// The status code of an "HTTP/x.y NNN reason" line, 0 when the line is none.
+long StatusOfLine(std::string_view line) {
+    if (line.substr(0, 5) != "HTTP/") {
+        return 0;
+    }
+    const std::size_t space = line.find(' ');
+    if (space == std::string_view::npos || line.size() < space + 4) {
+        return 0;
+    }
+    long status = 0;
+    for (char c : line.substr(space + 1, 3)) {
+        if (c < '0' || c > '9') {
+            return 0;
+        }
+        status = status * 10 + (c - '0');
+    }
+    return status;
+}
+
+// Header lines, one per call. Headers count against the same cap as a body, so that a server
+// that never ends its headers cannot make the transfer grow without bound.
+std::size_t OnHeader(char* data, std::size_t size, std::size_t count, void* user) {
+    auto* transfer = static_cast<Transfer*>(user);
+    const std::size_t bytes = size * count;
+    transfer->headerBytes += bytes;
+    if (transfer->headerBytes > transfer->limit) {
+        transfer->tooLarge = true;
+        return 0;
+    }
+    const std::string_view line(data, bytes);
+    if (const long status = StatusOfLine(line); status != 0) {
+        transfer->finalStatus = status;
+    } else if (line == "\r\n" || line == "\n") {
+        // The end of a header block; an interim (1xx) block is followed by the real one.
+        if (transfer->statusOnly && transfer->finalStatus >= 200) {
+            transfer->headersDone = true;
+            return 0;  // ends the transfer: the body is never read
+        }
+    }
     return bytes;
 }
 
@@ -60,6 +104,14 @@ Handle MakeHandle(const std::string& address, const Options& options, Transfer& 
     curl_easy_setopt(h, CURLOPT_TIMEOUT, static_cast<long>(options.transferTimeout.count()));
     curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &OnData);
     curl_easy_setopt(h, CURLOPT_WRITEDATA, &transfer);
+    curl_easy_setopt(h, CURLOPT_HEADERFUNCTION, &OnHeader);
+    curl_easy_setopt(h, CURLOPT_HEADERDATA, &transfer);
+#if LIBCURL_VERSION_NUM >= 0x075700
+    // A name still being resolved when the request is cancelled is left to its resolver
+    // thread instead of being waited for (glibc's resolver can take tens of seconds). An older
+    // libcurl waits for it; the worker's stop limit then still bounds the exit.
+    curl_easy_setopt(h, CURLOPT_QUICK_EXIT, 1L);
+#endif
     curl_easy_setopt(h, CURLOPT_NOPROGRESS, 0L);
     curl_easy_setopt(h, CURLOPT_XFERINFOFUNCTION, &OnProgress);
     curl_easy_setopt(h, CURLOPT_XFERINFODATA, &transfer);
@@ -75,6 +127,11 @@ Result Perform(CURL* h, Transfer& transfer) {
         return result;
     }
     CURLcode code = curl_easy_perform(h);
+    if (transfer.headersDone) {
+        result.completed = true;
+        result.status = transfer.finalStatus;
+        return result;
+    }
     if (code != CURLE_OK) {
         if (transfer.tooLarge) {
             result.error = "Reply is larger than " + std::to_string(transfer.limit) + " bytes";
@@ -118,7 +175,7 @@ Result Post(const std::string& address, const std::string& contentType, const st
             const Options& options) {
     Transfer transfer;
     transfer.limit = options.maxBodySize;
-    transfer.keepBody = false;
+    transfer.statusOnly = true;
     transfer.cancel = options.cancel;
     Handle curl = MakeHandle(address, options, transfer);
     if (!curl) {

@@ -30,7 +30,8 @@ struct Result {
 Result Get(const std::string& address, const Options& options);
 
 // Posts body to address with the given Content-Type; redirects are not followed, so that a
-// redirect is the server's answer. The reply's body is not kept.
+// redirect is the server's answer. Only the status counts: the transfer ends once the reply's
+// headers are in, and its body is never read.
 Result Post(const std::string& address, const std::string& contentType, const std::string& body,
             const Options& options);
 

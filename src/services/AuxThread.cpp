@@ -15,15 +15,10 @@ AuxThread::AuxThread(Clock clock, std::chrono::milliseconds tickInterval)
 }
 
 AuxThread::~AuxThread() {
-    if (!thread_.joinable()) {
-        return;
+    // A thread that outlived its stop was forgotten already; a running one gets the usual chance.
+    if (thread_.joinable()) {
+        Stop();
     }
-    // A thread that was never stopped gets the usual chance; one that already outlived its
-    // stop is not waited for again.
-    if (!state_->stopRequested && Stop()) {
-        return;
-    }
-    thread_.detach();
 }
 
 std::int64_t AuxThread::SystemClock() {
@@ -61,12 +56,20 @@ bool AuxThread::Stop(std::chrono::milliseconds wait) {
     std::unique_lock lock(state_->mutex);
     state_->quit = true;
     state_->wake.notify_all();
-    if (!state_->wake.wait_for(lock, wait, [this] { return state_->done; })) {
-        return false;
-    }
+    const bool ended = state_->wake.wait_for(lock, wait, [this] { return state_->done; });
     lock.unlock();
-    thread_.join();
-    return true;
+    if (ended) {
+        thread_.join();
+        return true;
+    }
+    // Forgotten: the thread keeps its own state and ends by itself whenever its job lets it;
+    // a later Start makes a new thread over fresh state instead of finding this one running.
+    thread_.detach();
+    auto fresh = std::make_shared<State>();
+    fresh->clock = state_->clock;
+    fresh->tickInterval = state_->tickInterval;
+    state_ = std::move(fresh);
+    return false;
 }
 
 void AuxThread::RunTick(const std::vector<Job*>& jobs, std::int64_t now,

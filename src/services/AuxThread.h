@@ -27,9 +27,9 @@ public:
     // Takes a copy of the job list (not owned) and starts the thread unless it runs.
     void Start(const std::vector<Job*>& jobs);
 
-    // Asks the thread to end and waits for it at most wait. True when no thread runs
-    // afterwards. False when it still runs: it is then left to itself, and whoever owns the
-    // jobs must not destroy them while the process lives.
+    // Asks the thread to end and waits for it at most wait, then forgets it either way. False
+    // when it had not ended: it is left to itself, and whoever owns the jobs must not destroy
+    // them while the process lives.
     bool Stop(std::chrono::milliseconds wait = std::chrono::seconds(30));
 
     // One tick that started at now: runs every due job in list order; after each job a set

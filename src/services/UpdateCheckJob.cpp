@@ -1,7 +1,5 @@
 #include "services/UpdateCheckJob.h"
 
-#include <cstdlib>
-
 #include "app/Trace.h"
 #include "config/GamesConfig.h"
 #include "config/UpdateSection.h"
@@ -84,7 +82,7 @@ bool UpdateCheckJob::IsNewer(const UpdateManifest& manifest) {
     } else {
         const UpdateManifest announced = section_.GetUpdateManifest();
         referenceVersion = VersionUtils::ParseVersion(announced.productVersion);
-        referenceBuild = std::atoi(announced.build.c_str());
+        referenceBuild = VersionUtils::ParseBuildNumber(announced.build);
     }
     switch (VersionUtils::CompareVersions(VersionUtils::ParseVersion(manifest.productVersion),
                                           referenceVersion)) {
@@ -97,7 +95,7 @@ bool UpdateCheckJob::IsNewer(const UpdateManifest& manifest) {
         default:
             break;
     }
-    const long build = std::atoi(manifest.build.c_str());
+    const long build = VersionUtils::ParseBuildNumber(manifest.build);
     if (build > referenceBuild) {
         Trace("New build avaliable");
         return true;

@@ -33,7 +33,8 @@ public:
 
     // The options for the next run, which happens at the worker's next tick.
     void RequestRun(bool compareWithOwn, bool reportEvery);
-    // Set and cleared by the main window; not owned.
+    // Not owned. Read by the worker without a lock: the listener must outlive the worker (the
+    // program sets one that lives as long as it does, and that finds the window itself).
     void SetListener(UpdateListener* listener) { listener_ = listener; }
 
     void Run() override;

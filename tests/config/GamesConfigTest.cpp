@@ -306,10 +306,11 @@ protected:
         config.LoadGamesConfigData(
             File({MakeGame("Chess", Game::FLAG_FAVORITE), MakeGame("Go"),
                   MakeGame("Poker", Game::FLAG_FAVORITE), MakeGame("Snake")}));
-        config.SetFavoritesListener(&log);
+        registration = config.AddFavoritesListener(log);
     }
     GamesConfig config;
     FavoritesLog log;
+    GamesConfig::FavoritesRegistration registration;
 };
 
 TEST_F(Favorites, TheFilesMarksComeFirst) {
@@ -334,15 +335,18 @@ TEST_F(Favorites, UnknownAndRepeatedNamesAndAnyOrder) {
     EXPECT_EQ(log.calls[0], names);
 }
 
-TEST_F(Favorites, TheListenerCanBeReplacedAndRemoved) {
-    FavoritesLog other;
-    config.SetFavoritesListener(&other);
-    config.SetFavorites({"Go"});
-    config.SetFavoritesListener(nullptr);
+TEST_F(Favorites, EveryListenerHearsUntilItsRegistrationEnds) {
+    {
+        FavoritesLog other;
+        GamesConfig::FavoritesRegistration second = config.AddFavoritesListener(other);
+        config.SetFavorites({"Go"});
+        EXPECT_EQ(other.calls, (std::vector<std::vector<std::string>>{{"Go"}}));
+    }  // gone, and unhooked with it: telling it now would use freed memory
     config.SetFavorites({"Chess"});
-    EXPECT_TRUE(log.calls.empty());
-    EXPECT_EQ(other.calls, (std::vector<std::vector<std::string>>{{"Go"}}));
-    EXPECT_EQ(FavoriteNames(config), std::vector<std::string>{"Chess"});
+    EXPECT_EQ(log.calls, (std::vector<std::vector<std::string>>{{"Go"}, {"Chess"}}));
+    registration.Reset();
+    config.SetFavorites({});
+    EXPECT_EQ(log.calls.size(), 2u);
 }
 
 TEST_F(Favorites, SetFavoritesAndSaveSetsThem) {

@@ -2,6 +2,9 @@
 // compares with the installation's build.
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <memory>
+
 #include "ConfigFixtures.h"
 #include "config/GamesConfig.h"
 #include "config/RegistrationSection.h"
@@ -21,6 +24,35 @@ std::vector<std::string> Favourites(const GamesConfig& config) {
         names.push_back(it->Next().name);
     }
     return names;
+}
+
+class TopmostLog : public TopmostListener {
+public:
+    void TopmostChanged(bool alwaysOnTop) override {
+        calls.push_back(alwaysOnTop);
+        if (onCall) {
+            onCall();
+        }
+    }
+    std::vector<bool> calls;
+    std::function<void()> onCall;
+};
+
+// Unhooking during a notification, and a registration that outlives its section.
+TEST(TopmostListeners, AnUnhookedListenerIsNeverToldAgain) {
+    TopmostLog first;
+    TopmostLog second;
+    auto window = std::make_unique<WindowSection>();
+    WindowSection::TopmostRegistration firstRegistration = window->AddTopmostListener(first);
+    WindowSection::TopmostRegistration secondRegistration = window->AddTopmostListener(second);
+    first.onCall = [&] { secondRegistration.Reset(); };
+    window->SetAlwaysOnTop(0);
+    window->SetAlwaysOnTop(1);
+    EXPECT_EQ(first.calls, (std::vector<bool>{false, true}));
+    EXPECT_TRUE(second.calls.empty());
+    window.reset();
+    firstRegistration.Reset();  // nothing left to unhook from
+    EXPECT_FALSE(firstRegistration.Active());
 }
 
 TEST(FavouritesSection, StoredByNameInCatalogueOrder) {
@@ -117,6 +149,7 @@ TEST_F(UpdateDecision, SameVersionDependsOnTheBuild) {
     EXPECT_FALSE(AvailableAfterLoad(1, "1.0.10.0", "7"));
     EXPECT_FALSE(AvailableAfterLoad(1, "1.0.10", "6"));
     EXPECT_TRUE(AvailableAfterLoad(0, "1.0.10.0", "8"));
+    EXPECT_TRUE(AvailableAfterLoad(0, "1.0.10.0", "2147483648"));  // saturates, never wraps
 }
 
 TEST_F(UpdateDecision, NothingIsDecidedWithoutALoadedFile) {

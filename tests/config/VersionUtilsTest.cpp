@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <filesystem>
 
 #include "platform/FileVersion.h"
@@ -27,6 +28,25 @@ TEST(VersionUtils, ParseVersionTakesUpToFourDigitPieces) {
     };
     for (const auto& [text, expected] : cases) {
         EXPECT_EQ(VersionUtils::ParseVersion(text), expected) << text;
+    }
+}
+
+TEST(VersionUtils, ParseBuildNumberReadsLikeAtoiButSaturates) {
+    const std::pair<const char*, int> cases[] = {
+        {" \t42x", 42},
+        {"+7", 7},
+        {"-5", -5},
+        {"", 0},
+        {"x1", 0},
+        {"- 1", 0},
+        {"2147483647", INT_MAX},
+        {"2147483648", INT_MAX},
+        {"99999999999", INT_MAX},
+        {"-2147483648", INT_MIN},
+        {"-99999999999", INT_MIN},
+    };
+    for (const auto& [text, expected] : cases) {
+        EXPECT_EQ(VersionUtils::ParseBuildNumber(text), expected) << text;
     }
 }
 

@@ -1,10 +1,47 @@
 #include "platform/Http.h"
 
+#include <dlfcn.h>
+#include <netdb.h>
+
 #include <gtest/gtest.h>
+
+#include <condition_variable>
+#include <future>
+#include <mutex>
+#include <string_view>
+#include <thread>
 
 #include "support/TestHttpServer.h"
 
 namespace {
+
+// A name server that takes as long as the test wants: names under ".stall.test" are resolved
+// only once stallRelease is set (or after a minute); every other name goes to the real resolver.
+std::mutex stallMutex;
+std::condition_variable stallWake;
+bool stallEntered = false;
+bool stallRelease = false;
+
+}  // namespace
+
+extern "C" int getaddrinfo(const char* node, const char* service, const addrinfo* hints,
+                           addrinfo** result) {
+    using Real = int (*)(const char*, const char*, const addrinfo*, addrinfo**);
+    static const auto real = reinterpret_cast<Real>(dlsym(RTLD_NEXT, "getaddrinfo"));
+    const std::string_view name = node != nullptr ? node : "";
+    if (name.ends_with(".stall.test")) {
+        std::unique_lock lock(stallMutex);
+        stallEntered = true;
+        stallWake.notify_all();
+        stallWake.wait_for(lock, std::chrono::minutes(1), [] { return stallRelease; });
+        return EAI_NONAME;
+    }
+    return real(node, service, hints, result);
+}
+
+namespace {
+
+using namespace std::chrono_literals;
 
 using testing_support::TestHttpServer;
 
@@ -64,6 +101,84 @@ TEST_F(HttpServer, CancelledBeforehandMakesNoRequest) {
     EXPECT_FALSE(result.completed);
     EXPECT_EQ(result.error, "Cancelled");
     EXPECT_TRUE(server.Requests().empty());
+}
+
+// A reply whose status counts alone: the post ends once the headers are in, whatever the body
+// does afterwards, and headers count against the cap.
+TEST(HttpPost, EndsOnceTheHeadersAreIn) {
+    std::atomic<std::size_t> bodyBytesSent{0};
+    TestHttpServer server;
+    std::promise<void> release;  // destroyed before the server: ends a stalled body
+    std::shared_future<void> released = release.get_future().share();
+    auto stall = [released](std::size_t, httplib::DataSink& sink) {
+        released.wait_for(2min);
+        sink.done();
+        return true;
+    };
+    server.Server().Post("/stall", [&](const httplib::Request&, httplib::Response& r) {
+        r.set_chunked_content_provider("text/plain", stall);
+    });
+    server.Server().Post("/refused", [&](const httplib::Request&, httplib::Response& r) {
+        r.status = 500;
+        r.set_chunked_content_provider("text/plain", stall);
+    });
+    server.Server().Post("/endless", [&](const httplib::Request&, httplib::Response& r) {
+        r.set_chunked_content_provider("text/plain", [&](std::size_t, httplib::DataSink& sink) {
+            static const std::string chunk(64 * 1024, 'x');
+            bodyBytesSent += chunk.size();
+            return sink.write(chunk.data(), chunk.size());  // false once the client is gone
+        });
+    });
+    server.Server().Post("/big-headers", [](const httplib::Request&, httplib::Response& r) {
+        for (int i = 0; i < 100; ++i) {
+            r.set_header("X-Filler-" + std::to_string(i), std::string(1024, 'h'));
+        }
+    });
+    server.Start();
+
+    struct Case {
+        const char* path;
+        bool completed;
+        long status;
+    };
+    for (const Case& c : {Case{"/stall", true, 200}, Case{"/refused", true, 500},
+                          Case{"/endless", true, 200}, Case{"/big-headers", false, 0}}) {
+        Http::Options options;
+        options.maxBodySize = 64 * 1024;
+        options.transferTimeout = 20s;  // only reached when the post waits for the body
+        const Http::Result result = Http::Post(server.Url(c.path), "text/plain", "a=b", options);
+        EXPECT_EQ(result.completed, c.completed) << c.path << ": " << result.error;
+        EXPECT_EQ(result.status, c.status) << c.path;
+    }
+    // The endless body was not read: at most what the socket buffers took in.
+    EXPECT_LT(bodyBytesSent.load(), 64u * 1024 * 1024);
+}
+
+// Cancelling a request whose host name is still being resolved ends it at once; the resolver
+// is not waited for.
+TEST(Http, CancelDoesNotWaitForANameBeingResolved) {
+    std::atomic<bool> cancel{false};
+    Http::Options options;
+    options.cancel = &cancel;
+    auto request = std::async(std::launch::async,
+                              [&] { return Http::Get("http://tivora.stall.test/", options); });
+    {
+        std::unique_lock lock(stallMutex);
+        ASSERT_TRUE(stallWake.wait_for(lock, 10s, [] { return stallEntered; }));
+    }
+    cancel = true;
+    // The resolver stays stuck until the end of this test: only a request that leaves it
+    // behind can be back before that.
+    const bool back = request.wait_for(20s) == std::future_status::ready;
+    {
+        std::lock_guard lock(stallMutex);
+        stallRelease = true;
+        stallWake.notify_all();
+    }
+    ASSERT_TRUE(back);
+    const Http::Result result = request.get();
+    EXPECT_FALSE(result.completed);
+    EXPECT_EQ(result.error, "Cancelled");
 }
 
 TEST(Http, OnlyTheAllowedProtocolsAreSpoken) {

@@ -1,11 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <mutex>
+#include <thread>
 
 #include "ConfigFixtures.h"
 #include "config/GamesConfig.h"
 #include "config/RegistrationSection.h"
 #include "config/UpdateSection.h"
+#include "config/WindowSection.h"
+#include "services/AuxThread.h"
 #include "services/RegistrationJobs.h"
 #include "services/UpdateCheckJob.h"
 #include "support/TestEnvironment.h"
@@ -22,10 +26,10 @@ void LoadCatalogue(GamesConfig& config, const std::string& manifestUrl,
                    const std::string& registrationUrl) {
     using namespace config_fixtures;
     config.LoadGamesConfigData(
-        File({MakeGame("Chess")}, Texts({{"ManifestUrl", manifestUrl},
-                                         {"RegistrationUrl", registrationUrl},
-                                         {"WebmasterVersion", "9"},
-                                         {"DistributionId", "D-1"}})));
+        File({MakeGame("Chess"), MakeGame("Go")}, Texts({{"ManifestUrl", manifestUrl},
+                                                         {"RegistrationUrl", registrationUrl},
+                                                         {"WebmasterVersion", "9"},
+                                                         {"DistributionId", "D-1"}})));
 }
 
 std::string ManifestText(const std::string& version, const std::string& build) {
@@ -90,6 +94,7 @@ TEST_F(UpdateCheck, VersionsCompareComponentByComponentAsNumbers) {
 TEST_F(UpdateCheck, SameVersionComparesTheBuild) {
     EXPECT_EQ(CheckAgainstOwnVersion("1.0.10.0", "15"), UpdateCheckJob::kNewer);
     EXPECT_EQ(CheckAgainstOwnVersion("1.0.10.0", "8"), UpdateCheckJob::kNotNewer);
+    EXPECT_EQ(CheckAgainstOwnVersion("1.0.10.0", "2147483648"), UpdateCheckJob::kNewer);
     TraceRecorder traces;
     EXPECT_EQ(CheckAgainstOwnVersion("1.0.10.0", "9"), UpdateCheckJob::kNotNewer);
     EXPECT_TRUE(traces.Contains("Versions are equals"));
@@ -249,12 +254,17 @@ TEST_F(Registration, AMissingIdIsMadeFirst) {
               UidForServer(section.ApplicationUid()));
 }
 
-TEST_F(Registration, SuccessSavesTheSettingsFromTheWorker) {
+TEST_F(Registration, SuccessHandsTheSaveToTheUserInterfaceThread) {
     Answer(200);
     SettingsStorage storage({&section});
+    std::vector<std::thread::id> savedOn;
+    storage.SetBeforeReplaceHook(
+        [&](const std::string&) { savedOn.push_back(std::this_thread::get_id()); });
     RegistrationJob job(config, section);
-    job.Run();
-    EXPECT_TRUE(testing_support::FileExists(home.AppDataFolder() + "/tivora.sts"));
+    std::thread([&] { job.Run(); }).join();
+    EXPECT_TRUE(savedOn.empty());  // not written by the worker
+    ASSERT_TRUE(testing_support::WaitFor([&] { return !savedOn.empty(); }));
+    EXPECT_EQ(savedOn, std::vector{std::this_thread::get_id()});
 }
 
 TEST_F(Registration, UserInfoWaitsForTheRegistrationAndGoesOutOnce) {
@@ -287,6 +297,70 @@ TEST_F(Registration, UserInfoNeedsDetailsAndAnId) {
     job.Run();
     EXPECT_EQ(section.userInfoSent, 0);
     EXPECT_TRUE(traces.Contains("User information sending is failed"));
+}
+
+// The worker registers again and again while the user changes the favourites and the window;
+// every save is the user-interface thread's, and the file ends with the last of both. Run in
+// the thread-sanitizer build, this also shows that no data is shared without order.
+TEST(SettingsWriters, OnlyTheUserInterfaceThreadWritesWhileTheWorkerRegisters) {
+    using namespace std::chrono_literals;
+    TempHome home;
+    TestHttpServer server;
+    server.Server().Post("/register",
+                         [](const httplib::Request&, httplib::Response& r) { r.status = 200; });
+    server.Start();
+    GamesConfig config;
+    LoadCatalogue(config, server.Url("/manifest.xml"), server.Url("/register"));
+    WindowSection window;
+    RegistrationSection registration;
+    SettingsStorage storage({&config, &window, &registration});
+    const std::thread::id ui = std::this_thread::get_id();
+    std::atomic<int> saves{0};
+    std::atomic<int> foreignSaves{0};
+    storage.SetBeforeReplaceHook([&](const std::string&) {
+        ++saves;
+        foreignSaves += std::this_thread::get_id() != ui ? 1 : 0;
+    });
+    RegistrationJob job(config, registration);
+    job.period = 0;  // runs only when asked to, once a round
+    AuxThread worker(&AuxThread::SystemClock, 1ms);
+    worker.Start({&job});
+
+    constexpr int kRounds = 6;
+    for (int round = 1; round <= kRounds; ++round) {
+        registration.registered = 0;  // so that the worker registers, and saves, once more
+        job.runNow = true;
+        config.SetFavoritesAndSave(round % 2 == 0 ? std::vector<std::string>{"Go"}
+                                                  : std::vector<std::string>{"Chess"});
+        window.left = round;
+        window.top = -round;
+        window.SetAlwaysOnTop(round % 2);
+        window.RequestSave();
+        // Registered once more (only the worker sets the flag): the round is over.
+        ASSERT_TRUE(testing_support::WaitFor([&] { return registration.registered == 1; }));
+    }
+    ASSERT_TRUE(worker.Stop(30s));
+    QCoreApplication::sendPostedEvents();  // the worker's last save requests
+    EXPECT_EQ(foreignSaves, 0);
+    // Two saves of the user's and one of the worker's a round: none was dropped for meeting
+    // another, as saves on two threads at once would be.
+    EXPECT_EQ(saves, 3 * kRounds);
+
+    GamesConfig readConfig;
+    LoadCatalogue(readConfig, server.Url("/manifest.xml"), server.Url("/register"));
+    WindowSection readWindow;
+    RegistrationSection readRegistration;
+    SettingsStorage read({&readConfig, &readWindow, &readRegistration});
+    read.ReadSettingsFile();
+    std::vector<std::string> favourites;
+    for (auto it = readConfig.CreateFavoritesIterator(); it->HasNext();) {
+        favourites.push_back(it->Next().name);
+    }
+    EXPECT_EQ(favourites, std::vector<std::string>{"Go"});
+    EXPECT_EQ(readWindow.left, kRounds);
+    EXPECT_EQ(readWindow.top, -kRounds);
+    EXPECT_EQ(readWindow.AlwaysOnTop(), 0);
+    EXPECT_EQ(readRegistration.registered, 1);
 }
 
 TEST(RegistrationOffline, EmptyAddressSendsNothingAndTheJobKeepsTrying) {
