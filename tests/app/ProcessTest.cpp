@@ -88,14 +88,47 @@ TEST(Process, TwoRealInstancesAndAnOrderlyTerminate) {
     EXPECT_EQ(after.Create(CTivoraApp::kMutexName), NamedMutex::Result::Created);
 }
 
-TEST(Process, InterruptEndsTheProgramInOrderToo) {
+TEST(Process, InterruptAndHangUpEndTheProgramInOrderWithTheExitSave) {
+    for (int signal : {SIGINT, SIGHUP}) {
+        SCOPED_TRACE(signal);
+        TempHome home;
+        auto first = Start();
+        ASSERT_TRUE(WaitFor([&] { return Listening(); }));
+        const std::string settings = home.AppDataFolder() + "/tivora.sts";
+        std::filesystem::remove(settings);  // the start's own save, if any
+        ::kill(static_cast<pid_t>(first->processId()), signal);
+        ASSERT_TRUE(first->waitForFinished(10000));
+        EXPECT_EQ(first->exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(first->exitCode(), 0);
+        EXPECT_TRUE(std::filesystem::exists(settings));
+    }
+}
+
+// A termination that comes before the program could have set anything up waits for it: sent
+// while the program's parent still blocks it, it is let through first thing in main and ends
+// the run in order.
+TEST(Process, TerminationDuringStartUpEndsTheProgramInOrder) {
     TempHome home;
-    auto first = Start();
-    ASSERT_TRUE(WaitFor([&] { return Listening(); }));
-    ::kill(static_cast<pid_t>(first->processId()), SIGINT);
-    ASSERT_TRUE(first->waitForFinished(10000));
-    EXPECT_EQ(first->exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(first->exitCode(), 0);
+    QProcess process;
+    process.setProcessEnvironment(ChildEnvironment());
+    process.setChildProcessModifier([] {
+        sigset_t blocked;
+        sigemptyset(&blocked);
+        sigaddset(&blocked, SIGTERM);
+        sigprocmask(SIG_BLOCK, &blocked, nullptr);
+    });
+    process.start(QStringLiteral(TIVORA_EXECUTABLE));
+    ASSERT_TRUE(process.waitForStarted(5000));
+    process.terminate();
+    const bool ended = process.waitForFinished(10000);
+    if (!ended) {
+        process.kill();
+        process.waitForFinished(5000);
+    }
+    ASSERT_TRUE(ended);
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(process.exitCode(), 0);
+    EXPECT_TRUE(std::filesystem::exists(home.AppDataFolder() + "/tivora.sts"));
 }
 
 TEST(Process, FileArgumentIsLoggedAndTheStartRefused) {
