@@ -1,6 +1,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -432,6 +433,10 @@ TEST(OutsideFiles, FifoFolderOrDeviceInPlaceOfAFileIsRefusedWithoutWaiting) {
                 ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
             } else if (intruder == Intruder::Folder) {
                 std::filesystem::create_directory(path);
+            } else if (geteuid() == 0) {
+                // A null device of the test's own: a regression that writes through a link
+                // as root must not replace the system's /dev/null.
+                ASSERT_EQ(mknod(path.c_str(), S_IFCHR | 0666, makedev(1, 3)), 0);
             } else {
                 std::filesystem::create_symlink("/dev/null", path);
             }
