@@ -7,6 +7,7 @@
 #include <QRegularExpression>
 #include <csignal>
 #include <filesystem>
+#include <fstream>
 
 #include "app/TivoraApp.h"
 #include "platform/SingleInstance.h"
@@ -27,6 +28,13 @@ std::unique_ptr<QProcess> Start(const QStringList& arguments = {},
                                 QProcessEnvironment environment = ChildEnvironment()) {
     auto process = std::make_unique<QProcess>();
     process->setProcessEnvironment(environment);
+    // The program keeps a termination signal its parent ignores ignored (nohup); the tests
+    // send them, whatever the test runner ignores.
+    process->setChildProcessModifier([] {
+        for (int signal : {SIGTERM, SIGINT, SIGHUP}) {
+            std::signal(signal, SIG_DFL);
+        }
+    });
     process->start(QStringLiteral(TIVORA_EXECUTABLE), arguments);
     EXPECT_TRUE(process->waitForStarted(5000));
     return process;
@@ -104,6 +112,41 @@ TEST(Process, InterruptAndHangUpEndTheProgramInOrderWithTheExitSave) {
     }
 }
 
+// The signal masks of a running process, from /proc: which it ignores and which it catches.
+std::pair<unsigned long long, unsigned long long> IgnoredAndCaught(qint64 pid) {
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    unsigned long long ignored = 0;
+    unsigned long long caught = 0;
+    for (std::string line; std::getline(status, line);) {
+        if (line.rfind("SigIgn:", 0) == 0) {
+            ignored = std::stoull(line.substr(7), nullptr, 16);
+        } else if (line.rfind("SigCgt:", 0) == 0) {
+            caught = std::stoull(line.substr(7), nullptr, 16);
+        }
+    }
+    return {ignored, caught};
+}
+
+TEST(Process, HangUpIgnoredByTheParentStaysIgnored) {
+    TempHome home;
+    QProcess process;
+    process.setProcessEnvironment(ChildEnvironment());
+    process.setChildProcessModifier([] {
+        std::signal(SIGTERM, SIG_DFL);
+        std::signal(SIGHUP, SIG_IGN);  // as nohup leaves it
+    });
+    process.start(QStringLiteral(TIVORA_EXECUTABLE));
+    ASSERT_TRUE(process.waitForStarted(5000));
+    ASSERT_TRUE(WaitFor([&] { return Listening(); }));
+    const auto [ignored, caught] = IgnoredAndCaught(process.processId());
+    const auto bit = [](int signal) { return 1ull << (signal - 1); };
+    EXPECT_TRUE(ignored & bit(SIGHUP));
+    EXPECT_TRUE(caught & bit(SIGTERM));
+    process.terminate();
+    ASSERT_TRUE(process.waitForFinished(10000));
+    EXPECT_EQ(process.exitCode(), 0);
+}
+
 // A termination that comes before the program could have set anything up waits for it: sent
 // while the program's parent still blocks it, it is let through first thing in main and ends
 // the run in order.
@@ -112,6 +155,7 @@ TEST(Process, TerminationDuringStartUpEndsTheProgramInOrder) {
     QProcess process;
     process.setProcessEnvironment(ChildEnvironment());
     process.setChildProcessModifier([] {
+        std::signal(SIGTERM, SIG_DFL);
         sigset_t blocked;
         sigemptyset(&blocked);
         sigaddset(&blocked, SIGTERM);
