@@ -7,9 +7,11 @@
 #include <cstdio>
 #include <ctime>
 #include <mutex>
+#include <stdexcept>
 
 #include "app/PathUtils.h"
 #include "platform/ProcessObjects.h"
+#include "platform/RegularFile.h"
 
 namespace {
 
@@ -18,6 +20,11 @@ class DiagnosticsCategory {
 public:
     DiagnosticsCategory() {
         std::string path = PathUtils::GetAppDataFile(ErrorLog::kFileName);
+        // The appender opens the file by name and would wait forever for a reader of a FIFO
+        // put in its place; without a usable file the line is lost, as with a missing folder.
+        if (RegularFile::KindOf(path) == RegularFile::Kind::Other) {
+            throw std::runtime_error(path + " is not a regular file");
+        }
         auto* appender =
             new log4cpp::RollingFileAppender(ErrorLog::kAppenderName, path, ErrorLog::kMaxFileSize,
                                              ErrorLog::kBackupFiles, true, ErrorLog::kFileMode);

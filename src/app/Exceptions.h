@@ -4,8 +4,9 @@
 #include <utility>
 
 // The program's own exceptions. Each carries one message text; they are thrown by value and
-// caught by reference. They deliberately do not derive from std::exception: everything from
-// the standard library or Qt is a framework error and is reported as one.
+// caught by reference. They deliberately do not derive from std::exception, which the
+// top-level handler sorts apart: resource failures of the standard library are framework
+// errors, its other exceptions the program's own logic errors.
 class AppException {
 public:
     explicit AppException(std::string message) : message_(std::move(message)) {}
@@ -22,8 +23,7 @@ public:
     using AppException::AppException;
 };
 
-// A failure of the framework's own services (memory, files) that the program does not expect;
-// the stand-in for the framework exception class of the original design.
+// A failure of the framework's own services (memory, files) that the program does not expect.
 class FrameworkException {
 public:
     explicit FrameworkException(std::string message) : message_(std::move(message)) {}

@@ -23,8 +23,8 @@ CTivoraApp::CTivoraApp(int& argc, char** argv, AppParts& parts)
     g_app = this;
     // The toolbar hides to the tray; only the loss of the main window ends the program.
     setQuitOnLastWindowClosed(false);
-    // SIGTERM and SIGINT end the program as the tray menu's Exit does, so nothing is lost at
-    // a logout or a shutdown.
+    // SIGTERM, SIGINT and SIGHUP end the program as the tray menu's Exit does, so nothing is
+    // lost at a logout, a closed terminal or a shutdown.
     signals_ = std::make_unique<TerminationSignals>([this](int) { RequestExit(); });
 }
 
@@ -47,7 +47,9 @@ bool CTivoraApp::InitInstance() {
     mutex_ = std::make_unique<NamedMutex>();
     NamedMutex::Result marker = mutex_->Create(kMutexName);
     if (marker == NamedMutex::Result::Failed) {
-        mutex_.reset();  // no marker: this instance runs unguarded, as with a failed creation
+        // No marker: this instance runs unguarded, as with a failed creation, but says why.
+        LogError("Unable to create single instance lock: " + mutex_->Error());
+        mutex_.reset();
     }
     if (marker == NamedMutex::Result::AlreadyExists) {
         mutex_.reset();
@@ -92,7 +94,9 @@ bool CTivoraApp::InitInstance() {
 int CTivoraApp::ExitInstance() {
     parts_.CloseGames();
     channel_.reset();
-    mutex_.reset();
+    // The marker stays held until the application object goes, after the process-wide objects
+    // and with them the final settings save: a new instance started during a slow stop would
+    // otherwise save first and have its file overwritten by this one's exit save.
     parts_.StopServices();
     parts_.ShutdownBrowserLayer();
     return badCommandLine_ ? kBadCommandLineExitCode : 0;
@@ -179,5 +183,6 @@ int RunTivora(int& argc, char** argv, AppParts& parts, ErrorPresenter& presenter
     }
     int code = RunWithTopLevelHandler([&app] { return app->RunSequence(); }, presenter);
     ProcessObjects::DestroyAll();
+    app.reset();  // releases the single-instance marker, last
     return code;
 }

@@ -1,6 +1,8 @@
 #include "app/TopLevelHandler.h"
 
 #include <exception>
+#include <new>
+#include <system_error>
 
 #include "app/ErrorLog.h"
 #include "app/Exceptions.h"
@@ -25,7 +27,13 @@ int RunWithTopLevelHandler(const std::function<int()>& run, ErrorPresenter& pres
     } catch (const FrameworkException& error) {
         shown = FrameworkMessage(error.GetMessage());
         LogError("MFC error: " + shown);
-    } catch (const std::exception& error) {
+    } catch (const std::bad_alloc& error) {
+        shown = FrameworkMessage(error.what());
+        LogError("MFC error: " + shown);
+    } catch (const std::system_error& error) {
+        // The system refused a resource (a file, a thread, a lock): a failure of the
+        // framework's services. Any other standard exception is the program's own logic
+        // error and is an unknown error below, like anything else it did not expect.
         shown = FrameworkMessage(error.what());
         LogError("MFC error: " + shown);
     } catch (const ConfigurationException& error) {

@@ -3,6 +3,7 @@
 #include <QByteArrayView>
 
 #include "app/Exceptions.h"
+#include "platform/Picture.h"
 
 namespace FieldRecords {
 namespace {
@@ -82,7 +83,7 @@ QImage ReadPictureField(const char*& cursor, const char* end, int id) {
         Fail("Wrong field zise (fieldId: " + std::to_string(id) + "; size: " + Number(length) +
              ")");
     }
-    QImage picture = QImage::fromData(QByteArrayView(cursor, static_cast<qsizetype>(length)));
+    QImage picture = Picture::Decode(QByteArrayView(cursor, static_cast<qsizetype>(length)));
     if (picture.isNull()) {
         Fail("Wrong field picture (fieldId: " + std::to_string(id) + "; size: " + Number(length) +
              ")");

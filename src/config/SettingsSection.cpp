@@ -1,20 +1,11 @@
 #include "config/SettingsSection.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-#include <fstream>
-#include <sstream>
-
 #include "app/ErrorLog.h"
 #include "app/Exceptions.h"
 #include "app/PathUtils.h"
 #include "app/PostToUi.h"
 #include "app/Trace.h"
+#include "platform/RegularFile.h"
 
 void SettingsSection::RequestSave() {
     if (storage_ != nullptr) {
@@ -109,16 +100,11 @@ void SettingsStorage::ReadSettingsFile() {
         return;
     }
     Trace("Loading settings file from " + *path);
-    std::ifstream file(*path, std::ios::binary);
-    if (!file) {
-        throw FrameworkException("Unable to open settings file " + *path);
+    RegularFile::ReadResult file = RegularFile::Read(*path, kMaxFileSize);
+    if (!file.Ok()) {
+        throw FrameworkException("Unable to read settings file: " + file.error);
     }
-    std::ostringstream content;
-    content << file.rdbuf();
-    if (file.bad()) {
-        throw FrameworkException("Unable to read settings file " + *path);
-    }
-    ReadSettingsData(content.str());
+    ReadSettingsData(file.bytes);
 }
 
 void SettingsStorage::ReadSettingsData(std::string_view bytes) {
@@ -158,29 +144,8 @@ void SettingsStorage::WriteSettingsFile() {
 
     // Written beside the file and renamed over it: a crash or a full disk leaves the previous
     // file as it was.
-    std::string temp = *path + ".XXXXXX";
-    int fd = mkstemp(temp.data());
-    if (fd < 0) {
-        throw FrameworkException("Unable to create " + temp + ": " + std::strerror(errno));
-    }
-    const std::string& bytes = file.Bytes();
-    std::size_t written = 0;
-    while (written < bytes.size()) {
-        ssize_t n = write(fd, bytes.data() + written, bytes.size() - written);
-        if (n <= 0) {
-            break;
-        }
-        written += static_cast<std::size_t>(n);
-    }
-    bool ok = written == bytes.size();
-    ok = fchmod(fd, 0644) == 0 && ok;
-    ok = fsync(fd) == 0 && ok;
-    ok = close(fd) == 0 && ok;
-    if (ok && beforeReplace_) {
-        beforeReplace_(temp);
-    }
-    if (!ok || std::rename(temp.c_str(), path->c_str()) != 0) {
-        std::remove(temp.c_str());
-        throw FrameworkException("Unable to write settings file " + *path);
+    const std::string error = RegularFile::Replace(*path, file.Bytes(), beforeReplace_);
+    if (!error.empty()) {
+        throw FrameworkException("Unable to write settings file: " + error);
     }
 }

@@ -60,6 +60,9 @@ public:
 
     static constexpr const char* kFileName = "tivora.sts";
     static constexpr std::int32_t kFileVersion = 1;
+    // A real settings file holds a few hundred bytes; anything past this is not one, and is
+    // refused before it is read.
+    static constexpr std::size_t kMaxFileSize = 4 * 1024 * 1024;
 
     // Called with the written temporary file's path just before it replaces the settings file;
     // lets a test stand in for a crash at the worst moment.

@@ -1,7 +1,10 @@
 #include "main/ProgramParts.h"
+#include "platform/UnixSignals.h"
 #include "ui/dialogs/ErrorDialogs.h"
 
 int main(int argc, char** argv) {
+    // Before anything else: a logout or a kill during start-up must not cut off the exit save.
+    UnixSignals::InstallTerminationHandlers();
     ProgramParts parts;
     DialogErrorPresenter presenter;
     return RunTivora(argc, argv, parts, presenter);

@@ -8,10 +8,9 @@
 #include <QStringList>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 
 #include "platform/DesktopEntry.h"
+#include "platform/RegularFile.h"
 #include "platform/SystemPaths.h"
 
 namespace Registry {
@@ -64,7 +63,19 @@ std::string FirstConfigDir() {
     return "/etc/xdg";
 }
 
+// An autostart entry is a few lines; a bigger file is not one of ours.
+constexpr std::size_t kMaxEntrySize = 64 * 1024;
+
+// QSettings opens its file by name and would wait forever on a FIFO put in its place: a hive
+// file is handed to it only when it is a regular file or not there yet.
+bool Usable(const std::string& file) {
+    return RegularFile::KindOf(file) != RegularFile::Kind::Other;
+}
+
 bool CanWrite(const std::string& file) {
+    if (!Usable(file)) {
+        return false;
+    }
     if (access(file.c_str(), F_OK) == 0) {
         return access(file.c_str(), W_OK) == 0;
     }
@@ -86,6 +97,16 @@ bool WriteFileAtomically(const std::string& path, const std::string& content) {
         std::remove(temp.c_str());
         return false;
     }
+    return true;
+}
+
+// Writes the hive out; once it is written, what earlier writes cut short left beside it goes.
+bool Synced(QSettings& settings, const std::string& file) {
+    settings.sync();
+    if (settings.status() != QSettings::NoError) {
+        return false;
+    }
+    RegularFile::RemoveStaleTemporaries(file);
     return true;
 }
 
@@ -121,6 +142,9 @@ std::optional<Key> Key::Open(Hive hive, const std::string& path) {
         if (SameKey(key, standard)) {
             return Key(hive, key);
         }
+    }
+    if (!Usable(*file)) {
+        return std::nullopt;
     }
     QSettings settings(QString::fromStdString(*file), QSettings::IniFormat);
     if (settings.status() != QSettings::NoError) {
@@ -178,8 +202,7 @@ bool Key::SetString(const std::string& name, const std::string& value) const {
     }
     QSettings settings(QString::fromStdString(*file), QSettings::IniFormat);
     settings.setValue(SettingsKey(path_, name), QString::fromStdString(value));
-    settings.sync();
-    return settings.status() == QSettings::NoError;
+    return Synced(settings, *file);
 }
 
 std::optional<std::string> Key::QueryString(const std::string& name, std::size_t bufferSize) const {
@@ -189,16 +212,14 @@ std::optional<std::string> Key::QueryString(const std::string& name, std::size_t
         if (!entry) {
             return std::nullopt;
         }
-        std::ifstream file(*entry, std::ios::binary);
-        if (!file) {
+        RegularFile::ReadResult content = RegularFile::Read(*entry, kMaxEntrySize);
+        if (!content.Ok()) {
             return std::nullopt;
         }
-        std::ostringstream content;
-        content << file.rdbuf();
-        value = DesktopEntry::ProgramOfEntry(content.str());
+        value = DesktopEntry::ProgramOfEntry(content.bytes);
     } else {
         auto file = HiveFile(hive_);
-        if (!file) {
+        if (!file || !Usable(*file)) {
             return std::nullopt;
         }
         QSettings settings(QString::fromStdString(*file), QSettings::IniFormat);
@@ -228,8 +249,7 @@ bool Key::DeleteValue(const std::string& name) const {
         return false;
     }
     settings.remove(key);
-    settings.sync();
-    return settings.status() == QSettings::NoError;
+    return Synced(settings, *file);
 }
 
 }  // namespace Registry

@@ -8,8 +8,9 @@
 class QLocalServer;
 
 // A named marker that tells whether another instance of the program is running: an exclusive
-// lock on a file named after the marker in the runtime directory. The kernel drops the lock
-// when the process ends, however it ends.
+// lock on a file named after the marker in the runtime directory, or, without one, in a
+// private folder of the user under $TMPDIR (else /tmp). The kernel drops the lock when the
+// process ends, however it ends.
 class NamedMutex {
 public:
     enum class Result {
@@ -26,12 +27,15 @@ public:
     Result Create(const std::string& name);
     bool IsHeld() const { return fd_ >= 0; }
     void Close();
+    // Why the last Create failed; empty after any other outcome.
+    const std::string& Error() const { return error_; }
 
     // The lock file's path for a marker name.
     static std::string PathFor(const std::string& name);
 
 private:
     int fd_ = -1;
+    std::string error_;
 };
 
 // The way a later instance reaches the first one: the first listens on a local socket named

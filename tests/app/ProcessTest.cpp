@@ -7,6 +7,7 @@
 #include <QRegularExpression>
 #include <csignal>
 #include <filesystem>
+#include <fstream>
 
 #include "app/TivoraApp.h"
 #include "platform/SingleInstance.h"
@@ -27,6 +28,13 @@ std::unique_ptr<QProcess> Start(const QStringList& arguments = {},
                                 QProcessEnvironment environment = ChildEnvironment()) {
     auto process = std::make_unique<QProcess>();
     process->setProcessEnvironment(environment);
+    // The program keeps a termination signal its parent ignores ignored (nohup); the tests
+    // send them, whatever the test runner ignores.
+    process->setChildProcessModifier([] {
+        for (int signal : {SIGTERM, SIGINT, SIGHUP}) {
+            std::signal(signal, SIG_DFL);
+        }
+    });
     process->start(QStringLiteral(TIVORA_EXECUTABLE), arguments);
     EXPECT_TRUE(process->waitForStarted(5000));
     return process;
@@ -88,14 +96,83 @@ TEST(Process, TwoRealInstancesAndAnOrderlyTerminate) {
     EXPECT_EQ(after.Create(CTivoraApp::kMutexName), NamedMutex::Result::Created);
 }
 
-TEST(Process, InterruptEndsTheProgramInOrderToo) {
+TEST(Process, InterruptAndHangUpEndTheProgramInOrderWithTheExitSave) {
+    for (int signal : {SIGINT, SIGHUP}) {
+        SCOPED_TRACE(signal);
+        TempHome home;
+        auto first = Start();
+        ASSERT_TRUE(WaitFor([&] { return Listening(); }));
+        const std::string settings = home.AppDataFolder() + "/tivora.sts";
+        std::filesystem::remove(settings);  // the start's own save, if any
+        ::kill(static_cast<pid_t>(first->processId()), signal);
+        ASSERT_TRUE(first->waitForFinished(10000));
+        EXPECT_EQ(first->exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(first->exitCode(), 0);
+        EXPECT_TRUE(std::filesystem::exists(settings));
+    }
+}
+
+// The signal masks of a running process, from /proc: which it ignores and which it catches.
+std::pair<unsigned long long, unsigned long long> IgnoredAndCaught(qint64 pid) {
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    unsigned long long ignored = 0;
+    unsigned long long caught = 0;
+    for (std::string line; std::getline(status, line);) {
+        if (line.rfind("SigIgn:", 0) == 0) {
+            ignored = std::stoull(line.substr(7), nullptr, 16);
+        } else if (line.rfind("SigCgt:", 0) == 0) {
+            caught = std::stoull(line.substr(7), nullptr, 16);
+        }
+    }
+    return {ignored, caught};
+}
+
+TEST(Process, HangUpIgnoredByTheParentStaysIgnored) {
     TempHome home;
-    auto first = Start();
+    QProcess process;
+    process.setProcessEnvironment(ChildEnvironment());
+    process.setChildProcessModifier([] {
+        std::signal(SIGTERM, SIG_DFL);
+        std::signal(SIGHUP, SIG_IGN);  // as nohup leaves it
+    });
+    process.start(QStringLiteral(TIVORA_EXECUTABLE));
+    ASSERT_TRUE(process.waitForStarted(5000));
     ASSERT_TRUE(WaitFor([&] { return Listening(); }));
-    ::kill(static_cast<pid_t>(first->processId()), SIGINT);
-    ASSERT_TRUE(first->waitForFinished(10000));
-    EXPECT_EQ(first->exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(first->exitCode(), 0);
+    const auto [ignored, caught] = IgnoredAndCaught(process.processId());
+    const auto bit = [](int signal) { return 1ull << (signal - 1); };
+    EXPECT_TRUE(ignored & bit(SIGHUP));
+    EXPECT_TRUE(caught & bit(SIGTERM));
+    process.terminate();
+    ASSERT_TRUE(process.waitForFinished(10000));
+    EXPECT_EQ(process.exitCode(), 0);
+}
+
+// A termination that comes before the program could have set anything up waits for it: sent
+// while the program's parent still blocks it, it is let through first thing in main and ends
+// the run in order.
+TEST(Process, TerminationDuringStartUpEndsTheProgramInOrder) {
+    TempHome home;
+    QProcess process;
+    process.setProcessEnvironment(ChildEnvironment());
+    process.setChildProcessModifier([] {
+        std::signal(SIGTERM, SIG_DFL);
+        sigset_t blocked;
+        sigemptyset(&blocked);
+        sigaddset(&blocked, SIGTERM);
+        sigprocmask(SIG_BLOCK, &blocked, nullptr);
+    });
+    process.start(QStringLiteral(TIVORA_EXECUTABLE));
+    ASSERT_TRUE(process.waitForStarted(5000));
+    process.terminate();
+    const bool ended = process.waitForFinished(10000);
+    if (!ended) {
+        process.kill();
+        process.waitForFinished(5000);
+    }
+    ASSERT_TRUE(ended);
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(process.exitCode(), 0);
+    EXPECT_TRUE(std::filesystem::exists(home.AppDataFolder() + "/tivora.sts"));
 }
 
 TEST(Process, FileArgumentIsLoggedAndTheStartRefused) {

@@ -2,12 +2,18 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
 #include <QTimer>
 #include <QWidget>
+
 #include <algorithm>
 #include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <optional>
 
 #include "app/Exceptions.h"
+#include "platform/ProcessObjects.h"
 #include "platform/SingleInstance.h"
 #include "support/TestEnvironment.h"
 
@@ -74,7 +80,7 @@ TEST(TivoraApp, StartsAndStopsItsPartsInTheFixedOrder) {
     EXPECT_EQ(app.RunSequence(), 0);
     EXPECT_EQ(parts.calls,
               (std::vector<std::string>{"InitBrowserLayer", "CreateMainWindow", "StartServices",
-                                        "CloseGames(marker held)", "StopServices(marker free)",
+                                        "CloseGames(marker held)", "StopServices(marker held)",
                                         "ShutdownBrowserLayer"}));
     EXPECT_EQ(app.MainWindow(), nullptr);
     // The profile is named after the executable file, whatever argv[0] says.
@@ -82,6 +88,62 @@ TEST(TivoraApp, StartsAndStopsItsPartsInTheFixedOrder) {
     EXPECT_EQ(app.GetWindowClass().name, "TIVORA_85680421-BCB9-4dce-8533-E7EB64C554D5");
     EXPECT_EQ(app.GetWindowClass().background, QColor(81, 81, 81));
     EXPECT_FALSE(testing_support::FileExists(home.ErrorLogPath()));
+}
+
+// Stands for the settings, whose destruction at exit is the final save.
+struct FinalSave {
+    static inline std::string markerAtSave;
+    ~FinalSave() { markerAtSave = RecordingParts::MarkerState(); }
+};
+
+class NoPresenter : public ErrorPresenter {
+public:
+    void ShowInternalError(const std::string&) override { ADD_FAILURE(); }
+    void ShowConfigurationError(const std::string&) override { ADD_FAILURE(); }
+};
+
+// A new instance started while this one stops must wait until its exit save is written, or
+// that save would land last and overwrite what the new one saved.
+TEST(TivoraApp, MarkerIsHeldUntilAfterTheFinalSave) {
+    TempHome home;
+    RecordingParts parts;
+    parts.duringCreate = [] {
+        ProcessWide<FinalSave>();
+        QTimer::singleShot(0, [] { CTivoraApp::Instance()->RequestExit(); });
+    };
+    NoPresenter presenter;
+    AppRun run;
+    EXPECT_EQ(RunTivora(run.argc, run.argv.data(), parts, presenter), 0);
+    EXPECT_EQ(FinalSave::markerAtSave, "(marker held)");
+    NamedMutex after;
+    EXPECT_EQ(after.Create(CTivoraApp::kMutexName), NamedMutex::Result::Created);
+}
+
+TEST(TivoraApp, MarkerThatCannotBeMadeIsOneLogLineAndTheProgramRuns) {
+    TempHome home;
+    unsetenv("XDG_RUNTIME_DIR");
+    const char* tmp = std::getenv("TMPDIR");
+    const std::optional<std::string> oldTmp = tmp ? std::optional<std::string>(tmp) : std::nullopt;
+    setenv("TMPDIR", home.Root().c_str(), 1);
+    // A folder under the temporary folder in the user's name, open to everyone.
+    const std::string folder = home.Root() + "/tivora-" + std::to_string(geteuid());
+    std::filesystem::create_directory(folder);
+    std::filesystem::permissions(folder, std::filesystem::perms::all);
+    RecordingParts parts;
+    AppRun run;
+    {
+        CTivoraApp app(run.argc, run.argv.data(), parts);
+        QTimer::singleShot(0, &app, [&app] { app.RequestExit(); });
+        EXPECT_EQ(app.RunSequence(), 0);
+    }
+    oldTmp ? setenv("TMPDIR", oldTmp->c_str(), 1) : unsetenv("TMPDIR");
+    EXPECT_EQ(std::count(parts.calls.begin(), parts.calls.end(), "StartServices"), 1);
+    const std::string log = ErrorLog(home);
+    EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 1) << log;
+    EXPECT_NE(log.find("] ERROR: Unable to create single instance lock: " + folder +
+                       " is open to other users\n"),
+              std::string::npos)
+        << log;
 }
 
 TEST(TivoraApp, AnotherInstanceRefusesTheStartSilently) {

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QBuffer>
 #include <vector>
 
 #include "ConfigFixtures.h"
@@ -107,6 +108,60 @@ TEST(FieldRecords, PictureThatDoesNotDecodeIsRefused) {
         const char* cursor = buffer.begin();
         EXPECT_EQ(MessageOf([&] { FieldRecords::ReadPictureField(cursor, buffer.end(), 133); }),
                   "Wrong field picture (fieldId: 133; size: " + std::to_string(bytes.size()) + ")");
+    }
+}
+
+std::string Bmp(const QImage& image) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "BMP");
+    return bytes.toStdString();
+}
+
+// A 2 x 2 run-length coded BMP: a blue top row over a red bottom row.
+std::string Rle8Bmp() {
+    const std::string pixels("\x02\x01\x00\x00\x02\x00\x00\x01", 8);
+    const std::string palette("\xff\x00\x00\x00\x00\x00\xff\x00", 8);
+    std::string header = std::string("BM") + Word(70) + Word(0) + Word(62) + Word(40) + Word(2) +
+                         Word(2) + std::string("\x01\x00\x08\x00", 4) + Word(1) + Word(8) +
+                         Word(0) + Word(0) + Word(2) + Word(0);
+    return header + palette + pixels;
+}
+
+// The BMP decoder takes a picture whose pixel data ends early and leaves the missing rows as
+// whatever memory held; such a picture is as wrong as one that does not decode at all.
+TEST(FieldRecords, BmpWithItsPixelDataCutShortIsRefused) {
+    QImage colours(3, 2, QImage::Format_RGB32);
+    colours.fill(QColor(10, 20, 30));
+    QImage indexed = colours.convertToFormat(QImage::Format_Indexed8);
+    indexed.setColorCount(20);  // more than 16 colours: written with 8 bits a pixel
+    QImage white = colours.copy();
+    white.fill(Qt::white);
+    const struct {
+        const char* name;
+        std::string whole;
+        std::size_t cut;  // bytes taken off the end
+        QColor topLeft;
+    } cases[] = {
+        {"24 bits", Bmp(colours), 1, QColor(10, 20, 30)},
+        {"8 bits", Bmp(indexed), 1, QColor(10, 20, 30)},
+        {"1 bit", Bmp(white.convertToFormat(QImage::Format_Mono)), 1, QColor(255, 255, 255)},
+        {"run-length coded", Rle8Bmp(), 3, QColor(0, 0, 255)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Buffer whole(CfgPack::PictureField(133, c.whole));
+        const char* cursor = whole.begin();
+        const QImage picture = FieldRecords::ReadPictureField(cursor, whole.end(), 133);
+        ASSERT_FALSE(picture.isNull());
+        EXPECT_EQ(picture.pixelColor(0, 0), c.topLeft);
+
+        const std::string cut = c.whole.substr(0, c.whole.size() - c.cut);
+        Buffer buffer(CfgPack::PictureField(133, cut));
+        cursor = buffer.begin();
+        EXPECT_EQ(MessageOf([&] { FieldRecords::ReadPictureField(cursor, buffer.end(), 133); }),
+                  "Wrong field picture (fieldId: 133; size: " + std::to_string(cut.size()) + ")");
     }
 }
 

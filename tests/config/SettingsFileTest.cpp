@@ -1,15 +1,24 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <filesystem>
+#include <future>
+#include <thread>
 
+#include "app/ErrorLog.h"
 #include "app/Exceptions.h"
 #include "config/RegistrationSection.h"
 #include "config/RegistryStores.h"
 #include "config/SettingsSection.h"
 #include "config/UpdateSection.h"
 #include "config/WindowSection.h"
+#include "platform/ProcessObjects.h"
+#include "platform/Registry.h"
 #include "support/TestEnvironment.h"
 
 namespace {
@@ -356,5 +365,220 @@ TEST(SettingsFile, DataFolderThatCannotBeMadeIsLoggedAndCountsAsLoaded) {
     // The log cannot be written either; what matters is that the window section saw a load.
     EXPECT_FALSE(GetRunAtStartup());
 }
+
+namespace outside_files {
+
+// Runs read on a thread. A read that has not come back within the bound is stuck opening or
+// reading the FIFO at fifo: opening that FIFO both ways lets it through (and the close that
+// follows ends its read), so that the test reports the hang instead of hanging itself.
+bool ReturnsWithoutWaiting(const std::function<void()>& read, const std::string& fifo) {
+    std::promise<void> done;
+    std::future<void> finished = done.get_future();
+    std::thread reader([&] {
+        read();
+        done.set_value();
+    });
+    const bool inTime = finished.wait_for(std::chrono::seconds(10)) == std::future_status::ready;
+    while (finished.wait_for(std::chrono::milliseconds(50)) != std::future_status::ready) {
+        int fd = open(fifo.c_str(), O_RDWR | O_NONBLOCK);
+        if (fd >= 0) {
+            close(fd);
+        }
+    }
+    reader.join();
+    return inTime;
+}
+
+std::string Log(const TempHome& home) {
+    return testing_support::FileExists(home.ErrorLogPath()) ? ReadFile(home.ErrorLogPath()) : "";
+}
+
+TEST(OutsideFiles, FifoFolderOrDeviceInPlaceOfAFileIsRefusedWithoutWaiting) {
+    // A writer whose FIFO lost its reader would otherwise be killed by SIGPIPE.
+    std::signal(SIGPIPE, SIG_IGN);
+    const struct {
+        const char* name;
+        std::function<std::string(const TempHome&)> path;
+        std::function<void()> read;
+        std::function<void(const TempHome&)> check;
+    } files[] = {
+        {"settings file", [](const TempHome& h) { return SettingsPath(h); },
+         [] { Sections().storage.LoadAll(); },
+         [](const TempHome& h) {
+             EXPECT_NE(Log(h).find("ERROR: Unable to load settings file\n"), std::string::npos);
+         }},
+        {"error log", [](const TempHome& h) { return h.ErrorLogPath(); },
+         [] { LogError("a line"); }, [](const TempHome&) {}},
+        {"user hive", [](const TempHome& h) { return h.ConfigHome() + "/tivora/registry.ini"; },
+         [] {
+             auto key = Registry::Key::Open(Registry::Hive::CurrentUser, "Software");
+             ASSERT_TRUE(key);
+             EXPECT_EQ(key->QueryString("value"), std::nullopt);
+             EXPECT_FALSE(key->SetString("value", "text"));
+         },
+         [](const TempHome&) {}},
+        {"autostart entry",
+         [](const TempHome& h) { return h.ConfigHome() + "/autostart/Tivora.desktop"; },
+         [] { EXPECT_FALSE(GetRunAtStartup()); }, [](const TempHome&) {}},
+    };
+    enum class Intruder { Fifo, Folder, Device };
+    for (const auto& file : files) {
+        for (Intruder intruder : {Intruder::Fifo, Intruder::Folder, Intruder::Device}) {
+            SCOPED_TRACE(std::string(file.name) + " as intruder " +
+                         std::to_string(static_cast<int>(intruder)));
+            TempHome home;
+            const std::string path = file.path(home);
+            std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+            if (intruder == Intruder::Fifo) {
+                ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
+            } else if (intruder == Intruder::Folder) {
+                std::filesystem::create_directory(path);
+            } else if (geteuid() == 0) {
+                // A null device of the test's own: a regression that writes through a link
+                // as root must not replace the system's /dev/null.
+                ASSERT_EQ(mknod(path.c_str(), S_IFCHR | 0666, makedev(1, 3)), 0);
+            } else {
+                std::filesystem::create_symlink("/dev/null", path);
+            }
+            EXPECT_TRUE(ReturnsWithoutWaiting(file.read, path));
+            file.check(home);
+            ProcessObjects::DestroyAll();  // the log, made for this home, goes with it
+        }
+    }
+}
+
+TEST(OutsideFiles, OversizedSettingsFileIsRefusedBeforeItIsRead) {
+    TempHome home;
+    {
+        Sections saved;
+        saved.names.names = {"Kept"};
+        saved.storage.SaveAll();
+    }
+    // A good file grown past any real size: its blocks would still read.
+    std::filesystem::resize_file(SettingsPath(home), SettingsStorage::kMaxFileSize + 1);
+    Sections sections;
+    sections.storage.LoadAll();
+    EXPECT_TRUE(sections.names.names.empty());
+    EXPECT_NE(Log(home).find("ERROR: Unable to load settings file\n"), std::string::npos);
+}
+
+std::vector<std::string> SavedNames(const std::string& path) {
+    Sections loaded;
+    loaded.storage.ReadSettingsData(ReadFile(path));
+    return loaded.names.names;
+}
+
+TEST(OutsideFiles, SaveKeepsWhatTheUserDecidedAboutTheFile) {
+    using std::filesystem::perms;
+    const struct {
+        const char* name;
+        // Prepares the settings file; returns the file the content must end up in.
+        std::function<std::string(const TempHome&)> setup;
+        bool saved;
+    } cases[] = {
+        {"private file stays private",
+         [](const TempHome& h) {
+             WriteFile(SettingsPath(h), "old");
+             std::filesystem::permissions(SettingsPath(h), perms::owner_read | perms::owner_write);
+             return SettingsPath(h);
+         },
+         true},
+        {"read-only file is left alone",
+         [](const TempHome& h) {
+             WriteFile(SettingsPath(h), "old");
+             std::filesystem::permissions(SettingsPath(h), perms::owner_read | perms::group_read);
+             return SettingsPath(h);
+         },
+         false},
+        {"symlink is written through",
+         [](const TempHome& h) {
+             const std::string target = h.Root() + "/elsewhere.sts";
+             WriteFile(target, "old");
+             std::filesystem::create_symlink(target, SettingsPath(h));
+             return target;
+         },
+         true},
+        {"no room for a name beside it: rewritten in place",
+         [](const TempHome& h) {
+             // Appending the temporary suffix makes the name longer than a name may be.
+             const std::string target = h.Root() + "/" + std::string(250, 'n');
+             WriteFile(target, "old");
+             std::filesystem::create_symlink(target, SettingsPath(h));
+             return target;
+         },
+         true},
+        {"read-only folder: rewritten in place",
+         [](const TempHome& h) {
+             WriteFile(SettingsPath(h), "old");
+             std::filesystem::permissions(h.AppDataFolder(), perms::owner_read | perms::owner_exec);
+             return SettingsPath(h);
+         },
+         true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempHome home;
+        std::filesystem::create_directories(home.AppDataFolder());
+        std::filesystem::permissions(home.AppDataFolder(), perms::all);
+        WriteFile(home.ErrorLogPath(), "");  // the folder may not take a new file later
+        const std::string written = c.setup(home);
+        const perms mode = std::filesystem::status(written).permissions();
+        {
+            Sections sections;
+            sections.names.names = {"New"};
+            sections.storage.SaveAll();
+        }
+        if (c.saved) {
+            EXPECT_EQ(SavedNames(written), std::vector<std::string>{"New"});
+        } else {
+            EXPECT_EQ(ReadFile(written), "old");
+            EXPECT_NE(Log(home).find("ERROR: Unable to save settings file\n"), std::string::npos);
+        }
+        EXPECT_EQ(std::filesystem::status(written).permissions(), mode);
+        EXPECT_EQ(std::filesystem::is_symlink(SettingsPath(home)), written != SettingsPath(home));
+        std::filesystem::permissions(home.AppDataFolder(), perms::owner_all);
+        ProcessObjects::DestroyAll();
+    }
+}
+
+TEST(OutsideFiles, SaveRemovesTemporaryFilesThatEarlierSavesLeftBehind) {
+    const struct {
+        const char* name;
+        std::function<std::string(const TempHome&)> path;
+        std::function<void()> save;
+    } files[] = {
+        {"settings file", [](const TempHome& h) { return SettingsPath(h); },
+         [] { Sections().storage.SaveAll(); }},
+        {"user hive", [](const TempHome& h) { return h.ConfigHome() + "/tivora/registry.ini"; },
+         [] {
+             auto key = Registry::Key::CreateForWriting(Registry::Hive::CurrentUser, "Software\\X");
+             ASSERT_TRUE(key);
+             EXPECT_TRUE(key->SetString("value", "text"));
+         }},
+    };
+    for (const auto& file : files) {
+        SCOPED_TRACE(file.name);
+        TempHome home;
+        const std::string path = file.path(home);
+        std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+        for (const char* suffix : {".a1B2c3", ".ZZZZZZ", ".a1B2c", ".a1B2c3d", ".bak"}) {
+            WriteFile(path + suffix, "left over");
+        }
+        std::filesystem::create_directory(path + ".dir123");
+        if (geteuid() == 0) {
+            WriteFile(path + ".Other1", "another user's");
+            ASSERT_EQ(chown((path + ".Other1").c_str(), 65534, 65534), 0);
+        }
+        file.save();
+        EXPECT_FALSE(testing_support::FileExists(path + ".a1B2c3"));
+        EXPECT_FALSE(testing_support::FileExists(path + ".ZZZZZZ"));
+        for (const char* kept : {".a1B2c", ".a1B2c3d", ".bak", ".dir123"}) {
+            EXPECT_TRUE(std::filesystem::exists(path + kept)) << kept;
+        }
+        EXPECT_EQ(geteuid() == 0, testing_support::FileExists(path + ".Other1"));
+    }
+}
+
+}  // namespace outside_files
 
 }  // namespace

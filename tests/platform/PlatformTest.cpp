@@ -1,11 +1,15 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QPainter>
 #include <csignal>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <optional>
 
 #include "platform/FileVersion.h"
 #include "platform/ImageList.h"
@@ -33,11 +37,97 @@ TEST(NamedMutex, SecondHolderSeesItExistsUntilTheFirstCloses) {
     EXPECT_EQ(third.Create("marker"), NamedMutex::Result::Created);
 }
 
-TEST(NamedMutex, LivesInTheRuntimeDirectoryOrPerUserInTmp) {
+// Sets an environment variable for the life of the object.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const std::string& value) : name_(name) {
+        if (const char* old = std::getenv(name)) {
+            old_ = old;
+        }
+        setenv(name, value.c_str(), 1);
+    }
+    ~ScopedEnv() {
+        if (old_) {
+            setenv(name_, old_->c_str(), 1);
+        } else {
+            unsetenv(name_);
+        }
+    }
+
+private:
+    const char* name_;
+    std::optional<std::string> old_;
+};
+
+TEST(NamedMutex, LivesInTheRuntimeDirectoryOrInAPrivateFolderUnderTmp) {
     TempHome home;
     EXPECT_EQ(NamedMutex::PathFor("m"), home.RuntimeDir() + "/m.lock");
     unsetenv("XDG_RUNTIME_DIR");
-    EXPECT_EQ(NamedMutex::PathFor("m"), "/tmp/m-" + std::to_string(getuid()) + ".lock");
+    {
+        ScopedEnv relative("TMPDIR", "relative/tmp");  // ignored, as a relative XDG path is
+        EXPECT_EQ(NamedMutex::PathFor("m"), "/tmp/tivora-" + std::to_string(geteuid()) + "/m.lock");
+    }
+    ScopedEnv tmp("TMPDIR", home.Root());
+    const std::string folder = home.Root() + "/tivora-" + std::to_string(geteuid());
+    NamedMutex marker;
+    ASSERT_EQ(marker.Create("m"), NamedMutex::Result::Created);
+    EXPECT_EQ(NamedMutex::PathFor("m"), folder + "/m.lock");
+    EXPECT_EQ(InstanceChannel::PathFor("m"), folder + "/m.socket");
+    EXPECT_EQ(std::filesystem::status(folder).permissions(), std::filesystem::perms::owner_all);
+}
+
+// Anyone can make names under /tmp: whatever is not a private folder of this user there is
+// not trusted with the lock, so that nobody can hold it for us or make us share it.
+TEST(NamedMutex, FolderUnderTmpThatIsNotPrivatelyOursFailsWithTheReason) {
+    using std::filesystem::perms;
+    struct Case {
+        const char* name;
+        std::function<void(const std::string& folder, const std::string& elsewhere)> make;
+        const char* reason;
+    };
+    std::vector<Case> cases = {
+        {"open to others",
+         [](const std::string& f, const std::string&) {
+             std::filesystem::create_directory(f);
+             std::filesystem::permissions(f, perms::all);
+         },
+         "open to other users"},
+        {"a link to a private folder",
+         [](const std::string& f, const std::string& elsewhere) {
+             std::filesystem::create_directory(elsewhere);
+             std::filesystem::permissions(elsewhere, perms::owner_all);
+             std::filesystem::create_symlink(elsewhere, f);
+         },
+         "is not a folder"},
+        {"lock file a link",
+         [](const std::string& f, const std::string& elsewhere) {
+             std::filesystem::create_directory(f);
+             std::filesystem::permissions(f, perms::owner_all);
+             testing_support::WriteFile(elsewhere, "");
+             std::filesystem::create_symlink(elsewhere, f + "/m.lock");
+         },
+         "cannot open"},
+    };
+    if (geteuid() == 0) {  // only root can give a folder away
+        cases.push_back({"another user's",
+                         [](const std::string& f, const std::string&) {
+                             std::filesystem::create_directory(f);
+                             std::filesystem::permissions(f, perms::owner_all);
+                             ASSERT_EQ(chown(f.c_str(), 65534, 65534), 0);
+                         },
+                         "belongs to another user"});
+    }
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempHome home;
+        unsetenv("XDG_RUNTIME_DIR");
+        ScopedEnv tmp("TMPDIR", home.Root());
+        c.make(home.Root() + "/tivora-" + std::to_string(geteuid()), home.Root() + "/elsewhere");
+        NamedMutex marker;
+        EXPECT_EQ(marker.Create("m"), NamedMutex::Result::Failed);
+        EXPECT_FALSE(marker.IsHeld());
+        EXPECT_NE(marker.Error().find(c.reason), std::string::npos) << marker.Error();
+    }
 }
 
 TEST(NamedMutex, UnusableRuntimeDirectoryFailsWithoutAHandle) {
@@ -177,8 +267,9 @@ TEST(TerminationSignals, SignalArrivesAsACallOnThisThread) {
     ASSERT_TRUE(watcher.IsInstalled());
     std::raise(SIGTERM);
     std::raise(SIGINT);
-    EXPECT_TRUE(WaitFor([&] { return received.size() == 2; }));
-    EXPECT_EQ(received, (std::vector<int>{SIGTERM, SIGINT}));
+    std::raise(SIGHUP);
+    EXPECT_TRUE(WaitFor([&] { return received.size() == 3; }));
+    EXPECT_EQ(received, (std::vector<int>{SIGTERM, SIGINT, SIGHUP}));
 }
 
 TEST(ImageList, KeyColourTurnsTransparentAndWideImagesAreCut) {

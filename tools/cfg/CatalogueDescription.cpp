@@ -14,6 +14,7 @@
 
 #include "config/Game.h"
 #include "config/GamesConfig.h"
+#include "platform/Picture.h"
 
 namespace CfgPack {
 namespace {
@@ -312,7 +313,8 @@ private:
                            file.errorString().toStdString());
         }
         const QByteArray bytes = file.readAll();
-        const QImage image = QImage::fromData(bytes);
+        // Decoded as the program decodes it, so that a picture it would refuse is refused here.
+        const QImage image = Picture::Decode(bytes);
         if (image.isNull()) {
             Fail(line, "the picture " + Quoted(name) + " is not an image that can be decoded");
         }

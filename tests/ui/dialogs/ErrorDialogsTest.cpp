@@ -6,11 +6,14 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QTest>
+#include <new>
 #include <stdexcept>
+#include <system_error>
 
 #include "ResourceIds.h"
 #include "app/Exceptions.h"
 #include "app/TopLevelHandler.h"
+#include "platform/ProcessObjects.h"
 #include "support/TestEnvironment.h"
 #include "ui/controls/CStaticLink.h"
 
@@ -53,12 +56,49 @@ TEST(TopLevelHandler, NormalRunReturnsItsOwnCodeAndShowsNothing) {
 
 TEST(TopLevelHandler, FrameworkErrorIsLoggedAndShownInTheInternalErrorDialog) {
     HandlerRun run;
-    EXPECT_EQ(run.Run([]() -> int { throw std::runtime_error("cannot open file"); }), 0);
+    EXPECT_EQ(run.Run([]() -> int { throw FrameworkException("cannot open file"); }), 0);
     EXPECT_EQ(LoggedLine(run.home), "ERROR: MFC error: cannot open file\n");
     ASSERT_EQ(run.modal.ShownDialogs().size(), 1u);
     EXPECT_EQ(run.modal.ShownDialogs()[0].className, "CInternalErrorDialog");
     EXPECT_EQ(run.modal.ShownDialogs()[0].title, "Tivora Internal Error");
     EXPECT_EQ(run.errorTexts[0], "cannot open file");
+}
+
+// Of the standard exceptions only resource failures are the framework's; the others are the
+// program's own logic errors, which it did not expect any more than anything else.
+TEST(TopLevelHandler, StandardExceptionIsAFrameworkErrorOnlyWhenAResourceFailed) {
+    const struct {
+        const char* name;
+        std::function<int()> body;
+        std::string line;
+        std::string shown;
+    } cases[] = {
+        {"out of memory", []() -> int { throw std::bad_alloc(); }, "MFC error: std::bad_alloc",
+         "std::bad_alloc"},
+        {"system refusal",
+         []() -> int {
+             throw std::system_error(std::make_error_code(std::errc::too_many_files_open),
+                                     "cannot open file");
+         },
+         "MFC error: cannot open file: Too many open files",
+         "cannot open file: Too many open files"},
+        {"logic error", []() -> int { throw std::logic_error("past the last game"); },
+         "Unknown error", TopLevel::kUnhandledText},
+        {"index out of range", []() -> int { throw std::out_of_range("index"); }, "Unknown error",
+         TopLevel::kUnhandledText},
+        {"other runtime error", []() -> int { throw std::runtime_error("odd"); }, "Unknown error",
+         TopLevel::kUnhandledText},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        {
+            HandlerRun run;
+            EXPECT_EQ(run.Run(c.body), 0);
+            EXPECT_EQ(LoggedLine(run.home), "ERROR: " + c.line + "\n");
+            EXPECT_EQ(run.errorTexts, std::vector<std::string>{c.shown});
+        }
+        ProcessObjects::DestroyAll();  // the next case logs into its own folder
+    }
 }
 
 TEST(TopLevelHandler, FrameworkMessageIsCutToTheBufferOfTheOriginal) {
