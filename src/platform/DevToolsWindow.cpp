@@ -274,10 +274,12 @@ void DevToolsWindow::AddFrame(const QJsonObject& frame, const QString& sessionId
     frames_[record.id] = record;
 }
 
-void DevToolsWindow::AddFrameTree(const QJsonObject& tree, const QString& sessionId) {
-    AddFrame(tree.value("frame").toObject(), sessionId, false);
+void DevToolsWindow::AddFrameTree(const QJsonObject& tree, const QString& sessionId, bool root) {
+    // The top of a session's tree is the frame that the session reaches; below it may be frames
+    // of other processes, which their own sessions report, before or after this one.
+    AddFrame(tree.value("frame").toObject(), sessionId, root);
     for (const QJsonValue& child : tree.value("childFrames").toArray()) {
-        AddFrameTree(child.toObject(), sessionId);
+        AddFrameTree(child.toObject(), sessionId, false);
     }
 }
 

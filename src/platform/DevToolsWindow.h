@@ -87,7 +87,7 @@ private:
     void EnableSession(const QString& sessionId);
     // latest: the frame as it is now, whichever session reported it before.
     void AddFrame(const QJsonObject& frame, const QString& sessionId, bool latest);
-    void AddFrameTree(const QJsonObject& tree, const QString& sessionId);
+    void AddFrameTree(const QJsonObject& tree, const QString& sessionId, bool root = true);
     void ForgetSession(const QString& sessionId);
     void MarkGone();
     void CloseAgainAfterCommit(const QString& sessionId);
