@@ -3,6 +3,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRandomGenerator>
 
 #include "app/ErrorLog.h"
 #include "app/Trace.h"
@@ -14,23 +15,26 @@ namespace {
 
 constexpr const char* kCloseAdapterId = "close";
 constexpr const char* kPlayAdapterId = "play";
-constexpr std::size_t kMaxLoggedAddress = UrlUtils::kMaxUrlBuffer - 1;
 
 // Puts an adapter in place of a function of the frame's window and keeps the page's own one
-// beside it. The adapter reports each call through the binding, with text arguments as text
-// and other arguments by their kind only. Answers what happened: "nodispid" (no such
-// function), "noget" (it cannot be read), "equal" (the adapter is in place already),
-// "changed", or "failed".
-constexpr const char* kHookScript = R"JS((function (name, adapterId, bindingName, storeName) {
+// beside it. The binding that the program gave this document is taken out of the page's reach
+// first, whatever else happens: only the adapters keep it. An adapter passes on the last
+// argument of a call (text up to maxText characters, else its kind only) with the key, and
+// touches nothing the page could have replaced on the way: no method of the page's objects
+// sees the key. Answers what happened: "nodispid" (no such function), "noget" (it cannot be
+// read), "equal" (the adapter is in place already), "changed", or "failed".
+constexpr const char* kHookScript =
+    R"JS((function (name, adapterId, bindingName, storeName, key, maxText) {
   "use strict";
   var w = window;
+  var call = w[bindingName];
+  delete w[bindingName];
   if (!(name in w)) return "nodispid";
   var current;
   try { current = w[name]; } catch (e) { return "noget"; }
   var held = Object.getOwnPropertyDescriptor(w, storeName);
   var store = held ? held.value : undefined;
   if (store && current !== undefined && store.adapters[name] === current) return "equal";
-  var call = w[bindingName];
   if (typeof call !== "function") return "failed";
   if (!store) {
     store = { adapters: Object.create(null), old: Object.create(null) };
@@ -38,12 +42,21 @@ constexpr const char* kHookScript = R"JS((function (name, adapterId, bindingName
   }
   var stringify = JSON.stringify;
   var adapter = function () {
-    var args = [];
-    for (var i = 0; i < arguments.length; ++i) {
-      var value = arguments[i];
-      args.push(typeof value === "string" ? { text: value } : { type: typeof value });
+    var args = "";
+    if (arguments.length > 0) {
+      var value = arguments[arguments.length - 1];
+      var kind = typeof value;
+      if (kind !== "string") {
+        args = '{"type":"' + kind + '"}';
+      } else if (value.length > maxText) {
+        args = '{"type":"string","tooLong":true}';
+      } else {
+        var text = stringify(value);
+        args = typeof text === "string" && text.length <= 6 * maxText + 2 ? '{"text":' + text + '}'
+                                                                          : '{"type":"string"}';
+      }
     }
-    call(stringify({ adapter: adapterId, args: args }));
+    call('{"key":"' + key + '","adapter":"' + adapterId + '","args":[' + args + ']}');
   };
   try { w[name] = adapter; } catch (e) { return "failed"; }
   if (w[name] !== adapter) return "failed";
@@ -69,14 +82,21 @@ constexpr const char* kRestoreScript = R"JS((function (name, storeName) {
   return "changed";
 }))JS";
 
-// A call of a script function with text arguments, each written as a script string.
-QString ScriptText(const char* function, std::initializer_list<QString> arguments) {
+// A call of a script function with its arguments, each written as a script value.
+QString ScriptText(const char* function, const QJsonArray& arguments) {
     QStringList written;
-    for (const QString& argument : arguments) {
+    for (const QJsonValue& argument : arguments) {
         const QByteArray json = QJsonDocument(QJsonArray{argument}).toJson(QJsonDocument::Compact);
         written << QString::fromUtf8(json.mid(1, json.size() - 2));
     }
     return QString::fromUtf8(function) + "(" + written.join(", ") + ")";
+}
+
+// 128 bits from the system's random source, as hex digits.
+QString RandomHex() {
+    const quint64 high = QRandomGenerator::system()->generate64();
+    const quint64 low = QRandomGenerator::system()->generate64();
+    return QStringLiteral("%1%2").arg(high, 16, 16, QChar('0')).arg(low, 16, 16, QChar('0'));
 }
 
 // What a script evaluation answered, or empty when it did not run to its end.
@@ -87,40 +107,17 @@ QString Outcome(const DevToolsReply& reply) {
     return reply.result.value("result").toObject().value("value").toString();
 }
 
-// Text from a page as it may stand in the log: control bytes written as escapes, and cut at
-// the longest address a browser takes.
-std::string Printable(const std::string& text) {
-    static constexpr char kHex[] = "0123456789ABCDEF";
-    std::string printable;
-    for (unsigned char byte : text.substr(0, kMaxLoggedAddress)) {
-        if (byte < 0x20 || byte == 0x7F) {
-            printable += "\\x";
-            printable += kHex[byte >> 4];
-            printable += kHex[byte & 0x0F];
-        } else {
-            printable += static_cast<char>(byte);
-        }
-    }
-    if (text.size() > kMaxLoggedAddress) {
-        printable += "...";
-    }
-    return printable;
-}
-
-// An http or https address that the browser launcher can open.
-bool IsWebAddress(const std::string& text) {
-    std::optional<UrlUtils::Url> url = UrlUtils::Parse(text);
-    return url && (url->scheme == "http" || url->scheme == "https") && !url->host.empty() &&
-           UrlUtils::Canonicalize(text, UrlUtils::kMaxUrlBuffer).has_value();
-}
-
 }  // namespace
 
 CTvIeHelper::CTvIeHelper()
     : closeAdapter_(std::make_unique<ScriptCallAdapter>(this, &CTvIeHelper::OnCloseGame)),
-      playAdapter_(std::make_unique<ScriptCallAdapter>(this, &CTvIeHelper::OnPlayForReal)) {}
+      playAdapter_(std::make_unique<ScriptCallAdapter>(this, &CTvIeHelper::OnPlayForReal)),
+      key_(RandomHex()) {}
 
 CTvIeHelper::~CTvIeHelper() {
+    if (ignoredCalls_ > 0) {
+        Trace("Script calls of the game window ignored: " + std::to_string(ignoredCalls_));
+    }
     DisconnectEvents();
     RestoreOldHandlers();
     oldPlayHandler_.reset();
@@ -165,7 +162,7 @@ void CTvIeHelper::ConnectEvents() {
     connect(browser_.get(), &DevToolsWindow::frameLoaded, this, &CTvIeHelper::OnDocumentComplete);
     connect(browser_.get(), &DevToolsWindow::bindingCalled, this, &CTvIeHelper::OnBindingCalled);
     connect(browser_.get(), &DevToolsWindow::gone, this, &CTvIeHelper::OnQuit);
-    if (!browser_->EnableEvents(kBindingName)) {
+    if (!browser_->EnableEvents()) {
         disconnect(browser_.get(), nullptr, this, nullptr);
         Trace("Unable to connect to WebBrowser");
         return;
@@ -236,10 +233,22 @@ std::optional<DevToolsFrame> CTvIeHelper::GetFlashFrame() {
 
 void CTvIeHelper::HookScript(const DevToolsFrame& frame, const char* name, const char* adapterId,
                              std::optional<SavedHandler> CTvIeHelper::*oldSlot) {
-    const QString script = ScriptText(kHookScript, {name, adapterId, kBindingName, kStoreName});
+    // A binding goes to a context once: each hook brings a new one, which the script takes.
+    const QString bindingName = QString::fromUtf8(kBindingPrefix) + RandomHex();
+    const QString script = ScriptText(kHookScript, {name, adapterId, bindingName, kStoreName, key_,
+                                                    static_cast<qint64>(kMaxScriptText)});
     const QString frameId = frame.id;
-    browser_->Evaluate(frame, script, this, [this, oldSlot, frameId](const DevToolsReply& reply) {
+    const HookedContext context{frame.sessionId, frame.contextId};
+    // The binding lives only in this document, and only until the script takes it.
+    browser_->AddBinding(frame, bindingName);
+    browser_->Evaluate(frame, script, this, [=, this](const DevToolsReply& reply) {
         const QString outcome = Outcome(reply);
+        if (outcome == "equal" || outcome == "changed") {
+            if (hooked_ != context) {
+                pageErrors_ = 0;  // a new document
+            }
+            hooked_ = context;
+        }
         if (outcome == "equal") {
             Trace("dispatches are equals");
         } else if (outcome == "changed") {
@@ -292,12 +301,27 @@ void CTvIeHelper::RestoreOldHandlers() {
     }
 }
 
-void CTvIeHelper::OnBindingCalled(const QString& name, const QString& payload) {
-    if (name != kBindingName) {
+bool CTvIeHelper::IsHookedDocument(const QString& sessionId, int contextId) const {
+    if (!browser_ || !hooked_ || hooked_ != HookedContext{sessionId, contextId}) {
+        return false;
+    }
+    // Still the document of the "flash" frame, not one that the window went on to.
+    std::optional<DevToolsFrame> flash = browser_->ChildFrame(kFlashFrame);
+    return flash && flash->sessionId == sessionId && flash->contextId == contextId;
+}
+
+void CTvIeHelper::OnBindingCalled(const QString& name, const QString& payload,
+                                  const QString& sessionId, int contextId) {
+    if (!name.startsWith(kBindingPrefix) || closing_ || !IsHookedDocument(sessionId, contextId)) {
+        ++ignoredCalls_;
         return;
     }
     std::string error;
     std::optional<ScriptCall> call = ReadScriptCall(payload.toStdString(), &error);
+    if (call && call->key != key_.toStdString()) {
+        ++ignoredCalls_;
+        return;
+    }
     if (call && call->adapter == kCloseAdapterId) {
         ScriptResult result;
         closeAdapter_->Invoke(0, call->arguments, &result);
@@ -305,15 +329,32 @@ void CTvIeHelper::OnBindingCalled(const QString& name, const QString& payload) {
         ScriptResult result;
         playAdapter_->Invoke(0, call->arguments, &result);
     } else {
-        LogError("Unable to read a script call of the game page: " +
-                 (call ? "unknown function '" + Printable(call->adapter) + "'" : error));
+        PageError("Unable to read a script call of the game page: " +
+                  (call ? "unknown function '" + PrintableAddress(call->adapter) + "'" : error));
     }
+}
+
+void CTvIeHelper::PageError(const std::string& text) {
+    // A page must not be able to push the program's real errors out of the log.
+    if (pageErrors_ < kMaxPageErrors) {
+        LogError(text);
+    } else if (pageErrors_ == kMaxPageErrors) {
+        LogError("Further errors of the game page are not logged");
+    }
+    if (pageErrors_ <= kMaxPageErrors) {
+        ++pageErrors_;
+    }
+}
+
+void CTvIeHelper::CloseWindow() {
+    closing_ = true;
+    browser_->Close();
 }
 
 void CTvIeHelper::OnCloseGame(int, const ScriptArguments&, ScriptResult*) {
     Trace("Close javascript was called");
     if (browser_) {
-        browser_->Close();
+        CloseWindow();
     } else {
         Trace("failed: WebBrowser doesn't exist");
     }
@@ -324,23 +365,28 @@ void CTvIeHelper::OnPlayForReal(int, const ScriptArguments& arguments, ScriptRes
     // The page decides what it passes: only an http or https address opens anything, and
     // the game window stays open when nothing was opened.
     if (arguments.empty()) {
-        LogError("PlayForReal javascript was called without an address");
+        PageError("PlayForReal javascript was called without an address");
         return;
     }
     const ScriptArgument& address = arguments.back();
-    if (!address.isText) {
-        LogError("PlayForReal javascript was called with a value that is not text (" +
-                 Printable(address.kind.substr(0, 16)) + ")");
+    if (address.tooLong) {
+        PageError("PlayForReal address refused, longer than " + std::to_string(kMaxScriptText) +
+                  " characters");
         return;
     }
-    if (!IsWebAddress(address.text)) {
-        LogError("PlayForReal address refused, not an http or https address: '" +
-                 Printable(address.text) + "'");
+    if (!address.isText) {
+        PageError("PlayForReal javascript was called with a value that is not text (" +
+                  PrintableAddress(address.kind.substr(0, 16)) + ")");
+        return;
+    }
+    if (!UrlUtils::IsWebAddress(address.text)) {
+        PageError("PlayForReal address refused, not an http or https address: '" +
+                  PrintableAddress(address.text) + "'");
         return;
     }
     if (browser_) {
-        OpenLink(address.text, NEW_WINDOW);
-        browser_->Close();
+        OpenNetworkLink(address.text, NEW_WINDOW);
+        CloseWindow();
     } else {
         Trace("failed: WebBrowser doesn't exist");
     }

@@ -32,6 +32,10 @@ public:
     // The driven window's id in the automation browser; empty without one.
     QString WindowId() const;
 
+    // Calls from the page that were not taken: from another frame or document than the one
+    // hooked, without the adapter's key, or after the game was ended.
+    int IgnoredCalls() const { return ignoredCalls_; }
+
     // Browser events.
     void OnDocumentComplete(const QString& frameId, const QString& address);
     void OnQuit();
@@ -44,9 +48,12 @@ public:
     static constexpr const char* kFlashFrame = "flash";
     static constexpr const char* kCloseFunction = "CloseGame";
     static constexpr const char* kPlayFunction = "goCasino";
-    // How the page reaches the program, and where it keeps what was replaced.
-    static constexpr const char* kBindingName = "__tivoraScriptCall";
+    // How the page reaches the program (a random suffix follows, new for every hook), and
+    // where it keeps what was replaced.
+    static constexpr const char* kBindingPrefix = "__tivoraScriptCall";
     static constexpr const char* kStoreName = "__tivoraReplaced";
+    // Page-driven error lines written per document; one more line says the rest are dropped.
+    static constexpr int kMaxPageErrors = 10;
 
 private:
     // Where a replaced function of the page is kept: in the document of that frame, so that
@@ -65,7 +72,19 @@ private:
                     std::optional<SavedHandler> CTvIeHelper::*oldSlot);
     void SetScriptDispatch(const DevToolsFrame& frame, const char* name);
     void RestoreOldHandlers();
-    void OnBindingCalled(const QString& name, const QString& payload);
+    void OnBindingCalled(const QString& name, const QString& payload, const QString& sessionId,
+                         int contextId);
+    bool IsHookedDocument(const QString& sessionId, int contextId) const;
+    void PageError(const std::string& text);
+    // Closes the window; the game is over for the page from now on.
+    void CloseWindow();
+
+    // The script context of the "flash" document in which the adapters were installed.
+    struct HookedContext {
+        QString sessionId;
+        int contextId = 0;
+        bool operator==(const HookedContext&) const = default;
+    };
 
     unsigned cookie_ = 0;
     std::unique_ptr<DevToolsWindow> browser_;
@@ -74,4 +93,10 @@ private:
     std::unique_ptr<ScriptCallAdapter> playAdapter_;
     std::optional<SavedHandler> oldPlayHandler_;
     bool alive_ = true;
+    // Known only to this controller and the adapters it installs.
+    QString key_;
+    std::optional<HookedContext> hooked_;
+    bool closing_ = false;
+    int ignoredCalls_ = 0;
+    int pageErrors_ = 0;
 };

@@ -25,3 +25,32 @@ void OpenLink(const std::string& address, unsigned flags) {
     Trace(trace);
     ShellExecute("open", "iexplore", parameters, {}, SW_SHOW);
 }
+
+bool OpenNetworkLink(const std::string& address, unsigned flags) {
+    if (!UrlUtils::IsWebAddress(address)) {
+        LogError("Address refused, not an http or https address: '" + PrintableAddress(address) +
+                 "'");
+        return false;
+    }
+    OpenLink(address, flags);
+    return true;
+}
+
+std::string PrintableAddress(const std::string& text) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    constexpr std::size_t kMaxShown = UrlUtils::kMaxUrlBuffer - 1;
+    std::string printable;
+    for (unsigned char byte : text.substr(0, kMaxShown)) {
+        if (byte < 0x20 || byte == 0x7F) {
+            printable += "\\x";
+            printable += kHex[byte >> 4];
+            printable += kHex[byte & 0x0F];
+        } else {
+            printable += static_cast<char>(byte);
+        }
+    }
+    if (text.size() > kMaxShown) {
+        printable += "...";
+    }
+    return printable;
+}

@@ -12,3 +12,12 @@ enum OpenLinkFlags : unsigned {
 // address that cannot be made canonical within 2084 bytes opens nothing and writes an error
 // line; whether the browser started is not reported.
 void OpenLink(const std::string& address, unsigned flags);
+
+// OpenLink for an address that came from the network (a manifest, a web page): only an http or
+// https address written in full is opened. Anything else opens nothing, writes an error line
+// and gives false.
+bool OpenNetworkLink(const std::string& address, unsigned flags);
+
+// Text from outside as it may stand in a log line: control bytes as escapes, cut after the
+// longest address a browser takes.
+std::string PrintableAddress(const std::string& text);

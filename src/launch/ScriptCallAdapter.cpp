@@ -34,6 +34,7 @@ std::optional<ScriptCall> ReadScriptCall(const std::string& payload, std::string
         return fail("not a call");
     }
     ScriptCall read;
+    read.key = call.value("key").toString().toStdString();
     read.adapter = call.value("adapter").toString().toStdString();
     for (const QJsonValue& value : call.value("args").toArray()) {
         const QJsonObject argument = value.toObject();
@@ -43,6 +44,7 @@ std::optional<ScriptCall> ReadScriptCall(const std::string& payload, std::string
             entry.text = argument.value("text").toString().toStdString();
         } else if (argument.value("type").isString()) {
             entry.kind = argument.value("type").toString().toStdString();
+            entry.tooLong = argument.value("tooLong").toBool();
         } else {
             return fail("malformed argument");
         }

@@ -11,8 +11,9 @@ class CTvIeHelper;
 // (number, object, function...), of which only its kind is known.
 struct ScriptArgument {
     bool isText = false;
-    std::string text;  // when isText
-    std::string kind;  // the script's typeof otherwise
+    std::string text;      // when isText
+    std::string kind;      // the script's typeof otherwise
+    bool tooLong = false;  // text longer than the page passes on (kind is "string")
 };
 using ScriptArguments = std::vector<ScriptArgument>;  // in the order the script passed them
 
@@ -43,6 +44,7 @@ private:
 // A call as a page's replaced function reports it through the browser: which adapter, with
 // which arguments. The payload comes from the page and is not trusted.
 struct ScriptCall {
+    std::string key;  // the secret of the controller that installed the adapter
     std::string adapter;
     ScriptArguments arguments;
 };
@@ -50,5 +52,10 @@ struct ScriptCall {
 // Reads a call's payload; nullopt with the reason in error when it is not one.
 std::optional<ScriptCall> ReadScriptCall(const std::string& payload, std::string* error);
 
-// Payloads longer than this are refused unread.
-constexpr std::size_t kMaxScriptCallSize = 64 * 1024;
+// The longest text argument (in script characters) that an adapter passes on; a longer one is
+// reported as too long, without its text. An address is at most 2083 bytes anyway.
+constexpr std::size_t kMaxScriptText = 4096;
+
+// Payloads longer than this are refused unread: more than an adapter ever sends, with every
+// character of its text written as a six-byte escape.
+constexpr std::size_t kMaxScriptCallSize = 32 * 1024;

@@ -70,11 +70,10 @@ bool DevToolsWindow::IsOpen() const {
     return !gone_ && connection_ && connection_->IsOpen();
 }
 
-bool DevToolsWindow::EnableEvents(const QString& bindingName) {
+bool DevToolsWindow::EnableEvents() {
     if (!IsOpen()) {
         return false;
     }
-    bindingName_ = bindingName;
     eventsEnabled_ = true;
     EnableSession(sessionId_);
     return true;
@@ -90,12 +89,19 @@ void DevToolsWindow::EnableSession(const QString& sessionId) {
                           }
                       });
     connection_->Send("Runtime.enable", {}, sessionId);
-    if (!bindingName_.isEmpty()) {
-        connection_->Send("Runtime.addBinding", {{"name", bindingName_}}, sessionId);
-    }
     connection_->Send("Target.setAutoAttach", kAutoAttach, sessionId);
     // A frame attached to on its start waits until told to go on.
     connection_->Send("Runtime.runIfWaitingForDebugger", {}, sessionId);
+}
+
+void DevToolsWindow::AddBinding(const DevToolsFrame& frame, const QString& name) {
+    if (IsOpen() && frame.contextId != 0) {
+        // Bound to the one context: other frames, and later documents of this frame, never
+        // see it.
+        connection_->Send("Runtime.addBinding",
+                          {{"name", name}, {"executionContextId", frame.contextId}},
+                          frame.sessionId);
+    }
 }
 
 void DevToolsWindow::SetFullScreen() {
@@ -133,6 +139,7 @@ void DevToolsWindow::Navigate(const QString& url, QObject* context,
 
 void DevToolsWindow::Close() {
     if (IsOpen()) {
+        closeRequested_ = true;
         connection_->Send("Target.closeTarget", {{"targetId", targetId_}});
     }
 }
@@ -199,7 +206,11 @@ void DevToolsWindow::OnEvent(const QString& method, const QJsonObject& params,
         return;  // another window's
     }
     if (method == "Page.frameNavigated") {
-        AddFrame(params.value("frame").toObject(), sessionId, true);
+        const QJsonObject frame = params.value("frame").toObject();
+        AddFrame(frame, sessionId, true);
+        if (frame.value("parentId").isUndefined()) {
+            CloseAgainAfterCommit(sessionId);
+        }
     } else if (method == "Page.frameDetached") {
         // A frame that moves into a process of its own is reported again by its new session.
         if (params.value("reason").toString() != "swap") {
@@ -207,6 +218,9 @@ void DevToolsWindow::OnEvent(const QString& method, const QJsonObject& params,
         }
     } else if (method == "Page.frameStoppedLoading") {
         const QString frameId = params.value("frameId").toString();
+        if (frameId == targetId_ || frameId == mainFrameId_) {
+            CloseAgainAfterCommit(sessionId);
+        }
         auto frame = frames_.find(frameId);
         emit frameLoaded(frameId, frame != frames_.end() ? frame->second.url : QString());
     } else if (method == "Runtime.executionContextCreated") {
@@ -223,7 +237,8 @@ void DevToolsWindow::OnEvent(const QString& method, const QJsonObject& params,
     } else if (method == "Runtime.executionContextsCleared") {
         std::erase_if(contexts_, [&](const auto& entry) { return entry.first.first == sessionId; });
     } else if (method == "Runtime.bindingCalled") {
-        emit bindingCalled(params.value("name").toString(), params.value("payload").toString());
+        emit bindingCalled(params.value("name").toString(), params.value("payload").toString(),
+                           sessionId, params.value("executionContextId").toInt());
     } else if (method == "Target.attachedToTarget") {
         const QString child = params.value("sessionId").toString();
         if (!child.isEmpty() && eventsEnabled_) {
@@ -259,10 +274,12 @@ void DevToolsWindow::AddFrame(const QJsonObject& frame, const QString& sessionId
     frames_[record.id] = record;
 }
 
-void DevToolsWindow::AddFrameTree(const QJsonObject& tree, const QString& sessionId) {
-    AddFrame(tree.value("frame").toObject(), sessionId, false);
+void DevToolsWindow::AddFrameTree(const QJsonObject& tree, const QString& sessionId, bool root) {
+    // The top of a session's tree is the frame that the session reaches; below it may be frames
+    // of other processes, which their own sessions report, before or after this one.
+    AddFrame(tree.value("frame").toObject(), sessionId, root);
     for (const QJsonValue& child : tree.value("childFrames").toArray()) {
-        AddFrameTree(child.toObject(), sessionId);
+        AddFrameTree(child.toObject(), sessionId, false);
     }
 }
 
@@ -270,6 +287,17 @@ void DevToolsWindow::ForgetSession(const QString& sessionId) {
     childSessions_.erase(sessionId);
     std::erase_if(frames_, [&](const auto& entry) { return entry.second.sessionId == sessionId; });
     std::erase_if(contexts_, [&](const auto& entry) { return entry.first.first == sessionId; });
+}
+
+void DevToolsWindow::CloseAgainAfterCommit(const QString& sessionId) {
+    // The browser drops a close that reaches the page while a navigation of it commits: the
+    // window then stays open with the new document and is never reported gone. The page's
+    // loads are seen after that commit (or, before events were on, after the load), so a close
+    // asked for before is asked for again.
+    if (closeRequested_ && sessionId == sessionId_ && closeRepeats_ < kMaxCloseRepeats) {
+        ++closeRepeats_;
+        connection_->Send("Target.closeTarget", {{"targetId", targetId_}});
+    }
 }
 
 void DevToolsWindow::OnConnectionClosed() {

@@ -42,10 +42,13 @@ public:
     // Whether the window is still there and reachable.
     bool IsOpen() const;
 
-    // Asks for page and script events in the window and in every frame, present and future,
-    // and installs the binding bindingName in all of them. False when the request could not be
-    // sent.
-    bool EnableEvents(const QString& bindingName);
+    // Asks for page and script events in the window and in every frame, present and future.
+    // False when the request could not be sent.
+    bool EnableEvents();
+
+    // Gives the frame's current document, and only it, a global function name through which
+    // its scripts can call the program (see bindingCalled).
+    void AddBinding(const DevToolsFrame& frame, const QString& name);
 
     // Full screen, without the browser's bars. The outcome is not reported.
     void SetFullScreen();
@@ -55,7 +58,7 @@ public:
     void Navigate(const QString& url, QObject* context,
                   std::function<void(bool ok, const QString& error)> done);
 
-    // Closes the window.
+    // Closes the window, also when a navigation of its page commits while it closes.
     void Close();
 
     std::optional<DevToolsFrame> MainFrame() const;
@@ -69,8 +72,10 @@ public:
 signals:
     // A document finished loading in a frame or in the page itself.
     void frameLoaded(const QString& frameId, const QString& url);
-    // A script in the window called the binding. payload is whatever the script passed.
-    void bindingCalled(const QString& name, const QString& payload);
+    // A script in the window called a binding, in the script context contextId reached through
+    // sessionId. payload is whatever the script passed.
+    void bindingCalled(const QString& name, const QString& payload, const QString& sessionId,
+                       int contextId);
     // The window was closed, its page crashed, or the browser went away. Sent once.
     void gone();
 
@@ -82,19 +87,22 @@ private:
     void EnableSession(const QString& sessionId);
     // latest: the frame as it is now, whichever session reported it before.
     void AddFrame(const QJsonObject& frame, const QString& sessionId, bool latest);
-    void AddFrameTree(const QJsonObject& tree, const QString& sessionId);
+    void AddFrameTree(const QJsonObject& tree, const QString& sessionId, bool root = true);
     void ForgetSession(const QString& sessionId);
     void MarkGone();
+    void CloseAgainAfterCommit(const QString& sessionId);
     std::optional<DevToolsFrame> WithContext(const DevToolsFrame& frame) const;
 
     QPointer<DevToolsConnection> connection_;
     QString targetId_;
     QString sessionId_;
-    QString bindingName_;
     std::set<QString> childSessions_;
     std::map<QString, DevToolsFrame> frames_;              // by frame id
     std::map<std::pair<QString, QString>, int> contexts_;  // (session, frame) → context
     QString mainFrameId_;
     bool eventsEnabled_ = false;
     bool gone_ = false;
+    bool closeRequested_ = false;
+    int closeRepeats_ = 0;
+    static constexpr int kMaxCloseRepeats = 4;
 };

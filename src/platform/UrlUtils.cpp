@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <memory>
+#include <string_view>
 
 namespace UrlUtils {
 namespace {
@@ -115,6 +116,26 @@ std::optional<Url> Parse(const std::string& url) {
 
 bool PathIsURL(const std::string& text) {
     return ParseAbsolute(text) != nullptr;
+}
+
+bool IsWebAddress(const std::string& text) {
+    // The parser fills in what is missing; the text itself must already say "scheme://host".
+    const std::size_t colon = text.find("://");
+    if (colon == std::string::npos) {
+        return false;
+    }
+    std::string scheme = text.substr(0, colon);
+    for (char& c : scheme) {
+        c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    }
+    const std::size_t hostStart = colon + 3;
+    if ((scheme != "http" && scheme != "https") || hostStart >= text.size() ||
+        std::string_view("/\\?#").find(text[hostStart]) != std::string_view::npos) {
+        return false;
+    }
+    std::optional<Url> url = Parse(text);
+    return url && url->scheme == scheme && !url->host.empty() &&
+           Canonicalize(text, kMaxUrlBuffer).has_value();
 }
 
 }  // namespace UrlUtils

@@ -36,4 +36,9 @@ std::optional<Url> Parse(const std::string& url);
 // Whether text is an absolute address with a scheme.
 bool PathIsURL(const std::string& text);
 
+// Whether text, as typed, is an http or https address with "//" and a host that fits the
+// address buffer once canonical. Meant for addresses that come from the network: nothing is
+// repaired, so "http:/x" is not taken for "http://x/".
+bool IsWebAddress(const std::string& text);
+
 }  // namespace UrlUtils

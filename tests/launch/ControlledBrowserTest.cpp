@@ -48,9 +48,10 @@ protected:
     // Every command sent so far has been answered.
     void Settle() { browser_->Connection().WaitForReplies(5000); }
 
-    // Runs expression in the "flash" frame (or the page) of the window, as the test's own
-    // script; its value, or an undefined value when it did not run.
-    QJsonValue Run(const QString& windowId, const QString& expression, bool inFlash = true) {
+    // Runs expression in the window's frame of that name (the page itself for nullptr), as the
+    // test's own script; its value, or an undefined value when it did not run.
+    QJsonValue Run(const QString& windowId, const QString& expression,
+                   const char* frameName = "flash") {
         if (!inspector_ || inspector_->TargetId() != windowId) {
             inspector_ = browser_->Inspect(windowId.toStdString());
         }
@@ -59,7 +60,7 @@ protected:
         }
         std::optional<DevToolsFrame> frame;
         WaitFor([&] {
-            frame = inFlash ? inspector_->ChildFrame("flash") : inspector_->MainFrame();
+            frame = frameName ? inspector_->ChildFrame(frameName) : inspector_->MainFrame();
             return frame && frame->contextId != 0;
         });
         if (!frame) {
@@ -167,12 +168,12 @@ TEST_F(ControlledBrowser, GoCasinoOpensTheAddressPlainlyAndClosesTheGame) {
     // What the page passes is its own business: none of this opens anything.
     Run(window,
         "goCasino(); goCasino(42); goCasino('javascript:alert(1)'); goCasino('-new');"
-        "__tivoraScriptCall('garbage'); 0");
+        "goCasino('http:/x'); goCasino('http://c.example/' + 'a'.repeat(5000000)); 0");
     ASSERT_TRUE(WaitFor([] {
-        return ErrorLog().find("Unable to read a script call of the game page: not a call") !=
-               std::string::npos;
+        return ErrorLog().find("address refused, longer than 4096 characters") != std::string::npos;
     }));
     const std::string log = ErrorLog();
+    EXPECT_NE(log.find("address: 'http:/x'"), std::string::npos);
     EXPECT_NE(log.find("PlayForReal javascript was called without an address"), std::string::npos);
     EXPECT_NE(log.find("not text (number)"), std::string::npos);
     EXPECT_NE(log.find("address: 'javascript:alert(1)'"), std::string::npos);
@@ -190,6 +191,43 @@ TEST_F(ControlledBrowser, GoCasinoOpensTheAddressPlainlyAndClosesTheGame) {
     EXPECT_TRUE(traces_.Contains("IE quit message received"));
     EXPECT_FALSE(IsOpen(window));
     EXPECT_EQ(starter.Controllers().size(), 1u);
+}
+
+TEST_F(ControlledBrowser, OnlyTheFlashDocumentReachesTheProgramAndItsFirstCallEndsTheGame) {
+    GameStarter& starter = GameStarter::Instance();
+    starter.StartGame(pages_.Url("/game?flash=same&ad=1"));
+    ASSERT_EQ(starter.Controllers().size(), 1u);
+    CTvIeHelper& controller = *starter.Controllers()[0];
+    const QString window = controller.WindowId();
+    ASSERT_TRUE(WaitForHooks(2));
+
+    // Every frame looks for the program's entry point and calls it as an adapter would, and
+    // calls the game's functions where it has them; the flash frame's own script too.
+    const QString forge = QStringLiteral(R"JS((function () {
+      var found = 0;
+      Object.getOwnPropertyNames(window).forEach(function (name) {
+        if (name.indexOf("__tivoraScriptCall") !== 0) return;
+        ++found;
+        window[name]('{"adapter":"play","args":[{"text":"http://forged.example/"}]}');
+        window[name]('{"key":"","adapter":"close","args":[]}');
+      });
+      if (window.name !== "flash" && typeof window.goCasino === "function")
+        window.goCasino("http://forged.example/");
+      return found;
+    })())JS");
+    for (const char* frame : {static_cast<const char*>(nullptr), "other", "ad", "flash"}) {
+        EXPECT_EQ(Run(window, forge, frame), 0) << (frame ? frame : "page");
+    }
+    EXPECT_TRUE(shell_.calls.empty());
+    EXPECT_TRUE(controller.IsAlive());
+
+    // Many calls in one turn of the game's script: the first ends the game, no other acts.
+    Run(window,
+        "setTimeout(function(){ for (var i = 0; i < 30; ++i) {"
+        " goCasino('http://casino.example/real?n=' + i); CloseGame(); } }); 0");
+    ASSERT_TRUE(WaitFor([&] { return !controller.IsAlive(); }));
+    EXPECT_EQ(shell_.Parameters(), std::vector<std::string>{"-new http://casino.example/real?n=0"});
+    EXPECT_GT(controller.IgnoredCalls(), 0);
 }
 
 TEST_F(ControlledBrowser, CloseGameClosesTheWindowAndTheDeadControllerStaysListed) {
@@ -228,10 +266,11 @@ TEST_F(ControlledBrowser, TenListedControllersMakeTheNextStartDropTheDeadOnes) {
     ASSERT_EQ(starter.Controllers().size(), 9u);
     // The same game started twice is two windows.
     EXPECT_NE(starter.Controllers()[0]->WindowId(), starter.Controllers()[1]->WindowId());
-    // One window closed after another, as players do.
+    // One game ended after another, the first ones while their page is still on its way.
     for (const auto& controller : starter.Controllers()) {
         first.push_back(controller.get());
-        browser_->Connection().Send("Target.closeTarget", {{"targetId", controller->WindowId()}});
+        ScriptResult result;
+        controller->OnCloseGame(0, {}, &result);
         ASSERT_TRUE(WaitFor([&] { return !controller->IsAlive(); }));
     }
 

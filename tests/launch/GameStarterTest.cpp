@@ -2,6 +2,7 @@
 // browser is in ControlledBrowserTest.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "LaunchTestSupport.h"
@@ -114,6 +115,13 @@ TEST(CTvIeHelper, PlayForRealOnlyOpensAnHttpAddressFromThePage) {
     // The last of several arguments counts.
     controller.OnPlayForReal(0, Texts({"http://casino.example/", "ftp://casino.example/"}),
                              &result);
+    // Not repaired into "http://x/".
+    controller.OnPlayForReal(0, Texts({"http:/x"}), &result);
+    controller.OnPlayForReal(0, {{false, {}, "string", true}}, &result);
+    // Ten lines from the page at most, then one that says so: real errors stay in the log.
+    for (int i = 0; i < 20; ++i) {
+        controller.OnPlayForReal(0, Texts({"file:///again"}), &result);
+    }
 
     EXPECT_TRUE(shell.calls.empty());
     const std::string log = ErrorLog();
@@ -123,6 +131,11 @@ TEST(CTvIeHelper, PlayForRealOnlyOpensAnHttpAddressFromThePage) {
                        "(number)\n"),
               std::string::npos);
     EXPECT_NE(log.find("address: '" + tooLong.substr(0, 2083) + "...'"), std::string::npos);
+    EXPECT_NE(log.find("address: 'http:/x'"), std::string::npos);
+    EXPECT_NE(log.find("address refused, longer than 4096 characters\n"), std::string::npos);
+    EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 11);
+    EXPECT_NE(log.find("ERROR: Further errors of the game page are not logged\n"),
+              std::string::npos);
     for (const char* refused : {"'javascript:alert(1)'", "'file:///etc/passwd'",
                                 "'--kiosk-printing'", "'ftp://casino.example/'"}) {
         EXPECT_NE(log.find(std::string("PlayForReal address refused, not an http or https "

@@ -5,6 +5,8 @@
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QTest>
+#include <chrono>
+#include <stdexcept>
 
 #include "app/ErrorLog.h"
 #include "app/PathUtils.h"
@@ -62,6 +64,10 @@ GamePages::GamePages() {
             frames += "<iframe name='flash' src='http://localhost:" + std::to_string(port_) +
                       "/flash?v=1'></iframe>";
         }
+        if (request.has_param("ad")) {
+            frames += "<iframe name='ad' src='http://localhost:" + std::to_string(port_) +
+                      "/plain'></iframe>";
+        }
         response.set_content("<!doctype html><title>game</title>" + frames, "text/html");
     });
     server_.Get("/flash", [](const httplib::Request& request, httplib::Response& response) {
@@ -76,10 +82,19 @@ GamePages::GamePages() {
         response.set_content("<!doctype html><p>plain</p>", "text/html");
     });
     port_ = server_.bind_to_any_port("127.0.0.1");
+    if (port_ <= 0) {
+        throw std::runtime_error("game pages: no port on 127.0.0.1");
+    }
     thread_ = std::thread([this] { server_.listen_after_bind(); });
     // A stop that comes before the server runs would be lost, and the join would hang.
-    while (!server_.is_running()) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (!server_.is_running() && std::chrono::steady_clock::now() < deadline) {
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    if (!server_.is_running()) {
+        server_.stop();
+        thread_.join();
+        throw std::runtime_error("game pages: the server did not start");
     }
 }
 
@@ -143,7 +158,7 @@ DevToolsConnection& HeadlessBrowser::Connection() {
 std::unique_ptr<DevToolsWindow> HeadlessBrowser::Inspect(const std::string& windowId) {
     auto window = DevToolsWindow::Attach(Connection(), QString::fromStdString(windowId), 5000);
     if (window) {
-        window->EnableEvents({});
+        window->EnableEvents();
     }
     return window;
 }

@@ -32,7 +32,8 @@ private:
 
 // Game pages on 127.0.0.1 with an ephemeral port:
 //   /game?flash=same|cross|none  a page with a plain frame "other" and a frame "flash" from
-//                                this origin, from another site (localhost), or without one
+//                                this origin, from another site (localhost), or without one;
+//                                &ad=1 adds a plain frame "ad" from another site
 //   /flash?v=N                   the game: CloseGame() and goCasino(url), each marked with N
 //   /plain                       a page without any of it
 class GamePages {

@@ -73,6 +73,22 @@ TEST(OpenLink, TextThatIsNoAddressNeverReachesTheBrowser) {
     EXPECT_EQ(shell.Parameters(), std::vector<std::string>{"http://x.example/a'b;c%22d"});
 }
 
+TEST(OpenLink, AddressFromTheNetworkOpensOnlyAsAWebAddressAsTyped) {
+    TempHome home;
+    ShellRecorder shell;
+    for (const char* refused : {"file:///etc/passwd", "javascript://x.example/%0Aalert(1)",
+                                "data://text/html,x", "http:/x", "-new"}) {
+        EXPECT_FALSE(OpenNetworkLink(refused, NEW_WINDOW)) << refused;
+        EXPECT_NE(ErrorLog().find(std::string("Address refused, not an http or https address: '") +
+                                  refused + "'"),
+                  std::string::npos)
+            << refused;
+    }
+    EXPECT_TRUE(shell.calls.empty());
+    EXPECT_TRUE(OpenNetworkLink("https://www.tivora.example/get", NEW_WINDOW));
+    EXPECT_EQ(shell.Parameters(), std::vector<std::string>{"-new https://www.tivora.example/get"});
+}
+
 TEST(OpenLink, StaticLinkWithAnAddressOpensItPlainly) {
     ShellRecorder shell;
     CStaticLink link(QStringLiteral("click here."));

@@ -5,12 +5,17 @@
 namespace {
 
 TEST(ReadScriptCall, ReadsTheAdapterAndTheKindOfEachArgument) {
-    auto call = ReadScriptCall(
-        R"({"adapter":"play","args":[{"text":"http://c.example/"},{"type":"number"},{"text":""}]})",
-        nullptr);
+    auto call =
+        ReadScriptCall(R"({"key":"k1","adapter":"play","args":[{"text":"http://c.example/"},)"
+                       R"({"type":"number"},{"text":""},{"type":"string","tooLong":true}]})",
+                       nullptr);
     ASSERT_TRUE(call.has_value());
+    EXPECT_EQ(call->key, "k1");
     EXPECT_EQ(call->adapter, "play");
-    ASSERT_EQ(call->arguments.size(), 3u);
+    ASSERT_EQ(call->arguments.size(), 4u);
+    EXPECT_FALSE(call->arguments[0].tooLong);
+    EXPECT_TRUE(call->arguments[3].tooLong);
+    EXPECT_FALSE(call->arguments[3].isText);
     EXPECT_TRUE(call->arguments[0].isText);
     EXPECT_EQ(call->arguments[0].text, "http://c.example/");
     EXPECT_FALSE(call->arguments[1].isText);
@@ -29,7 +34,7 @@ TEST(ReadScriptCall, RefusesWhatIsNotACall) {
         {R"({"adapter":"play","args":"http://c.example/"})", "not a call"},
         {R"({"adapter":"play","args":[{"text":5}]})", "malformed argument"},
         {R"({"adapter":"play","args":["http://c.example/"]})", "malformed argument"},
-        {R"({"adapter":"play","args":[{"text":")" + std::string(70000, 'a') + "\"}]}", "too long"},
+        {R"({"adapter":"play","args":[{"text":")" + std::string(40000, 'a') + "\"}]}", "too long"},
     };
     for (const auto& [payload, reason] : cases) {
         std::string error;

@@ -69,4 +69,32 @@ TEST(UrlUtilsPathIsURL, TellsAddressesFromOtherText) {
     EXPECT_FALSE(UrlUtils::PathIsURL(""));
 }
 
+TEST(UrlUtilsIsWebAddress, TakesOnlyHttpAddressesWrittenInFull) {
+    const std::string longPath(2100, 'a');
+    const std::pair<std::string, bool> cases[] = {
+        {"http://casino.example/real?x=1", true},
+        {"HTTPS://casino.example", true},
+        {"http://127.0.0.1:8080/", true},
+        // Would be repaired into another address by the parser.
+        {"http:/x", false},
+        {"http:x", false},
+        {"http:///x", false},
+        {"http:\\\\x.example/", false},
+        {"http://?q", false},
+        {"http://#f", false},
+        {"http://", false},
+        {" http://x.example/", false},
+        // Other schemes the user's browser would act on.
+        {"file:///etc/passwd", false},
+        {"javascript://x.example/%0Aalert(1)", false},
+        {"data://text/html,x", false},
+        {"ftp://x.example/", false},
+        {"x.example/real", false},
+        {"http://x.example/" + longPath, false},
+    };
+    for (const auto& [text, expected] : cases) {
+        EXPECT_EQ(UrlUtils::IsWebAddress(text), expected) << text.substr(0, 40);
+    }
+}
+
 }  // namespace
