@@ -5,7 +5,6 @@
 #include "LaunchTestSupport.h"
 #include "launch/OpenLink.h"
 #include "support/TestEnvironment.h"
-#include "ui/controls/CStaticLink.h"
 
 namespace {
 
@@ -71,18 +70,6 @@ TEST(OpenLink, TextThatIsNoAddressNeverReachesTheBrowser) {
     // Quotes and semicolons are part of an address and travel in it, to one argument.
     OpenLink("http://x.example/a'b;c\"d", 0);
     EXPECT_EQ(shell.Parameters(), std::vector<std::string>{"http://x.example/a'b;c%22d"});
-}
-
-TEST(OpenLink, StaticLinkWithAnAddressOpensItPlainly) {
-    ShellRecorder shell;
-    CStaticLink link(QStringLiteral("click here."));
-    link.resize(80, 16);
-    QTest::mouseClick(&link, Qt::LeftButton);
-    EXPECT_TRUE(shell.calls.empty());
-
-    link.SetUrl("http://www.tivora.example/update");
-    QTest::mouseClick(&link, Qt::LeftButton);
-    EXPECT_EQ(shell.Parameters(), std::vector<std::string>{"http://www.tivora.example/update"});
 }
 
 }  // namespace
