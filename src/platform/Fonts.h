@@ -11,13 +11,30 @@ namespace Fonts {
 void RegisterFaces();
 
 // A font of the named face with the cell height h (pixel size round(h * 0.83)) and a Windows
-// weight (400 normal, 600 semi-bold, 700 bold).
+// weight (400 normal, 700 bold).
 QFont Make(const std::string& face, int height, int weight = 400, bool underline = false);
+
+// The Qt weight that draws a Windows weight. Above 550 Windows draws a face that has no
+// heavier member emboldened, so 600 already looks bold; Qt emboldens only from Bold up.
+QFont::Weight QtWeight(int weight);
 
 // The 8-point dialog font that dialog templates use.
 QFont DialogFont();
 
 // Pixel size for a Windows cell height.
 int PixelSizeForHeight(int height);
+
+// The text cell of a font as the Windows layouts expect it: the ascent and descent from the
+// face's Windows metrics (usWinAscent and usWinDescent of its OS/2 table) scaled to the pixel
+// size and rounded. Faces that ask for their typographic metrics get a smaller ascent from Qt,
+// which would set every label higher than the layouts were drawn for. A face without the table
+// falls back to Qt's own metrics.
+struct Cell {
+    int ascent = 0;
+    int descent = 0;
+    int Height() const { return ascent + descent; }
+    bool operator==(const Cell&) const = default;
+};
+Cell CellOf(const QFont& font);
 
 }  // namespace Fonts

@@ -5,7 +5,6 @@
 #include "LaunchTestSupport.h"
 #include "launch/OpenLink.h"
 #include "support/TestEnvironment.h"
-#include "ui/controls/CStaticLink.h"
 
 namespace {
 
@@ -87,18 +86,6 @@ TEST(OpenLink, AddressFromTheNetworkOpensOnlyAsAWebAddressAsTyped) {
     EXPECT_TRUE(shell.calls.empty());
     EXPECT_TRUE(OpenNetworkLink("https://www.tivora.example/get", NEW_WINDOW));
     EXPECT_EQ(shell.Parameters(), std::vector<std::string>{"-new https://www.tivora.example/get"});
-}
-
-TEST(OpenLink, StaticLinkWithAnAddressOpensItPlainly) {
-    ShellRecorder shell;
-    CStaticLink link(QStringLiteral("click here."));
-    link.resize(80, 16);
-    QTest::mouseClick(&link, Qt::LeftButton);
-    EXPECT_TRUE(shell.calls.empty());
-
-    link.SetUrl("http://www.tivora.example/update");
-    QTest::mouseClick(&link, Qt::LeftButton);
-    EXPECT_EQ(shell.Parameters(), std::vector<std::string>{"http://www.tivora.example/update"});
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "ui/controls/CBufferedDC.h"
 
+#include <QPaintEngine>
 #include <QWidget>
 #include <algorithm>
 #include <cmath>
@@ -86,7 +87,12 @@ void RenderBackground(QWidget& widget, QImage& image, const Rect& rect) {
 CBufferedDC::CBufferedDC(QWidget& widget, QPainter& target, const Rect& rect, bool copyScreen,
                          RollOut* rollOut)
     : widget_(widget), target_(target), rect_(rect), rollOut_(rollOut) {
-    const qreal ratio = std::max<qreal>(1.0, widget.devicePixelRatioF());
+    // The device the painter really draws on (a backing store, or an image the widget is
+    // rendered into) decides the ratio, not the screen the widget would be on.
+    const QPaintDevice* device =
+        target.paintEngine() != nullptr ? target.paintEngine()->paintDevice() : nullptr;
+    const qreal ratio = std::max<qreal>(
+        1.0, device != nullptr ? device->devicePixelRatioF() : widget.devicePixelRatioF());
     const QSize size(static_cast<int>(std::ceil(rect.Width() * ratio)),
                      static_cast<int>(std::ceil(rect.Height() * ratio)));
     buffer_ = QImage(size.expandedTo(QSize(1, 1)), QImage::Format_ARGB32_Premultiplied);
@@ -112,26 +118,42 @@ CBufferedDC::~CBufferedDC() {
     Close();
 }
 
-QPoint CBufferedDC::ToBuffer(int x, int y) const {
-    const qreal ratio = buffer_.devicePixelRatio();
-    return QPoint(static_cast<int>((x - rect_.left) * ratio),
-                  static_cast<int>((y - rect_.top) * ratio));
+namespace {
+
+// The first device pixel at or after logical coordinate v.
+int FirstDevicePixel(int v, qreal ratio) {
+    return static_cast<int>(std::ceil(v * ratio - 1e-9));
 }
 
-QRgb CBufferedDC::Pixel(int x, int y) const {
-    const QPoint at = ToBuffer(x, y);
+}  // namespace
+
+QRect CBufferedDC::DevicePixels(int x, int y) const {
+    const qreal ratio = Ratio();
+    const int left = FirstDevicePixel(x - rect_.left, ratio);
+    const int top = FirstDevicePixel(y - rect_.top, ratio);
+    return QRect(QPoint(left, top), QPoint(FirstDevicePixel(x - rect_.left + 1, ratio) - 1,
+                                           FirstDevicePixel(y - rect_.top + 1, ratio) - 1));
+}
+
+QRgb CBufferedDC::DevicePixel(const QPoint& at) const {
     return buffer_.valid(at) ? buffer_.pixel(at) : 0;
 }
 
+void CBufferedDC::SetDevicePixel(const QPoint& at, QRgb color) {
+    if (buffer_.valid(at)) {
+        buffer_.setPixel(at, color);
+    }
+}
+
+QRgb CBufferedDC::Pixel(int x, int y) const {
+    return DevicePixel(DevicePixels(x, y).topLeft());
+}
+
 void CBufferedDC::SetPixel(int x, int y, QRgb color) {
-    // Covers every device pixel of the logical one.
-    const int ratio = std::max(1, static_cast<int>(std::lround(buffer_.devicePixelRatio())));
-    const QPoint at = ToBuffer(x, y);
-    for (int dy = 0; dy < ratio; ++dy) {
-        for (int dx = 0; dx < ratio; ++dx) {
-            if (buffer_.valid(at.x() + dx, at.y() + dy)) {
-                buffer_.setPixel(at.x() + dx, at.y() + dy, color);
-            }
+    const QRect device = DevicePixels(x, y);
+    for (int dy = device.top(); dy <= device.bottom(); ++dy) {
+        for (int dx = device.left(); dx <= device.right(); ++dx) {
+            SetDevicePixel(QPoint(dx, dy), color);
         }
     }
 }

@@ -66,7 +66,20 @@ public:
     QPainter& Painter() { return *painter_; }
     const Rect& Bounds() const { return rect_; }
 
-    // Per-pixel access in the target's coordinates, for pixels inside Bounds().
+    // The buffer's device pixels per logical pixel: the painter's, so that the buffer is put
+    // on the target one to one.
+    qreal Ratio() const { return buffer_.devicePixelRatio(); }
+
+    // The device pixels of the logical pixel (x, y), in the buffer's own coordinates: the
+    // device pixels whose left and top edges lie inside it. Neighbouring logical pixels share
+    // none and leave none out, also at a fractional ratio such as 1.5, so that reading and
+    // writing pixel by pixel never meets a pixel twice.
+    QRect DevicePixels(int x, int y) const;
+    QRgb DevicePixel(const QPoint& at) const;
+    void SetDevicePixel(const QPoint& at, QRgb color);
+
+    // Per-pixel access in the target's coordinates, for pixels inside Bounds(): the first
+    // device pixel of the logical one is read; all of them are written.
     QRgb Pixel(int x, int y) const;
     void SetPixel(int x, int y, QRgb color);
 
@@ -74,8 +87,6 @@ public:
     void Close();
 
 private:
-    QPoint ToBuffer(int x, int y) const;
-
     QWidget& widget_;
     QPainter& target_;
     Rect rect_;

@@ -7,6 +7,7 @@
 #include <QToolTip>
 
 #include "ui/controls/BalloonTip.h"
+#include "ui/controls/SkinText.h"
 #include "ui/controls/WindowStyles.h"
 
 namespace {
@@ -519,9 +520,8 @@ void CButtonST::DrawBitmap(QPainter& painter, const Rect& client, bool hasText, 
 }
 
 void CButtonST::DrawText(QPainter& painter, const Rect& textArea) {
-    const int flags = Qt::TextWordWrap | Qt::AlignHCenter;
-    const QRect measured = painter.fontMetrics().boundingRect(
-        QRect(0, 0, std::max(1, textArea.Width()), 0x7FFF), flags, text());
+    const QSize measured =
+        SkinText::Measure(painter.font(), text(), std::max(1, textArea.Width()), Qt::TextWordWrap);
     Rect place = Rect::FromSize(textArea.left + (textArea.Width() - measured.width()) / 2,
                                 textArea.top + (textArea.Height() - measured.height()) / 2,
                                 measured.width(), measured.height());
@@ -534,5 +534,5 @@ void CButtonST::DrawText(QPainter& painter, const Rect& textArea) {
         color = colors_[static_cast<std::size_t>(index)];
     }
     painter.setPen(color);
-    painter.drawText(place.ToQRect(), flags, text());
+    SkinText::Draw(painter, place, text(), Qt::TextWordWrap | Qt::AlignHCenter | Qt::AlignTop);
 }

@@ -484,7 +484,15 @@ void CGamesList::leaveEvent(QEvent* event) {
 }
 
 void CGamesList::wheelEvent(QWheelEvent* event) {
-    const int notches = event->angleDelta().y() / 120;
+    // Smooth wheels and touchpads send parts of a notch: they add up until a whole notch is
+    // there, and what is left waits for the next event. A turn of direction starts afresh.
+    const int delta = event->angleDelta().y();
+    if ((delta > 0 && wheelRemainder_ < 0) || (delta < 0 && wheelRemainder_ > 0)) {
+        wheelRemainder_ = 0;
+    }
+    wheelRemainder_ += delta;
+    const int notches = wheelRemainder_ / kWheelDelta;
+    wheelRemainder_ -= notches * kWheelDelta;
     ScrollBy(notches * -kWheelStep);
     scrollBar_.SetScrollPos(scrollPos_, true);
     event->accept();

@@ -34,6 +34,7 @@ public:
     static constexpr const char* kClassName = "GAMESLIST";
     static constexpr int kDefaultRowHeight = 17;
     static constexpr int kWheelStep = 12;
+    static constexpr int kWheelDelta = 120;  // one notch
 
     // Parts of a row for GetItemRect.
     static constexpr int kPartRow = 0;
@@ -137,6 +138,7 @@ private:
     int imageHeight_ = 0;
     int rowHeight_ = kDefaultRowHeight;
     int scrollPos_ = 0;
+    int wheelRemainder_ = 0;  // the part of a notch not yet scrolled
     int scrollMax_ = 0;
     int scrollMin_ = 0;
     bool madeByCreate_ = false;

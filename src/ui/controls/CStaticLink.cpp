@@ -3,9 +3,9 @@
 #include <QMouseEvent>
 #include <QPainter>
 
-#include "launch/OpenLink.h"
 #include "platform/Fonts.h"
 #include "ui/controls/DialogTemplate.h"
+#include "ui/controls/SkinText.h"
 
 CStaticLink::CStaticLink(const QString& text, QWidget* parent) : QLabel(text, parent) {
     setFont(Fonts::Make("Tahoma", 13, 400, true));
@@ -24,7 +24,7 @@ void CStaticLink::paintEvent(QPaintEvent*) {
     painter.setFont(font());
     painter.setPen(QColor::fromRgb(kLinkColor));
     Rect area{2, 0, width(), std::min(height(), kTextHeight)};
-    painter.drawText(area.ToQRect(), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, text());
+    SkinText::Draw(painter, area, text(), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine);
 }
 
 void CStaticLink::mousePressEvent(QMouseEvent* event) {
@@ -39,9 +39,6 @@ void CStaticLink::mouseReleaseEvent(QMouseEvent* event) {
     event->accept();
     if (!click) {
         return;
-    }
-    if (!url_.empty()) {
-        OpenLink(url_, 0);
     }
     emit clicked();
     TemplateDialog::SendCommand(this);

@@ -4,14 +4,14 @@
 #include <string>
 
 // A static text drawn as a hyperlink: link colour, underlined, a hand cursor, and an optional
-// address that a click opens. A click is always reported to the dialog as a command from the
-// control as well.
+// address. A click emits clicked(), for the owning dialog to open the address, and is reported
+// to the dialog as a command from the control as well.
 class CStaticLink : public QLabel {
     Q_OBJECT
 public:
     explicit CStaticLink(const QString& text = {}, QWidget* parent = nullptr);
 
-    // The address to open; may be set before the control is shown.
+    // The address a click should open; may be set before the control is shown.
     void SetUrl(const std::string& url);
     const std::string& Url() const { return url_; }
 

@@ -8,6 +8,7 @@
 #include "ResourceIds.h"
 #include "platform/Fonts.h"
 #include "ui/controls/Drawing.h"
+#include "ui/controls/SkinText.h"
 #include "ui/controls/WindowStyles.h"
 
 namespace {
@@ -75,7 +76,7 @@ void CDialogTitleBar::paintEvent(QPaintEvent*) {
                  GradientDirection::Vertical);
     painter.setFont(font_);
     painter.setPen(Qt::white);
-    painter.drawText(Rect{17, 1, width, 15}.ToQRect(), Qt::AlignLeft | Qt::AlignTop, caption_);
+    SkinText::Draw(painter, Rect{17, 1, width, 15}, caption_, Qt::AlignLeft | Qt::AlignTop);
 }
 
 void CDialogTitleBar::mousePressEvent(QMouseEvent* event) {

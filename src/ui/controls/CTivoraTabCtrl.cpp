@@ -9,6 +9,7 @@
 #include "platform/Fonts.h"
 #include "ui/controls/CBufferedDC.h"
 #include "ui/controls/Drawing.h"
+#include "ui/controls/SkinText.h"
 
 CTivoraTabCtrl::CTivoraTabCtrl(QWidget* parent)
     : QTabBar(parent), font_(Fonts::Make("Tahoma", 13)), images_(kTabWidth, kTabHeight, 2) {
@@ -146,13 +147,19 @@ void CTivoraTabCtrl::DrawItem(CBufferedDC& dc, int index, bool selected, const R
     images_.Draw(p, selected ? 1 : 0, rect.left, rect.top);
     p.setFont(font_);
     p.setPen(Qt::white);
-    p.drawText(rect.Offset(0, selected ? 1 : 2).ToQRect(), Qt::AlignHCenter | Qt::AlignTop,
-               GetItemText(index));
+    SkinText::Draw(p, rect.Offset(0, selected ? 1 : 2), GetItemText(index),
+                   Qt::AlignHCenter | Qt::AlignTop);
 }
 
 void CTivoraTabCtrl::DrawShadow(CBufferedDC& dc, const Rect& rect, bool rightMost) {
     static constexpr double kRaise[] = {0.20, 0.15, 0.10, 0.05};
     const Rect& bounds = dc.Bounds();
+    if (rightMost && shadowCacheRatio_ != dc.Ratio()) {
+        shadowCache_.clear();
+        shadowCacheRatio_ = dc.Ratio();
+    }
+    // Every device pixel is darkened on its own, by the factor of the logical pixel it lies
+    // in, so the shadow keeps what lies below it at any device pixel ratio.
     for (int column = 0; column < kShadowColumns; ++column) {
         const int x = rect.right - 2 + column;
         for (int y = rect.top + 1; y < rect.bottom; ++y) {
@@ -162,18 +169,24 @@ void CTivoraTabCtrl::DrawShadow(CBufferedDC& dc, const Rect& rect, bool rightMos
             const int row = y - rect.top - 1;
             double factor = 0.55 + 0.05625 * column + (row < 4 ? kRaise[row] : 0.0);
             factor = std::min(factor, 1.0);
-            const QRgb pixel = dc.Pixel(x, y);
-            QRgb& cached = shadowCache_[static_cast<std::size_t>(column)]
-                                       [static_cast<std::size_t>(y - rect.top)];
-            if (rightMost && pixel == cached) {
-                continue;  // already the shadow we wrote last time
-            }
-            const QRgb darker = qRgba(static_cast<int>(qRed(pixel) * factor),
-                                      static_cast<int>(qGreen(pixel) * factor),
-                                      static_cast<int>(qBlue(pixel) * factor), qAlpha(pixel));
-            dc.SetPixel(x, y, darker);
-            if (rightMost) {
-                cached = darker;
+            const QRect device = dc.DevicePixels(x, y);
+            for (int dy = device.top(); dy <= device.bottom(); ++dy) {
+                for (int dx = device.left(); dx <= device.right(); ++dx) {
+                    const QPoint at(dx, dy);
+                    const QRgb pixel = dc.DevicePixel(at);
+                    const auto cached = shadowCache_.constFind(at);
+                    if (rightMost && cached != shadowCache_.constEnd() && *cached == pixel) {
+                        continue;  // already the shadow we wrote last time
+                    }
+                    const QRgb darker =
+                        qRgba(static_cast<int>(qRed(pixel) * factor),
+                              static_cast<int>(qGreen(pixel) * factor),
+                              static_cast<int>(qBlue(pixel) * factor), qAlpha(pixel));
+                    dc.SetDevicePixel(at, darker);
+                    if (rightMost) {
+                        shadowCache_.insert(at, darker);
+                    }
+                }
             }
         }
     }

@@ -1,8 +1,9 @@
 #pragma once
 
 #include <QFont>
+#include <QHash>
+#include <QPoint>
 #include <QTabBar>
-#include <array>
 #include <vector>
 
 #include "platform/ImageList.h"
@@ -70,7 +71,9 @@ private:
 
     QFont font_;
     ImageList images_;
-    // The colours last written right of the right-most tab, so that a background that was
-    // not repainted is not darkened twice.
-    std::array<std::array<QRgb, kShadowRows>, kShadowColumns> shadowCache_{};
+    // The colours last written right of the right-most tab, by device pixel of the buffer,
+    // so that a background that was not repainted is not darkened twice; kept for one device
+    // pixel ratio at a time.
+    QHash<QPoint, QRgb> shadowCache_;
+    qreal shadowCacheRatio_ = 0;
 };

@@ -14,6 +14,9 @@ namespace {
 constexpr int kQtHorizontalMargin = 2;
 constexpr int kQtVerticalMargin = 1;
 
+// The grey of a disabled edit's text.
+const QColor kDisabledText(109, 109, 109);
+
 }  // namespace
 
 CToolbarEdit::CToolbarEdit(QWidget* parent)
@@ -31,6 +34,7 @@ CToolbarEdit::CToolbarEdit(QWidget* parent)
     QPalette colors = palette();
     colors.setColor(QPalette::Base, Qt::transparent);
     colors.setColor(QPalette::Text, Qt::black);
+    colors.setColor(QPalette::Disabled, QPalette::Text, kDisabledText);
     setPalette(colors);
     setAutoFillBackground(false);
     setAttribute(Qt::WA_TranslucentBackground);

@@ -13,14 +13,22 @@
 
 // Dialog units of the 8-point dialog font at 96 DPI.
 namespace DialogUnits {
+// a * b / c rounded to the nearest integer, halves away from zero, as the system's mapping of
+// dialog units rounds.
+constexpr int MulDiv(int a, int b, int c) {
+    const long long product = static_cast<long long>(a) * b;
+    const long long half = c / 2;
+    return static_cast<int>(product >= 0 ? (product + half) / c : -((-product + half) / c));
+}
 constexpr int ToPixelsX(int units) {
-    return units * 6 / 4;
+    return MulDiv(units, 6, 4);
 }
 constexpr int ToPixelsY(int units) {
-    return units * 13 / 8;
+    return MulDiv(units, 13, 8);
 }
+// Each edge is mapped on its own, so a control's size can differ by one from its mapped size.
 constexpr Rect ToPixels(int x, int y, int cx, int cy) {
-    return Rect::FromSize(ToPixelsX(x), ToPixelsY(y), ToPixelsX(cx), ToPixelsY(cy));
+    return Rect{ToPixelsX(x), ToPixelsY(y), ToPixelsX(x + cx), ToPixelsY(y + cy)};
 }
 }  // namespace DialogUnits
 

@@ -5,6 +5,7 @@
 #include "platform/Fonts.h"
 #include "platform/Rect.h"
 #include "ui/controls/Drawing.h"
+#include "ui/controls/SkinText.h"
 
 CTivoraStatic::CTivoraStatic(QWidget* parent) : QLabel(parent) {
     setFont(Fonts::Make("Tahoma", 13));
@@ -17,8 +18,8 @@ void CTivoraStatic::paintEvent(QPaintEvent*) {
     Draw3dRect(painter, bar, QColor(68, 68, 68), QColor(68, 68, 68));
     painter.setFont(font());
     painter.setPen(Qt::white);
-    painter.drawText(Rect{bar.left + 2, bar.top, bar.right, bar.bottom}.ToQRect(),
-                     Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, text());
+    SkinText::Draw(painter, Rect{bar.left + 2, bar.top, bar.right, bar.bottom}, text(),
+                   Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine);
 }
 
 CSimpleStatic::CSimpleStatic(QWidget* parent) : QLabel(parent) {
@@ -38,5 +39,5 @@ void CSimpleStatic::paintEvent(QPaintEvent*) {
     } else {
         flags |= Qt::AlignLeft;
     }
-    painter.drawText(Rect{2, 0, width(), height()}.ToQRect(), flags, text());
+    SkinText::Draw(painter, Rect{2, 0, width(), height()}, text(), flags);
 }

@@ -5,10 +5,12 @@
 #include <QPainter>
 
 #include "ResourceIds.h"
+#include "platform/Fonts.h"
 #include "platform/Modal.h"
 #include "ui/controls/CStaticLink.h"
 #include "ui/controls/Drawing.h"
 #include "ui/controls/WindowStyles.h"
+#include "ui/dialogs/Links.h"
 
 namespace {
 
@@ -49,12 +51,14 @@ CInternalErrorDialog::CInternalErrorDialog(std::string errorText, QWidget* paren
     : TemplateDialog(parent), errorText_(std::move(errorText)) {
     setWindowFlags(kNoSystemMenu);
     Build(Template(), {{Res::IDC_ERROR_LINK, [](const DialogItem& item, QWidget* owner) {
-                            return new CStaticLink(QString::fromStdString(item.text), owner);
+                            auto* link = new CStaticLink(QString::fromStdString(item.text), owner);
+                            OpenAddressOnClick(*link);
+                            return link;
                         }}});
     // The heading in a heavier copy of its own font, on the white band.
     QWidget* heading = GetDlgItem(Res::IDC_ERROR_HEADING);
     QFont bold = heading->font();
-    bold.setWeight(QFont::DemiBold);
+    bold.setWeight(Fonts::QtWeight(600));
     heading->setFont(bold);
     PaintWhite(heading);
     QWidget* band = GetDlgItem(Res::IDC_ERROR_BAND);

@@ -45,14 +45,22 @@ DialogTemplate SampleTemplate() {
     };
 }
 
-TEST(DialogUnits, UseTheDialogFontsBaseUnits) {
-    EXPECT_EQ(DialogUnits::ToPixelsX(4), 6);
-    EXPECT_EQ(DialogUnits::ToPixelsY(8), 13);
-    EXPECT_EQ(DialogUnits::ToPixelsX(218), 327);
-    EXPECT_EQ(DialogUnits::ToPixelsY(78), 126);
-    // Rounded down, as the integer arithmetic of the original units.
-    EXPECT_EQ(DialogUnits::ToPixelsX(3), 4);
-    EXPECT_EQ(DialogUnits::ToPixelsY(3), 4);
+TEST(DialogUnits, RoundEachEdgeToTheNearestPixel) {
+    struct Case {
+        int x, y, cx, cy;
+        Rect pixels;
+    };
+    // Base units 6 x 13: x * 6 / 4 and y * 13 / 8, halves rounded up; a truncating mapping
+    // lands SAVE (y = 123) at 199, and one that maps sizes instead of edges gives 5-pixel
+    // widths to the 3-unit items below.
+    for (const Case& c : {
+             Case{0, 0, 218, 78, Rect{0, 0, 327, 127}},
+             Case{4, 8, 40, 8, Rect{6, 13, 66, 26}},
+             Case{3, 3, 3, 3, Rect{5, 5, 9, 10}},
+             Case{1, 123, 1, 1, Rect{2, 200, 3, 202}},
+         }) {
+        EXPECT_EQ(DialogUnits::ToPixels(c.x, c.y, c.cx, c.cy), c.pixels) << c.x << "," << c.y;
+    }
 }
 
 TEST(TemplateDialog, BuildsEachKnownControlAtItsPixelRectangle) {

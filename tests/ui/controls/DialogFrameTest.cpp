@@ -53,11 +53,11 @@ public:
 
 TEST(CTivoraDialog, GrowsBy18PixelsAndMovesEveryControl18Down) {
     SkinnedDialog dialog;
-    // 192 x 100 units: 288 x 162 pixels, plus the title bar.
-    EXPECT_EQ(dialog.size(), QSize(288, 180));
-    EXPECT_EQ(dialog.GetDlgItem(1020)->geometry(), QRect(15, 16 + 18, 90, 17));
+    // 192 x 100 units: 288 x 163 pixels (162.5 rounded), plus the title bar.
+    EXPECT_EQ(dialog.size(), QSize(288, 181));
+    EXPECT_EQ(dialog.GetDlgItem(1020)->geometry(), QRect(15, 16 + 18, 90, 18));
     EXPECT_EQ(dialog.GetDlgItem(1028)->pos(), QPoint(15, 65 + 18));
-    EXPECT_EQ(dialog.GetDlgItem(Res::IDOK)->geometry(), QRect(106, 130 + 18, 69, 23));
+    EXPECT_EQ(dialog.GetDlgItem(Res::IDOK)->geometry(), QRect(107, 130 + 18, 69, 23));
     ASSERT_NE(dialog.TitleBar(), nullptr);
     EXPECT_EQ(dialog.TitleBar()->geometry(), QRect(0, 0, 288, 18));
     EXPECT_EQ(dialog.TitleBar()->Caption(), "About");
@@ -207,7 +207,7 @@ TEST(SkinClasses, ATemplateCanNameEverySkinClassAsData) {
     EXPECT_NE(qobject_cast<CTivoraTabCtrl*>(dialog.GetDlgItem(1009)), nullptr);
     EXPECT_NE(qobject_cast<CGamesList*>(dialog.GetDlgItem(1013)), nullptr);
     // The skinned frame moved all of them down under its title bar.
-    EXPECT_EQ(dialog.GetDlgItem(1013)->y(), 17 + 18);
+    EXPECT_EQ(dialog.GetDlgItem(1013)->y(), 18 + 18);
 }
 
 }  // namespace

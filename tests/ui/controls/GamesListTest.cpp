@@ -5,6 +5,7 @@
 #include <QKeyEvent>
 #include <QTest>
 #include <QWheelEvent>
+#include <vector>
 
 #include "SkinTestSupport.h"
 #include "ui/controls/CGamesList.h"
@@ -229,18 +230,28 @@ TEST(GamesListKeyboard, AnEmptyListIgnoresKeysAndHoverTrackingOnlyScrolls) {
     EXPECT_EQ(list->ScrollBar().GetScrollPos(), 21);
 }
 
-TEST(GamesListWheel, OneNotchMovesTwelvePixelsAndLessThanANotchNothing) {
-    auto list = MakeList(20);
-    list->ScrollBy(30);
-    Wheel(*list, 120);
-    EXPECT_EQ(list->GetScrollPos(), 18);
-    Wheel(*list, 119);
-    EXPECT_EQ(list->GetScrollPos(), 18);
-    Wheel(*list, -240);
-    EXPECT_EQ(list->GetScrollPos(), 42);
-    EXPECT_EQ(list->ScrollBar().GetScrollPos(), 42);
-    Wheel(*list, 1200);
-    EXPECT_EQ(list->GetScrollPos(), 0);
+TEST(GamesListWheel, WholeNotchesMoveTwelvePixelsAndTheRemainderCarriesOver) {
+    struct Case {
+        std::vector<int> deltas;
+        int position;  // from 30
+    };
+    for (const Case& c : {
+             Case{{120}, 18},
+             Case{{119}, 30},
+             Case{{119, 1}, 18},
+             Case{{15, 15, 15, 15, 15, 15, 15, 15}, 18},  // a touchpad's small steps
+             Case{{-40, -40, -40, -40}, 42},
+             Case{{100, -240}, 54},  // turning back drops what was left the other way
+             Case{{1200}, 0},
+         }) {
+        auto list = MakeList(20);
+        list->ScrollBy(30);
+        for (int delta : c.deltas) {
+            Wheel(*list, delta);
+        }
+        EXPECT_EQ(list->GetScrollPos(), c.position) << ::testing::PrintToString(c.deltas);
+        EXPECT_EQ(list->ScrollBar().GetScrollPos(), c.position);
+    }
 }
 
 class ScrollBarTest : public ::testing::Test {
@@ -463,7 +474,7 @@ TEST(GamesListTemplate, TheClassNameMakesAListThatLaysItselfOut) {
     dialog.Build(tpl);
     auto* list = qobject_cast<CGamesList*>(dialog.GetDlgItem(1013));
     ASSERT_NE(list, nullptr);
-    EXPECT_EQ(list->geometry(), QRect(3, 17, 117, 149));
+    EXPECT_EQ(list->geometry(), QRect(3, 18, 117, 149));
     EXPECT_EQ(list->ScrollBar().GetRect(), (Rect{102, 1, 116, 148}));
 
     CGamesList made;

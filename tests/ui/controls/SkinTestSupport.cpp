@@ -2,6 +2,7 @@
 
 #include <QPainter>
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 
 namespace skin_test {
@@ -76,11 +77,29 @@ Backdrop::Backdrop(const QColor& color, QWidget* parent) : QWidget(parent) {
 }
 
 QImage Render(QWidget& widget) {
-    QImage image(widget.size(), QImage::Format_RGB32);
+    return RenderAt(widget, 1.0);
+}
+
+QImage RenderAt(QWidget& widget, qreal ratio) {
+    QImage image(static_cast<int>(std::ceil(widget.width() * ratio)),
+                 static_cast<int>(std::ceil(widget.height() * ratio)), QImage::Format_RGB32);
+    image.setDevicePixelRatio(ratio);
     image.fill(Qt::magenta);
     widget.render(&image, QPoint(), QRegion(),
                   QWidget::DrawWindowBackground | QWidget::DrawChildren);
     return image;
+}
+
+QRect Difference(const QImage& a, const QImage& b, int tolerance) {
+    QRect box;
+    for (int y = 0; y < std::min(a.height(), b.height()); ++y) {
+        for (int x = 0; x < std::min(a.width(), b.width()); ++x) {
+            if (!Near(a.pixelColor(x, y), b.pixelColor(x, y), tolerance)) {
+                box |= QRect(x, y, 1, 1);
+            }
+        }
+    }
+    return box;
 }
 
 int CountPixels(const QImage& image, const std::function<bool(const QColor&)>& test,

@@ -45,6 +45,12 @@ public:
 
 // What the widget shows, with its children, as opaque pixels.
 QImage Render(QWidget& widget);
+// The same at a device pixel ratio: the image has ceil(size x ratio) device pixels.
+QImage RenderAt(QWidget& widget, qreal ratio);
+
+// The bounding box of the pixels in which two images of one size differ by more than
+// tolerance in some channel; null when none does.
+QRect Difference(const QImage& a, const QImage& b, int tolerance = 0);
 
 // A white image of the given size with draw's painting on it.
 QImage Canvas(int width, int height, const std::function<void(QPainter&)>& draw);

@@ -3,6 +3,7 @@
 
 #include <QSignalSpy>
 #include <QTest>
+#include <cmath>
 
 #include "ResourceIds.h"
 #include "SkinTestSupport.h"
@@ -90,6 +91,41 @@ TEST(CTivoraTabCtrl, TheShadowBeyondTheLastTabStaysAsDarkAfterManyRepaints) {
     EXPECT_EQ(Render(strip.backdrop).pixelColor(spot), Darker(QColor(200, 100, 0), 4, 7));
 }
 
+TEST(CTivoraTabCtrl, IsDrawnAtTheDeviceDensityWithAnExactShadow) {
+    // Beyond the last tab (right edge 237) the shadow's columns 2 to 7 lie on the background;
+    // each device pixel there is the background darkened once by its logical pixel's factor,
+    // also where a logical pixel covers one device pixel here and two there (ratio 1.5).
+    for (qreal ratio : {1.0, 1.5, 2.0}) {
+        TabStrip strip;
+        skin_test::RenderAt(strip.backdrop, ratio);  // a repaint more must change nothing
+        const QImage image = skin_test::RenderAt(strip.backdrop, ratio);
+        if (ratio == 2.0) {
+            // The labels are drawn at the full density, not enlarged from one pixel per
+            // logical pixel: some 2 x 2 blocks of them are not one colour.
+            int mixed = 0;
+            for (int y = 0; y < 34; y += 2) {
+                for (int x = 0; x < 474; x += 2) {
+                    const QRgb corner = image.pixel(x, y);
+                    mixed += image.pixel(x + 1, y) != corner || image.pixel(x, y + 1) != corner ||
+                             image.pixel(x + 1, y + 1) != corner;
+                }
+            }
+            EXPECT_GT(mixed, 20);
+        }
+        int wrong = 0;
+        for (int dy = 0; dy < static_cast<int>(17 * ratio); ++dy) {
+            for (int dx = static_cast<int>(std::ceil(237 * ratio));
+                 dx < static_cast<int>(std::ceil(243 * ratio)); ++dx) {
+                const int column = static_cast<int>(dx / ratio) - 235;
+                const int row = static_cast<int>(dy / ratio) - 1;
+                const QColor expected = row < 0 ? kBlue : Darker(kBlue, column, row);
+                wrong += image.pixelColor(dx, dy) != expected;
+            }
+        }
+        EXPECT_EQ(wrong, 0) << "ratio " << ratio;
+    }
+}
+
 class CommandRecorder : public TemplateDialog {
 public:
     std::vector<int> commands;
@@ -147,7 +183,7 @@ TEST(CToolbarEdit, ATemplateEditOf14UnitsBecomes18PixelsHigh) {
     EditDialog dialog;
     auto* edit = qobject_cast<CToolbarEdit*>(dialog.GetDlgItem(1017));
     ASSERT_NE(edit, nullptr);
-    EXPECT_EQ(edit->geometry(), QRect(10, 22, 181, 18));
+    EXPECT_EQ(edit->geometry(), QRect(11, 23, 181, 18));
     EXPECT_EQ(edit->TextRect(), (Rect{5, 4, 176, 15}));
 
     CToolbarEdit made;
@@ -183,6 +219,29 @@ TEST(CToolbarEdit, TheTextStartsFivePixelsInAndFourDown) {
     EXPECT_LE(top, 6);
     EXPECT_LT(bottom, 15);  // above the bottom piece
     EXPECT_EQ(empty.pixelColor(20, 8), QColor(Qt::white));
+}
+
+TEST(CToolbarEdit, ADisabledEditGreysItsText) {
+    Backdrop backdrop(kBlue);
+    backdrop.resize(200, 30);
+    CToolbarEdit edit(&backdrop);
+    edit.setGeometry(0, 0, 150, 18);
+    edit.setText("HIJK");
+    auto darkest = [&] {
+        const QImage image = Render(backdrop);
+        int level = 255;
+        for (int y = 4; y < 15; ++y) {
+            for (int x = 5; x < 145; ++x) {
+                level = std::min(level, qGray(image.pixel(x, y)));
+            }
+        }
+        return level;
+    };
+    EXPECT_LT(darkest(), 40);  // black while enabled
+    edit.setEnabled(false);
+    const int grey = darkest();
+    EXPECT_GE(grey, 90);
+    EXPECT_LT(grey, 160);  // still drawn, in grey
 }
 
 TEST(CToolbarEdit, TheBorderIsMadeOfItsPieces) {

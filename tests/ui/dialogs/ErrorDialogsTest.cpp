@@ -10,12 +10,14 @@
 #include <stdexcept>
 #include <system_error>
 
+#include "LaunchTestSupport.h"
 #include "ResourceIds.h"
 #include "app/Exceptions.h"
 #include "app/TopLevelHandler.h"
 #include "platform/ProcessObjects.h"
 #include "support/TestEnvironment.h"
 #include "ui/controls/CStaticLink.h"
+#include "ui/dialogs/Links.h"
 
 namespace {
 
@@ -174,11 +176,11 @@ TEST(CInternalErrorDialog, ClickHereShowsTheErrorTextInTheErrorReport) {
 
 TEST(CInternalErrorDialog, LayoutOfItsTemplate) {
     CInternalErrorDialog dialog("x");
-    EXPECT_EQ(dialog.size(), QSize(327, 126));
+    EXPECT_EQ(dialog.size(), QSize(327, 127));
     EXPECT_EQ(dialog.GetDlgItemText(Res::IDC_ERROR_BAND), "");
     EXPECT_EQ(dialog.GetDlgItemText(Res::IDC_ERROR_HEADING), "Internal error has occured.");
-    EXPECT_EQ(dialog.GetDlgItem(Res::IDC_ERROR_HEADING)->font().weight(), QFont::DemiBold);
-    EXPECT_EQ(dialog.GetDlgItem(Res::IDC_ERROR_BAND)->geometry(), QRect(0, 0, 325, 39));
+    EXPECT_EQ(dialog.GetDlgItem(Res::IDC_ERROR_HEADING)->font().weight(), QFont::Bold);
+    EXPECT_EQ(dialog.GetDlgItem(Res::IDC_ERROR_BAND)->geometry(), QRect(0, 0, 326, 39));
     EXPECT_EQ(dialog.GetDlgItemText(Res::IDOK), "Close");
     EXPECT_FALSE(dialog.windowFlags() & Qt::WindowSystemMenuHint);
 }
@@ -201,6 +203,19 @@ TEST(CInternalErrorDialog, CloseEndsTheDialog) {
     QTest::mouseClick(dialog.GetDlgItem(Res::IDOK), Qt::LeftButton);
     EXPECT_FALSE(dialog.isVisible());
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
+}
+
+TEST(OpenAddressOnClick, ALinkOpensItsAddressPlainlyAndWithoutOneNothing) {
+    launch_testing::ShellRecorder shell;
+    CStaticLink link(QStringLiteral("click here."));
+    link.resize(80, 16);
+    OpenAddressOnClick(link);
+    QTest::mouseClick(&link, Qt::LeftButton);
+    EXPECT_TRUE(shell.calls.empty());
+
+    link.SetUrl("http://www.tivora.example/update");
+    QTest::mouseClick(&link, Qt::LeftButton);
+    EXPECT_EQ(shell.Parameters(), std::vector<std::string>{"http://www.tivora.example/update"});
 }
 
 }  // namespace

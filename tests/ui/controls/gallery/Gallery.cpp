@@ -1,6 +1,7 @@
 // The skin gallery: renders every control in each of its states offscreen and writes one
 // PNG per control into <build>/gallery/, so that the skin can be looked at without running
-// the program. Each test is one sheet; it checks that the sheet was written.
+// the program. Each test is one sheet; it checks a few facts of what it shows and that the
+// sheet written shows each picture.
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
@@ -8,6 +9,7 @@
 #include <QDir>
 #include <QEnterEvent>
 #include <QPainter>
+#include <deque>
 
 #include "Artwork.h"
 #include "ResourceIds.h"
@@ -33,17 +35,29 @@ const QColor kDesk(58, 84, 110);     // behind everything: shows what is transpa
 const QColor kBody(70, 70, 70);      // a dialog's body
 const QColor kSheet(236, 236, 236);  // the sheet's paper
 
-// A sheet of labelled pictures, each shown twice as large as it is.
+// A sheet of labelled pictures, each shown scale times as large as it is (pictures rendered at
+// a device pixel ratio are shown one device pixel to one sheet pixel).
 class Sheet {
 public:
-    explicit Sheet(QString title) : title_(std::move(title)) {}
+    explicit Sheet(QString title, int scale = 2) : title_(std::move(title)), scale_(scale) {}
 
-    void Add(const QString& label, const QImage& image) { cells_.push_back({label, image}); }
+    const QImage& Add(const QString& label, const QImage& image) {
+        QImage plain = image;
+        plain.setDevicePixelRatio(1.0);
+        cells_.push_back({label, plain});
+        return cells_.back().image;
+    }
     void NewRow() { cells_.push_back({QString(), QImage()}); }
 
+    struct Shown {
+        QPoint at;  // where the picture's top-left lies on the sheet
+        QImage image;
+    };
+
     // Writes the sheet; returns its path, or an empty string when it could not be written.
-    QString Save(const QString& name) const {
-        constexpr int kScale = 2;
+    // shown receives where each picture went.
+    QString Save(const QString& name, std::vector<Shown>* shown = nullptr) const {
+        const int kScale = scale_;
         constexpr int kGap = 12;
         constexpr int kLabel = 16;
         constexpr int kMaxWidth = 1000;
@@ -90,6 +104,9 @@ public:
             const QImage big = p.cell->image.scaled(p.cell->image.size() * kScale,
                                                     Qt::IgnoreAspectRatio, Qt::FastTransformation);
             painter.drawImage(p.at.x(), p.at.y() + kLabel, big);
+            if (shown != nullptr) {
+                shown->push_back({QPoint(p.at.x(), p.at.y() + kLabel), big});
+            }
         }
         painter.end();
         const QString folder = QStringLiteral(TIVORA_BINARY_DIR "/gallery");
@@ -104,15 +121,39 @@ private:
         QImage image;
     };
     QString title_;
-    std::vector<Cell> cells_;
+    int scale_;
+    std::deque<Cell> cells_;  // Add hands out references that must stay valid
 };
 
-void ExpectWritten(const QString& path, int minimumWidth) {
+// Saves the sheet and reads it back: it must show every picture where it was placed.
+void ExpectWritten(const Sheet& sheet, const QString& name, int minimumWidth) {
+    std::vector<Sheet::Shown> shown;
+    const QString path = sheet.Save(name, &shown);
     ASSERT_FALSE(path.isEmpty());
     const QImage written(path);
     ASSERT_FALSE(written.isNull());
     EXPECT_GE(written.width(), minimumWidth);
+    ASSERT_FALSE(shown.empty());
+    for (const Sheet::Shown& picture : shown) {
+        const QImage placed = written.copy(QRect(picture.at, picture.image.size()));
+        EXPECT_EQ(placed.convertToFormat(QImage::Format_RGB32),
+                  picture.image.convertToFormat(QImage::Format_RGB32))
+            << name.toStdString() << " at " << picture.at.x() << "," << picture.at.y();
+    }
 }
+
+// The darkest grey level inside rect.
+int Darkest(const QImage& image, const QRect& rect) {
+    int darkest = 255;
+    for (int y = rect.top(); y <= rect.bottom(); ++y) {
+        for (int x = rect.left(); x <= rect.right(); ++x) {
+            darkest = std::min(darkest, qGray(image.pixel(x, y)));
+        }
+    }
+    return darkest;
+}
+
+const auto kNearWhite = [](const QColor& c) { return c.lightness() > 240; };
 
 void Hover(QWidget& widget) {
     const QPointF at(3, 3);
@@ -137,39 +178,53 @@ QImage ButtonShot(QWidget& backdrop, CButtonST& button, CButtonST::ItemState sta
     return image;
 }
 
-void AddButtonStates(Sheet& sheet, const QString& name, QWidget& backdrop, CButtonST& button) {
+struct ButtonStates {
+    QImage normal, hovered, pressed, focused, disabled;
+};
+
+ButtonStates AddButtonStates(Sheet& sheet, const QString& name, QWidget& backdrop,
+                             CButtonST& button) {
+    ButtonStates shots;
     CButtonST::ItemState normal;
-    sheet.Add(name + " normal", ButtonShot(backdrop, button, normal));
+    shots.normal = sheet.Add(name + " normal", ButtonShot(backdrop, button, normal));
     Hover(button);
-    sheet.Add("hovered", ButtonShot(backdrop, button, normal));
+    shots.hovered = sheet.Add("hovered", ButtonShot(backdrop, button, normal));
     CButtonST::ItemState pressed;
     pressed.selected = true;
-    sheet.Add("pressed", ButtonShot(backdrop, button, pressed));
+    shots.pressed = sheet.Add("pressed", ButtonShot(backdrop, button, pressed));
     Unhover(button);
     CButtonST::ItemState focused;
     focused.focus = true;
-    sheet.Add("focused", ButtonShot(backdrop, button, focused));
+    shots.focused = sheet.Add("focused", ButtonShot(backdrop, button, focused));
     CButtonST::ItemState disabled;
     disabled.disabled = true;
-    sheet.Add("disabled", ButtonShot(backdrop, button, disabled));
+    shots.disabled = sheet.Add("disabled", ButtonShot(backdrop, button, disabled));
     sheet.NewRow();
+    return shots;
 }
 
 TEST(Gallery, DialogButtons) {
     Sheet sheet("CTivoraButton: SAVE, CANCEL and GET UPDATE");
     Backdrop backdrop(kBody);
     backdrop.resize(81, 35);
+    const QRect face(6, 6, 69, 23);
+    const auto grey = [](const QColor& c) { return skin_test::Near(c, QColor(128, 128, 128), 24); };
     for (const char* text : {"SAVE", "CANCEL"}) {
         CTivoraButton button(&backdrop);
         button.Create(text, WindowStyles::WS_VISIBLE, Rect::FromSize(6, 6, 40, 20), &backdrop, 1);
-        AddButtonStates(sheet, text, backdrop, button);
+        const ButtonStates shots = AddButtonStates(sheet, text, backdrop, button);
+        // White text on the picture; grey and no white when disabled.
+        const auto light = [](const QColor& c) { return c.lightness() > 190; };
+        EXPECT_GT(skin_test::CountPixels(shots.normal, light, face), 10) << text;
+        EXPECT_EQ(skin_test::CountPixels(shots.disabled, light, face), 0) << text;
+        EXPECT_GT(skin_test::CountPixels(shots.disabled, grey, face), 5) << text;
     }
     CTivoraButton update(&backdrop);
     update.Create("GET UPDATE", WindowStyles::WS_VISIBLE, Rect::FromSize(6, 6, 40, 20), &backdrop,
                   1);
     update.LoadPictures(Res::IDB_GET_UPDATE_HOT, kKeyColor, Res::IDB_GET_UPDATE, kKeyColor);
     AddButtonStates(sheet, "GET UPDATE", backdrop, update);
-    ExpectWritten(sheet.Save("dialog-buttons"), 400);
+    ExpectWritten(sheet, "dialog-buttons", 400);
 }
 
 TEST(Gallery, PictureButtons) {
@@ -189,7 +244,10 @@ TEST(Gallery, PictureButtons) {
         CTivoraCustomButton button(&backdrop);
         button.Create(kind.hot, kind.normal, "tip", 6, 6, &backdrop, 1);
         button.resize(kind.width, 22);
-        AddButtonStates(sheet, kind.name, backdrop, button);
+        const ButtonStates shots = AddButtonStates(sheet, kind.name, backdrop, button);
+        // The hot picture while hovered; pressed, it moves by a pixel.
+        EXPECT_NE(shots.hovered, shots.normal) << kind.name;
+        EXPECT_NE(shots.pressed, shots.hovered) << kind.name;
     }
     // The single-picture buttons of the bar and the dialog's close cross.
     Backdrop strip(QColor(239, 144, 0));
@@ -207,7 +265,7 @@ TEST(Gallery, PictureButtons) {
         button.UseParentBackground();
         AddButtonStates(sheet, name, strip, button);
     }
-    ExpectWritten(sheet.Save("picture-buttons"), 400);
+    ExpectWritten(sheet, "picture-buttons", 400);
 }
 
 TEST(Gallery, CheckBox) {
@@ -217,10 +275,13 @@ TEST(Gallery, CheckBox) {
     CTivoraCheckbox box(&backdrop);
     box.Create("Always on top", WindowStyles::WS_VISIBLE | WindowStyles::BS_AUTOCHECKBOX,
                Rect::FromSize(6, 6, 150, 16), &backdrop, 1007);
-    AddButtonStates(sheet, "unchecked", backdrop, box);
+    const QImage unchecked = AddButtonStates(sheet, "unchecked", backdrop, box).normal;
     box.SetCheck(1);
-    AddButtonStates(sheet, "checked", backdrop, box);
-    ExpectWritten(sheet.Save("checkbox"), 400);
+    const ButtonStates checked = AddButtonStates(sheet, "checked", backdrop, box);
+    const QRect tick(9, 8, 12, 12);
+    EXPECT_NE(checked.normal.copy(tick), unchecked.copy(tick));
+    EXPECT_EQ(checked.pressed, checked.normal);  // a check box never moves when pressed
+    ExpectWritten(sheet, "checkbox", 400);
 }
 
 // Five small game pictures, 21 x 21 each on the key colour.
@@ -267,7 +328,9 @@ TEST(Gallery, GamesList) {
     Sheet sheet("CGamesList");
     CGamesList empty;
     empty.resize(170, 120);
-    sheet.Add("empty", Render(empty));
+    const QImage emptyShot = sheet.Add("empty", Render(empty));
+    EXPECT_EQ(emptyShot.pixelColor(0, 60), QColor(Qt::black));               // the frame
+    EXPECT_NE(emptyShot.pixelColor(10, 60), emptyShot.pixelColor(160, 60));  // the gradient
 
     auto shortList = FilledList(4, 120);
     shortList->SetSelectedIndex(1);
@@ -290,10 +353,15 @@ TEST(Gallery, GamesList) {
 
     const Rect thumb = hover->ScrollBar().ThumbRect();
     hover->ScrollBar().OnMouseMove(QPoint(thumb.left + 5, thumb.top + 5));
-    sheet.Add("hot thumb", Render(*hover));
+    const QImage hotThumb = sheet.Add("hot thumb", Render(*hover));
     const Rect down = hover->ScrollBar().DownArrowRect();
     hover->ScrollBar().OnMouseMove(QPoint(down.left + 5, down.top + 5));
-    sheet.Add("hot down arrow", Render(*hover));
+    const QImage hotArrow = sheet.Add("hot down arrow", Render(*hover));
+    // Only the thumb under the mouse is brightened, then only the arrow.
+    EXPECT_GT(hotThumb.pixelColor(thumb.left + 6, thumb.top + 8).lightness(),
+              hotArrow.pixelColor(thumb.left + 6, thumb.top + 8).lightness());
+    EXPECT_LT(hotThumb.pixelColor(down.left + 7, down.top + 7).lightness(),
+              hotArrow.pixelColor(down.left + 7, down.top + 7).lightness());
     sheet.NewRow();
 
     // The roll-out, frame by frame.
@@ -306,8 +374,10 @@ TEST(Gallery, GamesList) {
         sheet.Add(QStringLiteral("roll-out %1").arg(frame++), Render(*rolling));
         timers.Advance(RollOut::kStepMs);
     } while (rolling->RollOutAnimation().Running() && frame < 20);
+    EXPECT_GE(frame, 9);
+    EXPECT_LT(frame, 20);
     sheet.Add("rolled out", Render(*rolling));
-    ExpectWritten(sheet.Save("games-list"), 400);
+    ExpectWritten(sheet, "games-list", 400);
 }
 
 TEST(Gallery, ScrollBarThumb) {
@@ -315,9 +385,13 @@ TEST(Gallery, ScrollBarThumb) {
     for (int height : {15, 25, 26, 40, 80}) {
         const QImage thumb = CSkinScrollBar::ComposeThumb(height);
         sheet.Add(QStringLiteral("%1 px").arg(height), thumb);
-        sheet.Add("hot", CreateBrightenedBitmap(thumb, CSkinScrollBar::kHotFactor));
+        const QImage hot = CreateBrightenedBitmap(thumb, CSkinScrollBar::kHotFactor);
+        sheet.Add("hot", hot);
+        EXPECT_EQ(thumb.size(), QSize(14, height));
+        EXPECT_GT(hot.pixelColor(6, height / 2).lightness(),
+                  thumb.pixelColor(6, height / 2).lightness());
     }
-    ExpectWritten(sheet.Save("scrollbar-thumb"), 200);
+    ExpectWritten(sheet, "scrollbar-thumb", 200);
 }
 
 TEST(Gallery, TabStrip) {
@@ -331,11 +405,19 @@ TEST(Gallery, TabStrip) {
         tabs.InsertItem(1, "Favorites");
         tabs.InsertItem(2, "My Info");
         tabs.SetCurSel(selected);
-        Render(backdrop);  // a repaint more: the shadow must not grow darker
-        sheet.Add(QStringLiteral("tab %1 selected").arg(selected), Render(backdrop));
+        const QImage first = Render(backdrop);
+        // A repaint more: the shadow must not grow darker.
+        const QImage shot =
+            sheet.Add(QStringLiteral("tab %1 selected").arg(selected), Render(backdrop));
         sheet.NewRow();
+        EXPECT_EQ(shot, first);
+        // The selected tab is the blue one; beyond the last tab its shadow lies on the body.
+        const QColor inSelected = shot.pixelColor(6 + 77 * selected + 8, 6 + 8);
+        EXPECT_GT(inSelected.blue(), inSelected.red() + 30) << selected;
+        EXPECT_LT(shot.pixelColor(6 + 237 + 1, 6 + 8).lightness(),
+                  shot.pixelColor(6 + 300, 6 + 8).lightness());
     }
-    ExpectWritten(sheet.Save("tab-strip"), 600);
+    ExpectWritten(sheet, "tab-strip", 600);
 }
 
 TEST(Gallery, Edit) {
@@ -349,13 +431,17 @@ TEST(Gallery, Edit) {
     sheet.Add("with text", Render(backdrop));
     edit.setText("a.very.long.address@example.invalid, too long to fit");
     edit.setCursorPosition(0);
-    sheet.Add("longer than the field", Render(backdrop));
+    const QImage enabled = sheet.Add("longer than the field", Render(backdrop));
     edit.setEnabled(false);
-    sheet.Add("disabled", Render(backdrop));
+    const QImage disabled = sheet.Add("disabled", Render(backdrop));
+    const QRect text(11, 10, 160, 11);
+    EXPECT_LT(Darkest(enabled, text), 40);   // black text
+    EXPECT_GE(Darkest(disabled, text), 90);  // grey text
+    EXPECT_LT(Darkest(disabled, text), 160);
     edit.setEnabled(true);
     edit.resize(10, 18);
     sheet.Add("10 px: the ends only", Render(backdrop));
-    ExpectWritten(sheet.Save("edit"), 300);
+    ExpectWritten(sheet, "edit", 300);
 }
 
 TEST(Gallery, Statics) {
@@ -368,10 +454,17 @@ TEST(Gallery, Statics) {
     CSimpleStatic left(&backdrop);
     left.setText("New Tivora version is avaliable.");
     left.setGeometry(6, 26, 188, 13);
-    sheet.Add("header, simple left", Render(backdrop));
+    const QImage leftShot = sheet.Add("header, simple left", Render(backdrop));
     left.alignment = CSimpleStatic::kRight;
-    sheet.Add("simple right", Render(backdrop));
-    ExpectWritten(sheet.Save("statics"), 300);
+    const QImage rightShot = sheet.Add("simple right", Render(backdrop));
+    // The header's bar is 13 pixels of gradient; below it the body shows.
+    EXPECT_EQ(leftShot.pixelColor(60, 6 + 15), QColor(67, 67, 67));
+    EXPECT_LT(leftShot.pixelColor(110, 7).lightness(), 100);
+    const QRect simple(6, 26, 188, 13);
+    EXPECT_NE(leftShot.copy(simple), rightShot.copy(simple));
+    EXPECT_GT(skin_test::CountPixels(rightShot, kNearWhite, QRect(150, 26, 44, 13)), 5);
+    EXPECT_EQ(skin_test::CountPixels(leftShot, kNearWhite, QRect(170, 26, 24, 13)), 0);
+    ExpectWritten(sheet, "statics", 300);
 }
 
 TEST(Gallery, Balloon) {
@@ -380,13 +473,15 @@ TEST(Gallery, Balloon) {
     owner.resize(60, 20);
     BalloonTip::ShowBalloon(&owner, QPoint(200, 200), "Click this button to play the game");
     ASSERT_NE(BalloonTip::Shown(), nullptr);
-    sheet.Add("short", Render(*BalloonTip::Shown()));
+    const QImage shortTip = sheet.Add("short", Render(*BalloonTip::Shown()));
     BalloonTip::ShowBalloon(&owner, QPoint(200, 200),
                             "To update Tivora please click the \"Get Update\" button and follow "
                             "the instructions. A long text wraps at 400 pixels.");
-    sheet.Add("long", Render(*BalloonTip::Shown()));
+    const QImage longTip = sheet.Add("long", Render(*BalloonTip::Shown()));
+    EXPECT_GT(longTip.height(), shortTip.height());  // it wraps
+    EXPECT_LE(longTip.width(), 420);
     BalloonTip::HideBalloon();
-    ExpectWritten(sheet.Save("balloon"), 300);
+    ExpectWritten(sheet, "balloon", 300);
 }
 
 class AboutLike : public CTivoraDialog {
@@ -486,11 +581,50 @@ public:
 TEST(Gallery, SkinnedDialogs) {
     Sheet sheet("CTivoraDialog with its title bar, statics, buttons, tabs and lists");
     SettingsLike settings;
-    sheet.Add("settings (no panel frame)", Render(settings));
+    const QImage settingsShot = sheet.Add("settings (no panel frame)", Render(settings));
     sheet.NewRow();
     AboutLike about;
-    sheet.Add("about (panel frame)", Render(about));
-    ExpectWritten(sheet.Save("dialogs"), 600);
+    const QImage aboutShot = sheet.Add("about (panel frame)", Render(about));
+    // SAVE at 123 dialog units lands at 200 pixels, below the 18-pixel title bar.
+    EXPECT_EQ(settings.GetDlgItem(1)->pos(), QPoint(93, 218));
+    EXPECT_EQ(settingsShot.pixelColor(150, 5), CDialogTitleBar::kBackground);
+    // The about dialog's groove, and its bold product name in white.
+    EXPECT_EQ(aboutShot.pixelColor(100, 24), QColor(Qt::white));
+    EXPECT_GT(skin_test::CountPixels(aboutShot, kNearWhite, about.GetDlgItem(1028)->geometry()),
+              40);
+    ExpectWritten(sheet, "dialogs", 600);
+}
+
+// The dialogs on a screen of twice the density: drawn at device pixel ratio 2, shown one
+// device pixel to one sheet pixel.
+TEST(Gallery, TwiceTheDensity) {
+    Sheet sheet("The dialogs at device pixel ratio 2", 1);
+    SettingsLike settings;
+    const QImage once = Render(settings);
+    const QImage twice = sheet.Add("settings", skin_test::RenderAt(settings, 2.0));
+    sheet.NewRow();
+    AboutLike about;
+    sheet.Add("about", skin_test::RenderAt(about, 2.0));
+    ASSERT_EQ(twice.size(), once.size() * 2);
+    // Flat areas keep their colours on all four device pixels: the title bar, the body, and
+    // the tab shadow on the body right of the last tab (the strip starts at 6, 23).
+    for (const QPoint& at : {QPoint(150, 5), QPoint(150, 18), QPoint(6 + 237 + 2, 23 + 8)}) {
+        for (const QPoint& device : {at * 2, at * 2 + QPoint(1, 1)}) {
+            EXPECT_EQ(twice.pixelColor(device), once.pixelColor(at)) << at.x() << "," << at.y();
+        }
+    }
+    // The caption is drawn at the full density, not enlarged: some 2 x 2 blocks of it are
+    // not one colour.
+    int mixed = 0;
+    for (int y = 2; y < 30; y += 2) {
+        for (int x = 34; x < 200; x += 2) {
+            const QRgb corner = twice.pixel(x, y);
+            mixed += twice.pixel(x + 1, y) != corner || twice.pixel(x, y + 1) != corner ||
+                     twice.pixel(x + 1, y + 1) != corner;
+        }
+    }
+    EXPECT_GT(mixed, 10);
+    ExpectWritten(sheet, "dialogs-2x", 600);
 }
 
 TEST(Gallery, Artwork) {
@@ -507,7 +641,7 @@ TEST(Gallery, Artwork) {
         painter.end();
         sheet.Add(file.section('/', 1).section('.', 0, 0), shown);
     }
-    ExpectWritten(sheet.Save("artwork"), 600);
+    ExpectWritten(sheet, "artwork", 600);
 }
 
 // The bar as the toolbar will assemble it from these pieces, to judge the look as a whole.
@@ -563,11 +697,13 @@ TEST(Gallery, BarMockUp) {
         game->SetStateColors(CButtonST::kTextIn, Qt::white);
         games.push_back(std::move(game));
     }
-    sheet.Add("normal", Render(bar));
+    const QImage normal = sheet.Add("normal", Render(bar));
     Hover(searchButton);
     Hover(*games[0]);
-    sheet.Add("search and first game hovered", Render(bar));
-    ExpectWritten(sheet.Save("bar-mockup"), 700);
+    const QImage hovered = sheet.Add("search and first game hovered", Render(bar));
+    EXPECT_NE(normal.copy(searchButton.geometry()), hovered.copy(searchButton.geometry()));
+    EXPECT_EQ(normal.copy(hide.geometry()), hovered.copy(hide.geometry()));
+    ExpectWritten(sheet, "bar-mockup", 700);
 }
 
 }  // namespace
