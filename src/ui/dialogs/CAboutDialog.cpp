@@ -63,7 +63,10 @@ void CAboutDialog::OnInitDialog() {
         palette.setColor(QPalette::Window, kIconGround);
         icon->setPalette(palette);
         icon->setAutoFillBackground(true);
+
         icon->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        // An icon static takes the size of its icon.
+        icon->resize(32, 32);
         icon->setPixmap(Resources::LoadIcon(Res::IDI_ABOUT).pixmap(32, 32));
     }
 }

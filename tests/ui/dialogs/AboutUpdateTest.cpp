@@ -51,10 +51,11 @@ TEST(AboutDialog, ShowsTheInstallationsBuildAsTheLastVersionNumberRightAligned) 
     EXPECT_TRUE(about.GetDlgItem(Res::IDC_PRODUCT_NAME)->font().bold());
     EXPECT_TRUE(about.GetDlgItem(Res::IDC_VERSION_LABEL)->isHidden());
 
-    // The icon sits on the dark ground: its corner, outside the round emblem, is that ground.
+    // The icon sits on the dark ground, which shows in its transparent rounded corner.
     QWidget* icon = about.GetDlgItem(Res::IDC_ABOUT_ICON);
-    const QImage shot = icon->grab().toImage();
-    EXPECT_EQ(QColor(shot.pixel(shot.width() - 1, shot.height() - 1)), CAboutDialog::kIconGround);
+    EXPECT_EQ(icon->size(), QSize(32, 32));
+    const QImage shot = about.grab().toImage();
+    EXPECT_EQ(QColor(shot.pixel(icon->geometry().topLeft())), CAboutDialog::kIconGround);
 
     about.show();
     QTest::mouseClick(about.GetDlgItem(Res::IDOK), Qt::LeftButton);
