@@ -434,4 +434,16 @@ TEST(SettingsDialog, ApplicationPageStoresBothChoicesOnEverySave) {
         << log;
 }
 
+TEST(SettingsDialog, ASettingsFileThatCannotBeWrittenIsLoggedWithItsPath) {
+    Stores stores(Catalogue({"Keno"}, {"Chess"}));
+    const std::string file = stores.home.AppDataFolder() + "/tivora.sts";
+    std::filesystem::create_directories(file);  // a folder where the file should be
+    CAppSettingsDialog dialog(stores.Parts());
+    Open(
+        dialog, CAppSettingsDialog::kFavoritesPage, [] {}, Res::IDOK);
+    const std::string log = ReadFile(stores.home.ErrorLogPath());
+    EXPECT_NE(log.find("ERROR: Unable to save settings file\n"), std::string::npos) << log;
+    EXPECT_NE(log.find(file), std::string::npos) << log;
+}
+
 }  // namespace
