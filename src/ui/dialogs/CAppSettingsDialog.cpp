@@ -96,10 +96,16 @@ int CAppSettingsDialog::DoModal() {
         return -1;
     }
     open_ = true;
-    struct Closed {
-        bool& open;
-        ~Closed() { open = false; }
-    } closed{open_};
+    // However the dialog ends, the page windows go with it; the page objects stay.
+    struct Closing {
+        CAppSettingsDialog& dialog;
+        ~Closing() {
+            for (auto& page : dialog.pages_) {
+                page->DestroyWindow();
+            }
+            dialog.open_ = false;
+        }
+    } closing{*this};
     const QRect area = tabs->GetPageRect().ToQRect();
     for (auto& page : pages_) {
         page->Create(tabs);

@@ -10,8 +10,8 @@ class CTivoraTabCtrl;
 
 // "Tivora Settings": three pages on a tab strip, SAVE and CANCEL. Nothing is stored before
 // SAVE, which lets every page check its input and then store it; CANCEL, the title bar's close
-// button and Escape drop every edit. The dialog remembers the page last shown; every opening
-// reads the stored values again.
+// button and Escape drop every edit. The dialog remembers the page last shown; the pages'
+// controls are made at every opening, from the stored values, and go when it closes.
 class CAppSettingsDialog : public CTivoraDialog {
     Q_OBJECT
 public:

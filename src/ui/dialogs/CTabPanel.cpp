@@ -14,18 +14,25 @@ CTabPanel::CTabPanel(QWidget* parent) : TemplateDialog(parent) {
 }
 
 void CTabPanel::Create(QWidget* host) {
-    if (!created_) {
-        SkinClasses::Register();
-        setParent(host, Qt::Widget);
-        Build(PageTemplate(), PageMakers());
-        // A page's buttons never act on Enter: Enter inside a page does nothing.
-        for (QPushButton* button : findChildren<QPushButton*>()) {
-            button->setAutoDefault(false);
-            button->setDefault(false);
-        }
-        created_ = true;
+    DestroyWindow();
+    SkinClasses::Register();
+    setParent(host, Qt::Widget);
+    Build(PageTemplate(), PageMakers());
+    // A page's buttons never act on Enter: Enter inside a page does nothing.
+    for (QPushButton* button : findChildren<QPushButton*>()) {
+        button->setAutoDefault(false);
+        button->setDefault(false);
     }
+    created_ = true;
     InitPage();
+}
+
+void CTabPanel::DestroyWindow() {
+    if (created_) {
+        hide();
+        DestroyControls();
+        created_ = false;
+    }
 }
 
 bool CTabPanel::Validate(std::string& error) {

@@ -16,9 +16,11 @@ public:
 
     explicit CTabPanel(QWidget* parent = nullptr);
 
-    // Makes the page's controls from its template as a child of host, once; later calls only
-    // read the stored values into the page again.
+    // Makes the page's controls from its template as a child of host and reads the stored
+    // values into them.
     void Create(QWidget* host);
+    // Deletes the page's controls; the page object stays for the next Create.
+    void DestroyWindow();
     bool IsCreated() const { return created_; }
 
     // Whether the input can be stored; error says why not.

@@ -43,7 +43,8 @@ TEST(AboutDialog, ShowsTheInstallationsBuildAsTheLastVersionNumberRightAligned) 
     EXPECT_EQ(about.windowTitle(), "About");
     EXPECT_EQ(about.TitleBar()->Caption(), "About");
     EXPECT_TRUE(about.drawPanelFrame);
-    EXPECT_EQ(about.size(), QSize(288, 164 + 18));  // 192 x 101 units and the title bar
+    // 192 x 101 units and the title bar.
+    EXPECT_EQ(about.size(), QSize(DialogUnits::ToPixelsX(192), DialogUnits::ToPixelsY(101) + 18));
     auto* version = qobject_cast<CSimpleStatic*>(about.GetDlgItem(Res::IDC_VERSION));
     ASSERT_NE(version, nullptr);
     EXPECT_EQ(GetControlText(version), "Version: 1.0.10.23");
@@ -111,7 +112,9 @@ TEST(UpdateInformation, ShowsTheReleaseLineAndOpensOnlyWebAddresses) {
         EXPECT_EQ(dialog.GetDlgItemText(Res::IDC_VERSION), c.line);
         auto* getUpdate = qobject_cast<CButtonST*>(dialog.GetDlgItem(Res::IDOK));
         ASSERT_NE(getUpdate, nullptr);
-        EXPECT_EQ(getUpdate->geometry(), QRect(64, 138 + 18, 69, 23));
+        // Where the template puts it, 69 pixels wide at the height of the dialog buttons.
+        const Rect placed = DialogUnits::ToPixels(43, 85, 50, 14);
+        EXPECT_EQ(getUpdate->geometry(), QRect(placed.left, placed.top + 18, 69, 23));
         EXPECT_EQ(getUpdate->Picture(1).size(), QSize(68, 22));
 
         dialog.show();

@@ -132,7 +132,8 @@ TEST(SettingsDialog, TabsAndPagesFollowTheRequestedPageEvenWhileOpen) {
     Stores stores(Catalogue({"Chess"}, {}));
     CAppSettingsDialog dialog(stores.Parts());
     EXPECT_EQ(dialog.windowTitle(), "Tivora Settings");
-    EXPECT_EQ(dialog.size(), QSize(330, 225 + 18));  // 220 x 139 units and the title bar
+    // 220 x 139 units and the title bar.
+    EXPECT_EQ(dialog.size(), QSize(DialogUnits::ToPixelsX(220), DialogUnits::ToPixelsY(139) + 18));
     CTivoraTabCtrl* tabs = dialog.Tabs();
     ASSERT_NE(tabs, nullptr);
     ASSERT_EQ(tabs->GetItemCount(), 3);
@@ -164,6 +165,10 @@ TEST(SettingsDialog, TabsAndPagesFollowTheRequestedPageEvenWhileOpen) {
         QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->TabRect(0).ToQRect().center());
         EXPECT_EQ(shownPages(), std::vector<int>{0});
     });
+    // The pages' controls went with the window; the page objects stay.
+    EXPECT_EQ(dialog.Page(CAppSettingsDialog::kMyInfoPage)->GetDlgItem(Res::IDC_FULL_NAME),
+              nullptr);
+    EXPECT_TRUE(dialog.Page(CAppSettingsDialog::kMyInfoPage)->Controls().empty());
     // The page last shown is the one shown next time; an unknown page is the first.
     ModalRecorder modal;
     modal.onShown = [&](QDialog&) { EXPECT_EQ(shownPages(), std::vector<int>{0}); };
