@@ -261,6 +261,25 @@ TEST(SettingsDialog, FavouritesMoveByTheButtonsWithinTheLimitOfFour) {
          true,
          false,
          false},
+        {"a game moved below the visible rows is scrolled to",
+         {"Game 1", "Game 2", "Game 3", "Game 4", "Game 5", "Game 6", "Game 7", "Game 8", "Game 9"},
+         {"Zeta"},
+         {{kRemove}},
+         {"Game 1", "Game 2", "Game 3", "Game 4", "Game 5", "Game 6", "Game 7", "Game 8", "Game 9",
+          "Zeta"},
+         {},
+         9,
+         -1,
+         true,
+         false,
+         false},
+    };
+    // The selected row of a list lies inside its rows area.
+    auto selectionShown = [](const CGamesList& list) {
+        Rect row;
+        const int selected = list.GetSelectedIndex();
+        return selected < 0 || (list.GetItemRect(selected, row, CGamesList::kPartRow) != 0 &&
+                                row.top >= 0 && row.bottom <= list.RowsArea().bottom);
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -294,6 +313,8 @@ TEST(SettingsDialog, FavouritesMoveByTheButtonsWithinTheLimitOfFour) {
                 EXPECT_EQ(favorites.GetSelectedIndex(), c.favoriteSelected);
                 EXPECT_EQ(page.GetDlgItem(Res::IDC_ADD_FAVORITE)->isEnabled(), c.addEnabled);
                 EXPECT_EQ(page.GetDlgItem(Res::IDC_REMOVE_FAVORITE)->isEnabled(), c.removeEnabled);
+                EXPECT_TRUE(selectionShown(all));
+                EXPECT_TRUE(selectionShown(favorites));
                 if (c.steps.back().action == kAdd || c.steps.back().action == kRemove) {
                     EXPECT_EQ(dialog.focusWidget(), c.focusOnAll
                                                         ? static_cast<QWidget*>(&all)
