@@ -155,6 +155,11 @@ TEST(SettingsDialog, TabsAndPagesFollowTheRequestedPageEvenWhileOpen) {
         EXPECT_EQ(shownPages(), std::vector<int>{1});
         EXPECT_EQ(dialog.Page(1)->parentWidget(), tabs);
         EXPECT_EQ(dialog.Page(1)->geometry(), tabs->GetPageRect().ToQRect());
+        auto tip = [&](int id) {
+            return qobject_cast<CButtonST*>(dialog.Page(1)->GetDlgItem(id))->TipText();
+        };
+        EXPECT_EQ(tip(Res::IDC_ADD_FAVORITE), "Click this button to add game to favorites");
+        EXPECT_EQ(tip(Res::IDC_REMOVE_FAVORITE), "Click this button to remove game from favorites");
         // A request for another page while open switches to it and opens nothing more.
         dialog.SetActivePage(CAppSettingsDialog::kMyInfoPage);
         EXPECT_EQ(dialog.DoModal(), -1);
