@@ -49,12 +49,43 @@ constexpr int IDB_ARROW_DOWN = 2024;        // 14 x 14
 // Dialog templates
 constexpr int IDD_INTERNAL_ERROR = 135;
 constexpr int IDD_ERROR_REPORT = 136;
+constexpr int IDD_FAVORITES_PAGE = 1015;
+constexpr int IDD_APPLICATION_PAGE = 1016;
+constexpr int IDD_SETTINGS = 1033;
+constexpr int IDD_MY_INFO_PAGE = 1034;
+constexpr int IDD_UPDATE_INFORMATION = 1043;
+constexpr int IDD_ABOUT = 1047;
 
 // Controls of the error dialogs
 constexpr int IDC_ERROR_BAND = 1003;
 constexpr int IDC_ERROR_HEADING = 1004;
 constexpr int IDC_ERROR_LINK = 1005;
 constexpr int IDC_ERROR_REPORT = 1006;
+
+// Controls of the settings dialog and its pages
+constexpr int IDC_SETTINGS_TABS = 1009;
+constexpr int IDC_ALWAYS_ON_TOP = 1007;
+constexpr int IDC_RUN_AT_STARTUP = 1008;
+constexpr int IDC_FAVORITES_LIST = 1005;
+constexpr int IDC_ADD_FAVORITE = 1006;
+constexpr int IDC_REMOVE_FAVORITE = 1007;
+constexpr int IDC_AVAILABLE_HEADER = 1011;
+constexpr int IDC_FAVORITES_HEADER = 1012;
+constexpr int IDC_ALL_GAMES_LIST = 1013;
+constexpr int IDC_FULL_NAME_LABEL = 1015;
+constexpr int IDC_EMAIL_LABEL = 1016;
+constexpr int IDC_FULL_NAME = 1017;
+constexpr int IDC_EMAIL = 1018;
+
+// Controls of the About and update-information dialogs
+constexpr int IDC_VERSION_LABEL = 1020;  // "Version:" in About, "New Version:" in the update
+constexpr int IDC_VERSION = 1022;        // the version line, or the release line
+constexpr int IDC_PRODUCT_NAME = 1028;
+constexpr int IDC_ABOUT_ICON = 1029;
+constexpr int IDC_ABOUT_LINE_1 = 1031;
+constexpr int IDC_ABOUT_LINE_2 = 1032;
+constexpr int IDC_UPDATE_NOTE = 1034;
+constexpr int IDC_UPDATE_HELP = 1035;
 
 // Standard command identifiers
 constexpr int IDOK = 1;
@@ -65,6 +96,11 @@ constexpr int IDC_STATIC = -1;
 constexpr int IDR_STRINGS = 1042;
 
 // String table entries
+constexpr int IDS_TAB_APPLICATION = 1018;
+constexpr int IDS_TAB_FAVORITES = 1019;
+constexpr int IDS_TAB_MY_INFO = 1020;
+constexpr int IDS_SETTINGS_TITLE = 1021;
+constexpr int IDS_UPDATE_INFORMATION = 1022;
 constexpr int IDS_WINDOW_CLASS = 1023;
 
 }  // namespace Res

@@ -79,6 +79,11 @@ void SettingsStorage::SaveAll() {
     }
     try {
         WriteSettingsFile();
+    } catch (const FrameworkException& error) {
+        saving_ = false;
+        LogError("Unable to save settings file");
+        // Which file, and why: the user's only clue when a choice did not stick.
+        LogError(error.GetMessage());
     } catch (...) {
         saving_ = false;
         LogError("Unable to save settings file");

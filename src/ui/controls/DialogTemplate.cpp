@@ -130,6 +130,15 @@ void TemplateDialog::Build(const DialogTemplate& dialogTemplate,
     OnInitDialog();
 }
 
+void TemplateDialog::DestroyControls() {
+    byId_.clear();
+    std::vector<QWidget*> controls;
+    controls.swap(controls_);
+    for (QWidget* control : controls) {
+        delete control;
+    }
+}
+
 QWidget* TemplateDialog::GetDlgItem(int id) const {
     auto found = byId_.find(id);
     return found == byId_.end() ? nullptr : found->second;

@@ -116,6 +116,10 @@ public:
     void SetDlgItemText(int id, const std::string& text);
     std::string GetDlgItemText(int id) const;
 
+    // Deletes the controls made from the template, as when the dialog's window goes; Build
+    // may then make them again.
+    void DestroyControls();
+
     // Every child made from the template, in template order.
     const std::vector<QWidget*>& Controls() const { return controls_; }
 

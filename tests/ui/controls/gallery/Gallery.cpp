@@ -15,7 +15,10 @@
 #include "ResourceIds.h"
 #include "SkinTestSupport.h"
 #include "app/Resources.h"
+#include "config/Settings.h"
 #include "platform/Fonts.h"
+#include "services/RegistrationJobs.h"
+#include "support/TestEnvironment.h"
 #include "ui/controls/BalloonTip.h"
 #include "ui/controls/CGamesList.h"
 #include "ui/controls/CTivoraDialog.h"
@@ -24,6 +27,9 @@
 #include "ui/controls/TivoraButtons.h"
 #include "ui/controls/TivoraStatics.h"
 #include "ui/controls/WindowStyles.h"
+#include "ui/dialogs/CAboutDialog.h"
+#include "ui/dialogs/CAppSettingsDialog.h"
+#include "ui/dialogs/CUpdateInformation.h"
 
 namespace {
 
@@ -707,3 +713,41 @@ TEST(Gallery, BarMockUp) {
 }
 
 }  // namespace
+
+// The program's dialogs as they open, over the sample catalogue and stores under the test's
+// home.
+struct GalleryStores {
+    GamesConfig games;
+    WindowSection window;
+    UpdateSection update;
+    RegistrationSection registration;
+    SettingsStorage storage{{&games, &window, &update, &registration}};
+    UserInfoJob job{games, registration};
+
+    GalleryStores() {
+        games.LoadGamesConfig(TIVORA_BINARY_DIR "/tivora.cfg");
+        registration.SetUserInfo("Ann Smith", "ann.smith@example.com");
+    }
+    SettingsStores Parts() { return {games, window, registration, job}; }
+};
+
+TEST(Gallery, ProgramDialogs) {
+    GalleryStores stores;
+    Sheet sheet("The program's dialogs: About, Update Information and the three settings pages");
+    CAboutDialog about;
+    sheet.Add("About (192 x 101 units)", Render(about));
+    stores.update.SetUpdateManifest(
+        {"1.0.11.0", "42", "Faster start", "http://127.0.0.1/get", "2008-03-01"});
+    CUpdateInformation update(stores.update);
+    sheet.Add("Update Information (192 x 101 units)", Render(update));
+    sheet.NewRow();
+    CAppSettingsDialog settings(stores.Parts());
+    const char* names[] = {"settings: Application", "settings: Favorites", "settings: My Info"};
+    for (int page = 0; page < CAppSettingsDialog::kPageCount; ++page) {
+        testing_support::ModalRecorder modal;
+        modal.onShown = [&](QDialog&) { sheet.Add(names[page], Render(settings)); };
+        settings.SetActivePage(page);
+        settings.DoModal();
+    }
+    ExpectWritten(sheet.Save("program-dialogs"), 600);
+}

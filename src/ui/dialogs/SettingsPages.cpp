@@ -1,0 +1,275 @@
+#include "ui/dialogs/SettingsPages.h"
+
+#include <unistd.h>
+#include <QLineEdit>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+
+#include "ResourceIds.h"
+#include "app/ErrorLog.h"
+#include "app/TextTable.h"
+#include "config/RegistryStores.h"
+#include "config/Settings.h"
+#include "platform/Registry.h"
+#include "services/Services.h"
+#include "ui/controls/CGamesList.h"
+#include "ui/controls/TivoraButtons.h"
+#include "ui/controls/WindowStyles.h"
+
+namespace {
+
+// The page area of the settings dialog's tab control, in dialog units.
+constexpr int kPageWidth = 210;
+constexpr int kPageHeight = 105;
+
+// Why the file at path could not be written: its folder cannot be made or written.
+std::string WhyNotWritable(const std::string& path) {
+    const std::filesystem::path folder = std::filesystem::path(path).parent_path();
+    std::error_code error;
+    if (!std::filesystem::is_directory(folder, error)) {
+        std::filesystem::create_directories(folder, error);
+        if (error) {
+            return error.message();
+        }
+        if (!std::filesystem::is_directory(folder, error)) {
+            return folder.string() + " is not a folder";
+        }
+    }
+    if (::access(folder.c_str(), W_OK) != 0) {
+        return std::strerror(errno);
+    }
+    return "the entry was not written";
+}
+
+}  // namespace
+
+SettingsStores SettingsStores::Process() {
+    Settings& settings = GetSettings();
+    return {settings.gamesConfig, settings.window, settings.registration, GetUserInfoJob()};
+}
+
+// --- Application ------------------------------------------------------------------------
+
+CSettingsDialog::CSettingsDialog(SettingsStores stores, QWidget* parent)
+    : CTabPanel(parent), stores_(stores) {}
+
+const DialogTemplate& CSettingsDialog::Template() {
+    using namespace WindowStyles;
+    static const DialogTemplate kTemplate{
+        Res::IDD_APPLICATION_PAGE,
+        "Application",
+        kPageWidth,
+        kPageHeight,
+        {
+            {"TivoraCheckbox", "Always on top", Res::IDC_ALWAYS_ON_TOP, 7, 8, 61, 10,
+             BS_AUTOCHECKBOX | WS_TABSTOP},
+            // The desktop's autostart entry stands for the system's start-up list here.
+            {"TivoraCheckbox", "Launch at startup", Res::IDC_RUN_AT_STARTUP, 7, 22, 103, 10,
+             BS_AUTOCHECKBOX | WS_TABSTOP},
+        },
+    };
+    return kTemplate;
+}
+
+void CSettingsDialog::InitPage() {
+    if (auto* onTop = qobject_cast<CButtonST*>(GetDlgItem(Res::IDC_ALWAYS_ON_TOP))) {
+        onTop->SetCheck(stores_.window.AlwaysOnTop() != 0 ? 1 : 0);
+    }
+    if (auto* startup = qobject_cast<CButtonST*>(GetDlgItem(Res::IDC_RUN_AT_STARTUP))) {
+        startup->SetCheck(GetRunAtStartup() ? 1 : 0);
+    }
+}
+
+void CSettingsDialog::Save() {
+    auto* onTop = qobject_cast<CButtonST*>(GetDlgItem(Res::IDC_ALWAYS_ON_TOP));
+    auto* startup = qobject_cast<CButtonST*>(GetDlgItem(Res::IDC_RUN_AT_STARTUP));
+    if (onTop == nullptr || startup == nullptr) {
+        return;
+    }
+    stores_.window.SetAlwaysOnTop(onTop->GetCheck() != 0 ? 1 : 0);
+    const bool runAtStartup = startup->GetCheck() != 0;
+    SetRunAtStartup(runAtStartup);
+    // The store only knows that it failed; the user's log should say where and why.
+    if (GetRunAtStartup() != runAtStartup) {
+        const std::string entry =
+            Registry::AutostartFile(RegistryStores::kRunValue).value_or("(no autostart folder)");
+        LogError(std::string(runAtStartup ? "Unable to write" : "Unable to remove") +
+                 " the autostart entry " + entry + ": " + WhyNotWritable(entry));
+    }
+}
+
+// --- Favorites --------------------------------------------------------------------------
+
+CFavoritesDialog::CFavoritesDialog(SettingsStores stores, QWidget* parent)
+    : CTabPanel(parent),
+      stores_(stores),
+      images_(GamesConfig::kImageSize, GamesConfig::kImageSize) {
+    // The template names the list's class: it must be known before the page is built.
+    CGamesList::RegisterWindowClass();
+}
+
+const DialogTemplate& CFavoritesDialog::Template() {
+    using namespace WindowStyles;
+    static const DialogTemplate kTemplate{
+        Res::IDD_FAVORITES_PAGE,
+        "Favorites",
+        kPageWidth,
+        kPageHeight,
+        {
+            {"TivoraStatic", "Avaliable Games", Res::IDC_AVAILABLE_HEADER, 2, 3, 61, 11},
+            {CGamesList::kClassName, "", Res::IDC_ALL_GAMES_LIST, 2, 11, 78, 92, WS_TABSTOP},
+            {"TivoraCustomButton", "", Res::IDC_ADD_FAVORITE, 82, 38, 46, 14, WS_TABSTOP},
+            {"TivoraCustomButton", "", Res::IDC_REMOVE_FAVORITE, 82, 54, 46, 14, WS_TABSTOP},
+            {"TivoraStatic", "Favorite Games", Res::IDC_FAVORITES_HEADER, 130, 3, 58, 11},
+            // A system list view in the template; the page puts a games list in its place.
+            {"SysListView32", "", Res::IDC_FAVORITES_LIST, 130, 11, 78, 92, WS_TABSTOP},
+        },
+    };
+    return kTemplate;
+}
+
+std::map<int, ControlMaker> CFavoritesDialog::PageMakers() const {
+    return {{Res::IDC_FAVORITES_LIST, MakerFor<CGamesList>()}};
+}
+
+CGamesList* CFavoritesDialog::AllGames() const {
+    return qobject_cast<CGamesList*>(GetDlgItem(Res::IDC_ALL_GAMES_LIST));
+}
+
+CGamesList* CFavoritesDialog::Favorites() const {
+    return qobject_cast<CGamesList*>(GetDlgItem(Res::IDC_FAVORITES_LIST));
+}
+
+void CFavoritesDialog::InitPage() {
+    CGamesList* all = AllGames();
+    CGamesList* favorites = Favorites();
+    if (all == nullptr || favorites == nullptr) {
+        return;
+    }
+    images_ = stores_.games.GetGameImages();
+    all->SetImageList(&images_);
+    favorites->SetImageList(&images_);
+    if (auto* add = qobject_cast<CTivoraCustomButton*>(GetDlgItem(Res::IDC_ADD_FAVORITE))) {
+        add->Setup(Res::IDB_ADD_HOT, Res::IDB_ADD,
+                   QString::fromStdString(GetText("favorites.buttons.add.tooltip")));
+    }
+    if (auto* remove = qobject_cast<CTivoraCustomButton*>(GetDlgItem(Res::IDC_REMOVE_FAVORITE))) {
+        remove->Setup(Res::IDB_REMOVE_HOT, Res::IDB_REMOVE,
+                      QString::fromStdString(GetText("favorites.buttons.remove.tooltip")));
+    }
+    all->DeleteAllItems();
+    favorites->DeleteAllItems();
+    for (auto games = stores_.games.CreateFullIterator(); games->HasNext();) {
+        const Game& game = games->Next();
+        CGamesList* list = game.isFavorite ? favorites : all;
+        list->AddItem(game.name, stores_.games.GetImageIndex(game));
+    }
+    all->SetSelectedIndex(0);
+    favorites->SetSelectedIndex(0);
+    UpdateButtons();
+}
+
+void CFavoritesDialog::UpdateButtons() {
+    CGamesList* all = AllGames();
+    CGamesList* favorites = Favorites();
+    if (QWidget* remove = GetDlgItem(Res::IDC_REMOVE_FAVORITE)) {
+        remove->setEnabled(favorites->GetItemCount() > 0);
+    }
+    if (QWidget* add = GetDlgItem(Res::IDC_ADD_FAVORITE)) {
+        add->setEnabled(all->GetItemCount() > 0 && favorites->GetItemCount() < kMaxFavorites);
+    }
+}
+
+void CFavoritesDialog::OnPageCommand(int id) {
+    CGamesList* all = AllGames();
+    CGamesList* favorites = Favorites();
+    if (all == nullptr || favorites == nullptr) {
+        return;
+    }
+    if (id == Res::IDC_ADD_FAVORITE) {
+        Move(*all, *favorites);
+    } else if (id == Res::IDC_REMOVE_FAVORITE) {
+        Move(*favorites, *all);
+    }
+}
+
+void CFavoritesDialog::Move(CGamesList& from, CGamesList& to) {
+    const int selected = from.GetSelectedIndex();
+    if (selected < 0) {
+        return;
+    }
+    GamesListItem row;
+    row.index = selected;
+    if (from.GetItem(row) == 0) {
+        return;
+    }
+    row.selected = 1;
+    to.EnsureVisible(to.InsertItem(row));
+    from.DeleteItem(selected);
+    if (from.GetItemCount() > 0) {
+        const int previous = selected > 0 ? selected - 1 : 0;
+        from.SetSelectedIndex(previous);
+        from.EnsureVisible(previous);
+    }
+    UpdateButtons();
+    from.setFocus(Qt::OtherFocusReason);
+}
+
+void CFavoritesDialog::Save() {
+    CGamesList* favorites = Favorites();
+    if (favorites == nullptr) {
+        return;
+    }
+    std::vector<std::string> names;
+    for (int i = 0; i < favorites->GetItemCount(); ++i) {
+        names.push_back(favorites->GetItemText(i));
+    }
+    stores_.games.SetFavoritesAndSave(names);
+}
+
+// --- My Info ----------------------------------------------------------------------------
+
+CMyInfoDialog::CMyInfoDialog(SettingsStores stores, QWidget* parent)
+    : CTabPanel(parent), stores_(stores) {}
+
+const DialogTemplate& CMyInfoDialog::Template() {
+    using namespace WindowStyles;
+    static const DialogTemplate kTemplate{
+        Res::IDD_MY_INFO_PAGE,
+        "My Info",
+        kPageWidth,
+        kPageHeight,
+        {
+            {"TivoraStatic", "Full Name", Res::IDC_FULL_NAME_LABEL, 7, 6, 64, 8},
+            {"ToolbarEdit", "", Res::IDC_FULL_NAME, 7, 14, 121, 14, ES_AUTOHSCROLL | WS_TABSTOP},
+            {"TivoraStatic", "Email Address", Res::IDC_EMAIL_LABEL, 7, 31, 75, 8},
+            {"ToolbarEdit", "", Res::IDC_EMAIL, 7, 39, 121, 14, ES_AUTOHSCROLL | WS_TABSTOP},
+        },
+    };
+    return kTemplate;
+}
+
+void CMyInfoDialog::InitPage() {
+    const RegistrationSection::UserInfo info = stores_.registration.GetUserInfo();
+    for (int id : {Res::IDC_FULL_NAME, Res::IDC_EMAIL}) {
+        if (auto* edit = qobject_cast<QLineEdit*>(GetDlgItem(id))) {
+            edit->setMaxLength(kMaxLength);
+        }
+    }
+    SetDlgItemText(Res::IDC_FULL_NAME, info.fullName);
+    SetDlgItemText(Res::IDC_EMAIL, info.email);
+}
+
+void CMyInfoDialog::Save() {
+    const RegistrationSection::UserInfo stored = stores_.registration.GetUserInfo();
+    const std::string fullName = GetDlgItemText(Res::IDC_FULL_NAME);
+    const std::string email = GetDlgItemText(Res::IDC_EMAIL);
+    if (fullName == stored.fullName && email == stored.email) {
+        return;
+    }
+    stores_.registration.SetUserInfo(fullName, email);
+    stores_.registration.RequestSave();
+    stores_.registration.userInfoSent = 0;
+    stores_.userInfoJob.runNow = true;
+}
