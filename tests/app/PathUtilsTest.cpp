@@ -54,9 +54,7 @@ TEST(GetAppDataFolder, MakesAMissingDataHomePrivate) {
     mode_t old = umask(0);
     PathUtils::GetAppDataFolder();
     umask(old);
-    struct stat info {};
-    ASSERT_EQ(stat(home.DataHome().c_str(), &info), 0);
-    EXPECT_EQ(info.st_mode & 0777, 0700u);
+    EXPECT_EQ(testing_support::ModeOf(home.DataHome()), 0700);
 }
 
 TEST(GetAppDataFolder, UsesAnExistingFolderUnchanged) {
@@ -65,9 +63,7 @@ TEST(GetAppDataFolder, UsesAnExistingFolderUnchanged) {
     testing_support::WriteFile(home.AppDataFolder() + "/keep", "data");
     chmod(home.AppDataFolder().c_str(), 0750);
     PathUtils::GetAppDataFolder();
-    struct stat info {};
-    ASSERT_EQ(stat(home.AppDataFolder().c_str(), &info), 0);
-    EXPECT_EQ(info.st_mode & 0777, 0750u);
+    EXPECT_EQ(testing_support::ModeOf(home.AppDataFolder()), 0750);
     EXPECT_EQ(testing_support::ReadFile(home.AppDataFolder() + "/keep"), "data");
 }
 

@@ -2,15 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include "support/TestEnvironment.h"
+
 namespace {
 
-std::string Bytes(std::initializer_list<int> values) {
-    std::string bytes;
-    for (int v : values) {
-        bytes += static_cast<char>(v);
-    }
-    return bytes;
-}
+using testing_support::Bytes;
 
 TEST(ArchiveText, LengthPrefixFormsAtTheirBoundaries) {
     struct Case {

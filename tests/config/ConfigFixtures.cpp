@@ -43,4 +43,24 @@ std::string File(const std::vector<CfgPack::GameEntry>& games, const std::string
     return CfgPack::Encode({texts, games});
 }
 
+namespace {
+
+std::vector<std::string> Names(std::unique_ptr<GamesIterator> games) {
+    std::vector<std::string> names;
+    while (games->HasNext()) {
+        names.push_back(games->Next().name);
+    }
+    return names;
+}
+
+}  // namespace
+
+std::vector<std::string> AllNames(const GamesConfig& config) {
+    return Names(config.CreateFullIterator());
+}
+
+std::vector<std::string> FavoriteNames(const GamesConfig& config) {
+    return Names(config.CreateFavoritesIterator());
+}
+
 }  // namespace config_fixtures

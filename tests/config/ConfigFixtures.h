@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "cfg/CataloguePack.h"
+#include "config/GamesConfig.h"
 
 // Catalogue files made in the test with the packing code of tivora-cfg.
 namespace config_fixtures {
@@ -24,5 +25,18 @@ CfgPack::GameEntry MakeGame(const std::string& name, std::uint32_t flags = 0);
 
 // The file's bytes: the texts, then the games.
 std::string File(const std::vector<CfgPack::GameEntry>& games, const std::string& texts = Texts());
+
+// The names of the catalogue's games, and of its favourites, in the catalogue's order.
+std::vector<std::string> AllNames(const GamesConfig& config);
+std::vector<std::string> FavoriteNames(const GamesConfig& config);
+
+// Remembers every favourites list it is told.
+class FavoritesLog : public FavoritesListener {
+public:
+    void FavoritesChanged(const std::vector<std::string>& names) override {
+        calls.push_back(names);
+    }
+    std::vector<std::vector<std::string>> calls;
+};
 
 }  // namespace config_fixtures

@@ -13,28 +13,15 @@
 
 namespace {
 
+using config_fixtures::AllNames;
+using config_fixtures::FavoriteNames;
+using config_fixtures::FavoritesLog;
 using config_fixtures::File;
 using config_fixtures::MakeGame;
 using config_fixtures::Png;
 using config_fixtures::Texts;
 using testing_support::TempHome;
 using testing_support::TraceRecorder;
-
-std::vector<std::string> Names(std::unique_ptr<GamesIterator> games) {
-    std::vector<std::string> names;
-    while (games->HasNext()) {
-        names.push_back(games->Next().name);
-    }
-    return names;
-}
-
-std::vector<std::string> AllNames(const GamesConfig& config) {
-    return Names(config.CreateFullIterator());
-}
-
-std::vector<std::string> FavoriteNames(const GamesConfig& config) {
-    return Names(config.CreateFavoritesIterator());
-}
 
 const Game& Find(const GamesConfig& config, const std::string& name) {
     auto games = config.CreateFullIterator();
@@ -56,14 +43,6 @@ std::string LoadError(const std::string& bytes) {
     }
     return "(loaded)";
 }
-
-class FavoritesLog : public FavoritesListener {
-public:
-    void FavoritesChanged(const std::vector<std::string>& names) override {
-        calls.push_back(names);
-    }
-    std::vector<std::vector<std::string>> calls;
-};
 
 TEST(GamesCatalogue, GamesAreInByteWiseNameOrder) {
     GamesConfig config;

@@ -23,17 +23,10 @@
 
 namespace {
 
+using testing_support::Bytes;
 using testing_support::ReadFile;
 using testing_support::TempHome;
 using testing_support::WriteFile;
-
-std::string Bytes(std::initializer_list<int> values) {
-    std::string bytes;
-    for (int v : values) {
-        bytes += static_cast<char>(v);
-    }
-    return bytes;
-}
 
 // A section holding a list of names at version 0, as the favourites do.
 class NamesSection : public SettingsSection {

@@ -18,14 +18,6 @@ using namespace config_fixtures;
 using testing_support::ReadFile;
 using testing_support::TempHome;
 
-std::vector<std::string> Favourites(const GamesConfig& config) {
-    std::vector<std::string> names;
-    for (auto it = config.CreateFavoritesIterator(); it->HasNext();) {
-        names.push_back(it->Next().name);
-    }
-    return names;
-}
-
 class TopmostLog : public TopmostListener {
 public:
     void TopmostChanged(bool alwaysOnTop) override {
@@ -72,18 +64,18 @@ TEST(FavouritesSection, StoredListReplacesTheCataloguesMarksEvenWhenEmpty) {
     keno.WriteStringList({"Keno", "Unknown"});
     ArchiveReader kenoReader(keno.Bytes());
     config.Load(0, kenoReader);
-    EXPECT_EQ(Favourites(config), std::vector<std::string>{"Keno"});
+    EXPECT_EQ(FavoriteNames(config), std::vector<std::string>{"Keno"});
 
     ArchiveWriter none;
     none.WriteStringList({});
     ArchiveReader noneReader(none.Bytes());
     config.Load(0, noneReader);
-    EXPECT_TRUE(Favourites(config).empty());
+    EXPECT_TRUE(FavoriteNames(config).empty());
 
     // A block of another version changes nothing.
     ArchiveReader other(keno.Bytes());
     config.Load(1, other);
-    EXPECT_TRUE(Favourites(config).empty());
+    EXPECT_TRUE(FavoriteNames(config).empty());
 }
 
 TEST(FavouritesSection, SetFavoritesAndSaveWritesTheFile) {

@@ -55,22 +55,24 @@ std::string FlashPage(const std::string& version) {
 }  // namespace
 
 GamePages::GamePages() {
-    server_.Get("/game", [this](const httplib::Request& request, httplib::Response& response) {
+    httplib::Server& server = server_.Server();
+    server.Get("/game", [this](const httplib::Request& request, httplib::Response& response) {
         const std::string flash = request.get_param_value("flash");
         std::string frames = "<iframe name='other' src='/plain'></iframe>";
         if (flash == "same") {
             frames += "<iframe name='flash' src='/flash?v=1'></iframe>";
         } else if (flash == "cross") {
-            frames += "<iframe name='flash' src='http://localhost:" + std::to_string(port_) +
-                      "/flash?v=1'></iframe>";
+            frames +=
+                "<iframe name='flash' src='http://localhost:" + std::to_string(server_.Port()) +
+                "/flash?v=1'></iframe>";
         }
         if (request.has_param("ad")) {
-            frames += "<iframe name='ad' src='http://localhost:" + std::to_string(port_) +
+            frames += "<iframe name='ad' src='http://localhost:" + std::to_string(server_.Port()) +
                       "/plain'></iframe>";
         }
         response.set_content("<!doctype html><title>game</title>" + frames, "text/html");
     });
-    server_.Get("/flash", [](const httplib::Request& request, httplib::Response& response) {
+    server.Get("/flash", [](const httplib::Request& request, httplib::Response& response) {
         std::string version = request.get_param_value("v");
         // Only digits reach the page.
         if (version.empty() || version.find_first_not_of("0123456789") != std::string::npos) {
@@ -78,33 +80,10 @@ GamePages::GamePages() {
         }
         response.set_content(FlashPage(version), "text/html");
     });
-    server_.Get("/plain", [](const httplib::Request&, httplib::Response& response) {
+    server.Get("/plain", [](const httplib::Request&, httplib::Response& response) {
         response.set_content("<!doctype html><p>plain</p>", "text/html");
     });
-    port_ = server_.bind_to_any_port("127.0.0.1");
-    if (port_ <= 0) {
-        throw std::runtime_error("game pages: no port on 127.0.0.1");
-    }
-    thread_ = std::thread([this] { server_.listen_after_bind(); });
-    // A stop that comes before the server runs would be lost, and the join would hang.
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    while (!server_.is_running() && std::chrono::steady_clock::now() < deadline) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    if (!server_.is_running()) {
-        server_.stop();
-        thread_.join();
-        throw std::runtime_error("game pages: the server did not start");
-    }
-}
-
-GamePages::~GamePages() {
-    server_.stop();
-    thread_.join();
-}
-
-std::string GamePages::Url(const std::string& path) const {
-    return "http://127.0.0.1:" + std::to_string(port_) + path;
+    server_.Start();
 }
 
 std::string ErrorLog() {

@@ -11,6 +11,7 @@
 
 #include "platform/ShellExecute.h"
 #include "support/TestEnvironment.h"
+#include "support/TestHttpServer.h"
 
 class DevToolsConnection;
 class DevToolsWindow;
@@ -39,14 +40,11 @@ private:
 class GamePages {
 public:
     GamePages();
-    ~GamePages();
-    std::string Url(const std::string& path) const;
-    int Port() const { return port_; }
+    std::string Url(const std::string& path) const { return server_.Url(path); }
+    int Port() const { return server_.Port(); }
 
 private:
-    httplib::Server server_;
-    std::thread thread_;
-    int port_ = 0;
+    testing_support::TestHttpServer server_;
 };
 
 // Contents of the errors.log of the current data home ("" when there is none).

@@ -15,18 +15,11 @@
 
 namespace {
 
+using testing_support::Bytes;
 using testing_support::ReadFile;
 using testing_support::TempHome;
 using testing_support::TestHttpServer;
 using testing_support::WaitFor;
-
-std::string Bytes(std::initializer_list<int> values) {
-    std::string bytes;
-    for (int v : values) {
-        bytes += static_cast<char>(v);
-    }
-    return bytes;
-}
 
 // A program folder of its own: a copy of the executable with the given catalogue beside it.
 struct ProgramFolder {

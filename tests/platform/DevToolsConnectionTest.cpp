@@ -174,9 +174,7 @@ TEST(AutomationBrowser, ProfileFolderIsPrivateEvenWithoutABrowser) {
     setenv("PATH", path.c_str(), 1);
 
     EXPECT_EQ(started, 0);
-    struct stat info {};
-    ASSERT_EQ(stat(folder.c_str(), &info), 0);
-    EXPECT_EQ(info.st_mode & 0777, 0700u);
+    EXPECT_EQ(testing_support::ModeOf(folder), 0700);
     EXPECT_FALSE(std::filesystem::exists(folder + "/DevToolsActivePort"));
 }
 

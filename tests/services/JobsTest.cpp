@@ -352,11 +352,7 @@ TEST(SettingsWriters, OnlyTheUserInterfaceThreadWritesWhileTheWorkerRegisters) {
     RegistrationSection readRegistration;
     SettingsStorage read({&readConfig, &readWindow, &readRegistration});
     read.ReadSettingsFile();
-    std::vector<std::string> favourites;
-    for (auto it = readConfig.CreateFavoritesIterator(); it->HasNext();) {
-        favourites.push_back(it->Next().name);
-    }
-    EXPECT_EQ(favourites, std::vector<std::string>{"Go"});
+    EXPECT_EQ(config_fixtures::FavoriteNames(readConfig), std::vector<std::string>{"Go"});
     EXPECT_EQ(readWindow.left, kRounds);
     EXPECT_EQ(readWindow.top, -kRounds);
     EXPECT_EQ(readWindow.AlwaysOnTop(), 0);

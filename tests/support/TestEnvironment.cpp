@@ -139,4 +139,17 @@ bool FileExists(const std::string& path) {
     return std::filesystem::exists(path);
 }
 
+int ModeOf(const std::string& path) {
+    struct stat info {};
+    return stat(path.c_str(), &info) == 0 ? static_cast<int>(info.st_mode & 07777) : -1;
+}
+
+std::string Bytes(std::initializer_list<int> values) {
+    std::string bytes;
+    for (int v : values) {
+        bytes += static_cast<char>(v);
+    }
+    return bytes;
+}
+
 }  // namespace testing_support

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <initializer_list>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -85,5 +86,10 @@ bool WaitFor(const std::function<bool()>& done, int timeoutMs = 10000);
 std::string ReadFile(const std::string& path);
 void WriteFile(const std::string& path, const std::string& bytes);
 bool FileExists(const std::string& path);
+// The permission bits of a file or folder; -1 when it cannot be looked at.
+int ModeOf(const std::string& path);
+
+// Bytes written as numbers, for binary fixtures.
+std::string Bytes(std::initializer_list<int> values);
 
 }  // namespace testing_support

@@ -34,8 +34,15 @@ TestHttpServer::~TestHttpServer() {
 
 void TestHttpServer::Start() {
     thread_ = std::thread([this] { server_.listen_after_bind(); });
-    for (int i = 0; i < 5000 && !server_.is_running(); ++i) {
+    // A stop that comes before the server runs would be lost, and the join would hang.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (!server_.is_running() && std::chrono::steady_clock::now() < deadline) {
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    if (!server_.is_running()) {
+        server_.stop();
+        thread_.join();
+        throw std::runtime_error("the test server did not start");
     }
 }
 

@@ -5,22 +5,10 @@
 #include "app/Resources.h"
 #include "config/Settings.h"
 #include "launch/OpenLink.h"
-#include "platform/UrlUtils.h"
 #include "ui/controls/SkinClasses.h"
 #include "ui/controls/TivoraButtons.h"
 #include "ui/controls/WindowStyles.h"
 #include "ui/dialogs/DialogPlacement.h"
-
-namespace {
-
-// The manifest comes from the network: only a web page may be opened from it, never a local
-// file or another program's scheme.
-bool IsWebAddress(const std::string& address) {
-    std::optional<UrlUtils::Url> url = UrlUtils::Parse(address);
-    return url && (url->scheme == "http" || url->scheme == "https") && !url->host.empty();
-}
-
-}  // namespace
 
 std::string ReleaseLine(const UpdateManifest& manifest) {
     std::string line = manifest.productVersion + "." + manifest.build;
@@ -77,13 +65,10 @@ void CUpdateInformation::OnInitDialog() {
 }
 
 void CUpdateInformation::OnCommand(int id) {
+    // The manifest comes from the network: only a web page may be opened from it, never a
+    // local file or another program's scheme (refusals are logged by the launcher).
     if (id == Res::IDOK && !downloadUrl_.empty()) {
-        if (IsWebAddress(downloadUrl_)) {
-            OpenLink(downloadUrl_, 0);
-        } else {
-            LogError("Not opening the update address '" + downloadUrl_ +
-                     "': only http and https addresses are opened");
-        }
+        OpenNetworkLink(downloadUrl_, 0);
     }
     CTivoraDialog::OnCommand(id);
 }

@@ -7,7 +7,7 @@
 #include <QToolTip>
 
 #include "ResourceIds.h"
-#include "SkinTestSupport.h"
+#include "support/SkinTestSupport.h"
 #include "ui/controls/BalloonTip.h"
 #include "ui/controls/TivoraButtons.h"
 #include "ui/controls/WindowStyles.h"

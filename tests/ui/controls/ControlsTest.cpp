@@ -9,7 +9,7 @@
 #include <QTest>
 
 #include "ResourceIds.h"
-#include "SkinTestSupport.h"
+#include "support/SkinTestSupport.h"
 #include "ui/controls/CStaticLink.h"
 #include "ui/controls/DialogTemplate.h"
 #include "ui/controls/Drawing.h"

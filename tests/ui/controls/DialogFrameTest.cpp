@@ -4,7 +4,7 @@
 #include <QTest>
 
 #include "ResourceIds.h"
-#include "SkinTestSupport.h"
+#include "support/SkinTestSupport.h"
 #include "ui/controls/CGamesList.h"
 #include "ui/controls/CTivoraDialog.h"
 #include "ui/controls/CTivoraTabCtrl.h"

@@ -7,8 +7,8 @@
 
 #include "Artwork.h"
 #include "ResourceIds.h"
-#include "SkinTestSupport.h"
 #include "app/Resources.h"
+#include "support/SkinTestSupport.h"
 #include "ui/controls/CBufferedDC.h"
 #include "ui/controls/Drawing.h"
 

@@ -7,7 +7,7 @@
 #include <QWheelEvent>
 #include <vector>
 
-#include "SkinTestSupport.h"
+#include "support/SkinTestSupport.h"
 #include "ui/controls/CGamesList.h"
 #include "ui/controls/Drawing.h"
 #include "ui/controls/WindowStyles.h"

@@ -4,8 +4,8 @@
 #include <QPainter>
 
 #include "ResourceIds.h"
-#include "SkinTestSupport.h"
 #include "platform/Fonts.h"
+#include "support/SkinTestSupport.h"
 #include "ui/controls/CTivoraDialog.h"
 #include "ui/controls/CTivoraTabCtrl.h"
 #include "ui/controls/SkinText.h"

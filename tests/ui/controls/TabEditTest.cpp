@@ -6,7 +6,7 @@
 #include <cmath>
 
 #include "ResourceIds.h"
-#include "SkinTestSupport.h"
+#include "support/SkinTestSupport.h"
 #include "ui/controls/CButtonST.h"
 #include "ui/controls/CTivoraTabCtrl.h"
 #include "ui/controls/CToolbarEdit.h"

@@ -46,6 +46,7 @@ struct Stores {
     SettingsStorage storage{{&games, &window, &update, &registration}};
     UserInfoJob job{games, registration};
     TopmostCalls topmost;
+    WindowSection::TopmostRegistration topmostHook = window.AddTopmostListener(topmost);
     int fileWrites = 0;
 
     explicit Stores(const std::vector<CfgPack::GameEntry>& catalogue) {
@@ -53,17 +54,10 @@ struct Stores {
         testing_support::WriteFile(path, File(catalogue));
         games.LoadGamesConfig(path);
         storage.SetBeforeReplaceHook([this](const std::string&) { ++fileWrites; });
-        window.SetTopmostListener(&topmost);
     }
     SettingsStores Parts() { return {games, window, registration, job}; }
 
-    std::vector<std::string> StoredFavorites() const {
-        std::vector<std::string> names;
-        for (auto it = games.CreateFavoritesIterator(); it->HasNext();) {
-            names.push_back(it->Next().name);
-        }
-        return names;
-    }
+    std::vector<std::string> StoredFavorites() const { return FavoriteNames(games); }
 };
 
 std::vector<CfgPack::GameEntry> Catalogue(const std::vector<std::string>& others,

@@ -13,11 +13,11 @@
 
 #include "Artwork.h"
 #include "ResourceIds.h"
-#include "SkinTestSupport.h"
 #include "app/Resources.h"
 #include "config/Settings.h"
 #include "platform/Fonts.h"
 #include "services/RegistrationJobs.h"
+#include "support/SkinTestSupport.h"
 #include "support/TestEnvironment.h"
 #include "ui/controls/BalloonTip.h"
 #include "ui/controls/CGamesList.h"
@@ -735,7 +735,11 @@ TEST(Gallery, ProgramDialogs) {
     GalleryStores stores;
     Sheet sheet("The program's dialogs: About, Update Information and the three settings pages");
     CAboutDialog about;
-    sheet.Add("About (192 x 101 units)", Render(about));
+    const QImage& aboutShot = sheet.Add("About (192 x 101 units)", Render(about));
+    // The icon stands on its dark ground.
+    EXPECT_GT(
+        skin_test::CountPixels(aboutShot, [](const QColor& c) { return c == QColor(61, 61, 61); }),
+        100);
     stores.update.SetUpdateManifest(
         {"1.0.11.0", "42", "Faster start", "http://127.0.0.1/get", "2008-03-01"});
     CUpdateInformation update(stores.update);
@@ -743,11 +747,18 @@ TEST(Gallery, ProgramDialogs) {
     sheet.NewRow();
     CAppSettingsDialog settings(stores.Parts());
     const char* names[] = {"settings: Application", "settings: Favorites", "settings: My Info"};
+    std::vector<QImage> pages;
     for (int page = 0; page < CAppSettingsDialog::kPageCount; ++page) {
         testing_support::ModalRecorder modal;
-        modal.onShown = [&](QDialog&) { sheet.Add(names[page], Render(settings)); };
+        modal.onShown = [&](QDialog&) {
+            pages.push_back(sheet.Add(names[page], Render(settings)));
+        };
         settings.SetActivePage(page);
         settings.DoModal();
     }
-    ExpectWritten(sheet.Save("program-dialogs"), 600);
+    // Each page shows itself, not the one before it.
+    ASSERT_EQ(pages.size(), 3u);
+    EXPECT_NE(pages[0], pages[1]);
+    EXPECT_NE(pages[1], pages[2]);
+    ExpectWritten(sheet, "program-dialogs", 600);
 }
