@@ -38,26 +38,7 @@ TEST(NamedMutex, SecondHolderSeesItExistsUntilTheFirstCloses) {
 }
 
 // Sets an environment variable for the life of the object.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const std::string& value) : name_(name) {
-        if (const char* old = std::getenv(name)) {
-            old_ = old;
-        }
-        setenv(name, value.c_str(), 1);
-    }
-    ~ScopedEnv() {
-        if (old_) {
-            setenv(name_, old_->c_str(), 1);
-        } else {
-            unsetenv(name_);
-        }
-    }
-
-private:
-    const char* name_;
-    std::optional<std::string> old_;
-};
+using testing_support::ScopedEnv;
 
 TEST(NamedMutex, LivesInTheRuntimeDirectoryOrInAPrivateFolderUnderTmp) {
     TempHome home;

@@ -21,26 +21,7 @@ using testing_support::TempHome;
 using testing_support::WriteFile;
 
 // Sets an environment variable for the life of the object.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const std::string& value) : name_(name) {
-        if (const char* old = std::getenv(name)) {
-            old_ = old;
-        }
-        setenv(name, value.c_str(), 1);
-    }
-    ~ScopedEnv() {
-        if (old_) {
-            setenv(name_, old_->c_str(), 1);
-        } else {
-            unsetenv(name_);
-        }
-    }
-
-private:
-    const char* name_;
-    std::optional<std::string> old_;
-};
+using testing_support::ScopedEnv;
 
 // A folder of fake programs to put on PATH.
 std::string MakePrograms(const TempHome& home, std::initializer_list<const char*> names) {

@@ -152,4 +152,19 @@ std::string Bytes(std::initializer_list<int> values) {
     return bytes;
 }
 
+ScopedEnv::ScopedEnv(const char* name, const std::string& value) : name_(name) {
+    if (const char* old = std::getenv(name)) {
+        old_ = old;
+    }
+    setenv(name, value.c_str(), 1);
+}
+
+ScopedEnv::~ScopedEnv() {
+    if (old_) {
+        setenv(name_, old_->c_str(), 1);
+    } else {
+        unsetenv(name_);
+    }
+}
+
 }  // namespace testing_support
