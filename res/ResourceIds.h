@@ -102,5 +102,6 @@ constexpr int IDS_TAB_MY_INFO = 1020;
 constexpr int IDS_SETTINGS_TITLE = 1021;
 constexpr int IDS_UPDATE_INFORMATION = 1022;
 constexpr int IDS_WINDOW_CLASS = 1023;
+constexpr int IDS_SEARCH_PREFIX = 1500;  // the search service's address up to the query
 
 }  // namespace Res

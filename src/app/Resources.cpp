@@ -10,12 +10,17 @@ namespace {
 
 class StringTable {
 public:
+    // The fixed table and the entries the build configures (the service addresses).
     StringTable() {
-        QFile file(QStringLiteral(":/strings/stringtable.txt"));
-        if (file.open(QIODevice::ReadOnly)) {
-            QByteArray bytes = file.readAll();
-            TextTable::Parse(std::string_view(bytes.constData(), bytes.size()), map_);
+        QByteArray bytes;
+        for (const char* path : {":/strings/stringtable.txt", ":/strings/service.txt"}) {
+            QFile file(QString::fromLatin1(path));
+            if (file.open(QIODevice::ReadOnly)) {
+                bytes += file.readAll();
+                bytes += '\n';
+            }
         }
+        TextTable::Parse(std::string_view(bytes.constData(), bytes.size()), map_);
     }
     std::string Get(int id) const { return TextTable::Lookup(map_, std::to_string(id)); }
 

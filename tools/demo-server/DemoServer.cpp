@@ -117,6 +117,14 @@ std::string DemoServer::FlashFrame(const std::string& slug) const {
            "</body></html>";
 }
 
+std::string DemoServer::SearchPage(const std::string& terms, const std::string& affiliate) {
+    return "<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>Search: " + Escape(terms) +
+           "</title>" + kStyle + "</head><body><h1>Results for <span id=\"terms\">" +
+           Escape(terms) + "</span></h1><p>Affiliate code: <span id=\"affiliate\">" +
+           Escape(affiliate.empty() ? "none" : affiliate) +
+           "</span></p><p>The demo search finds nothing.</p></body></html>";
+}
+
 void DemoServer::Routes() {
     server_.Get("/manifest.xml", [this](const httplib::Request&, httplib::Response& r) {
         print_("GET /manifest.xml");
@@ -148,6 +156,20 @@ void DemoServer::Routes() {
                           kStyle +
                           "</head><body><h1>Play for real</h1><p>The demo's "
                           "real-money lobby, opened in a plain browser window.</p></body></html>",
+                      "text/html; charset=utf-8");
+    });
+    // The search service: its home page, and a results page that shows what was asked.
+    server_.Get("/", [](const httplib::Request&, httplib::Response& r) {
+        r.set_content(std::string("<!DOCTYPE html><html><head><title>Nuvexa Search</title>") +
+                          kStyle +
+                          "</head><body><h1>Nuvexa Search</h1><p>The demo's search "
+                          "service. Type a query in the bar's search box.</p></body></html>",
+                      "text/html; charset=utf-8");
+    });
+    server_.Get("/search/search.php", [this](const httplib::Request& q, httplib::Response& r) {
+        print_("GET /search/search.php Terms=" + q.get_param_value("Terms") +
+               " affiliate=" + q.get_param_value("affiliate"));
+        r.set_content(SearchPage(q.get_param_value("Terms"), q.get_param_value("affiliate")),
                       "text/html; charset=utf-8");
     });
     server_.Get("/download.html", [](const httplib::Request&, httplib::Response& r) {

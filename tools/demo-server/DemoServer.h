@@ -7,7 +7,8 @@
 #include <string>
 
 // The maker's servers in miniature, for trying the program out on this machine: the update
-// manifest, the registration address and the demo game pages of a catalogue.
+// manifest, the registration address, the demo game pages of a catalogue and the search
+// service.
 struct DemoRelease {
     std::string version;  // product_version
     std::string build;    // merchant_build
@@ -33,6 +34,7 @@ public:
     // Serves until Stop.
     bool Listen();
     void Stop() { server_.stop(); }
+    bool IsListening() const { return server_.is_running(); }
 
     // The slug of a game address: its last path segment without ".html"; empty when the
     // address is not a game page's.
@@ -41,6 +43,8 @@ public:
     std::string ManifestXml() const;
     std::string GamePage(const std::string& slug) const;
     std::string FlashFrame(const std::string& slug) const;
+    // The search results page: the decoded terms and the affiliate code ("none" without one).
+    static std::string SearchPage(const std::string& terms, const std::string& affiliate);
 
 private:
     void Routes();

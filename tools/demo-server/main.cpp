@@ -1,5 +1,6 @@
-// tivora-demo-server: the update manifest, the registration address and the demo game pages of
-// a catalogue, on 127.0.0.1, so that the program can be tried out on this machine.
+// tivora-demo-server: the update manifest, the registration address, the demo game pages of
+// a catalogue and the search service, on 127.0.0.1, so that the program can be tried out on this
+// machine.
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <csignal>
@@ -28,8 +29,8 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QCommandLineParser parser;
     parser.setApplicationDescription(
-        "Serves the update manifest, the registration address and the demo game pages of a "
-        "Tivora catalogue on 127.0.0.1.");
+        "Serves the update manifest, the registration address, the demo game pages of a "
+        "Tivora catalogue and the search service on 127.0.0.1.");
     parser.addHelpOption();
     const QCommandLineOption port("port", "Port to listen on (default 47613).", "port", "47613");
     const QCommandLineOption catalogue("catalogue",

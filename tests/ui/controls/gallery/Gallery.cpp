@@ -30,6 +30,7 @@
 #include "ui/dialogs/CAboutDialog.h"
 #include "ui/dialogs/CAppSettingsDialog.h"
 #include "ui/dialogs/CUpdateInformation.h"
+#include "ui/toolbar/SearchPanel.h"
 
 namespace {
 
@@ -761,4 +762,63 @@ TEST(Gallery, ProgramDialogs) {
     EXPECT_NE(pages[0], pages[1]);
     EXPECT_NE(pages[1], pages[2]);
     ExpectWritten(sheet, "program-dialogs", 600);
+}
+
+// The search panel on a bar of each size: the background it paints and, in normal size, the
+// search box and button where the bar puts them.
+TEST(Gallery, SearchPanel) {
+    GalleryStores stores;
+    Sheet sheet("The search panel: bar background, search box and button");
+    class Bar : public QWidget {
+    public:
+        explicit Bar(SearchPanel& panel) : panel_(panel) {}
+
+    protected:
+        void paintEvent(QPaintEvent*) override {
+            QPainter painter(this);
+            painter.fillRect(rect(), kDesk);
+            panel_.Paint(painter);
+        }
+
+    private:
+        SearchPanel& panel_;
+    };
+    SearchPanel normalPanel(stores.games, stores.window);
+    Bar normal(normalPanel);
+    normal.resize(357, 46);
+    ASSERT_TRUE(normalPanel.Create(&normal));
+    normalPanel.Edit()->setText("cards");
+    const QImage shown = sheet.Add("normal size", Render(normal));
+    // The background's own pixels, the key colour left out, and the box and button over it.
+    const QImage background = LoadBitmap(Res::IDB_BAR_BACKGROUND);
+    const QPoint plain(5, 40);
+    ASSERT_NE(background.pixel(plain), kKeyColor);
+    EXPECT_EQ(shown.pixel(plain), background.pixel(plain));
+    EXPECT_LT(Darkest(shown, QRect(120, 7, 30, 11)), 40);  // "cards" in black
+    EXPECT_NE(shown.copy(283, 2, 60, 21), background.copy(283, 2, 60, 21));
+
+    stores.window.sizeMode = WindowSection::kMiniSize;
+    SearchPanel miniPanel(stores.games, stores.window);
+    Bar mini(miniPanel);
+    mini.resize(320, 25);
+    ASSERT_TRUE(miniPanel.Create(&mini));
+    const QImage small = sheet.Add("mini size: no search", Render(mini));
+    EXPECT_TRUE(mini.findChildren<QWidget*>().isEmpty());
+    const struct {
+        QPoint at;
+        QColor colour;
+    } facts[] = {
+        {{100, 0}, QColor(238, 142, 0)},   // the frame
+        {{100, 24}, QColor(238, 142, 0)},  //
+        {{312, 12}, QColor(239, 144, 0)},  // the right strip
+        {{306, 1}, QColor(135, 102, 38)},  // the column's gradient, top to bottom
+        {{306, 23}, QColor(232, 151, 38)}, {{100, 12}, kDesk},  // the rest is the bar's own erase
+    };
+    for (const auto& fact : facts) {
+        EXPECT_EQ(small.pixelColor(fact.at), fact.colour) << fact.at.x() << "," << fact.at.y();
+    }
+    const QImage logo = LoadBitmap(Res::IDB_LOGO);
+    EXPECT_EQ(small.pixel(11, 12),
+              logo.pixel(11, 11) == kKeyColor ? kDesk.rgb() : logo.pixel(11, 11));
+    ExpectWritten(sheet, "search-panel", 400);
 }
