@@ -158,6 +158,11 @@ TEST(AllGamesDropDown, ClosesWithoutStartingAnything) {
              QFocusEvent out(QEvent::FocusOut, Qt::ActiveWindowFocusReason);
              QCoreApplication::sendEvent(&bar.List(), &out);
          }},
+        {"another program comes forward",
+         [](Bar&) {
+             // What the platform tells when the program stops being the active one.
+             Q_EMIT qGuiApp->applicationStateChanged(Qt::ApplicationInactive);
+         }},
     };
     for (const auto& [name, close] : closers) {
         Bar bar(2, 0);
