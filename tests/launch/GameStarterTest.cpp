@@ -87,6 +87,26 @@ TEST(LaunchGame, ControlledGamesGoToTheGameStarter) {
               std::vector<std::string>{"-new -k http://games.example/checkers"});
 }
 
+TEST(LaunchGame, AnAddressThatIsNoWebAddressStartsNothingAndIsLogged) {
+    TempHome home;
+    ShellRecorder shell;
+    TraceRecorder traces;
+    for (const std::uint32_t flags : {0u, Game::FLAG_CONTROLLED}) {
+        for (const char* url : {"file:///etc/passwd", "ftp://games.example/keno", "games/keno"}) {
+            LaunchGame(Game("Keno", url, "", flags, QImage()));
+            EXPECT_NE(ErrorLog().find(std::string("Game 'Keno' refused, not an http or https "
+                                                  "address: '") +
+                                      url + "'"),
+                      std::string::npos)
+                << url;
+        }
+    }
+    EXPECT_TRUE(shell.calls.empty());
+    for (const std::string& text : traces.Texts()) {
+        EXPECT_EQ(text.find("GameStarter: game"), std::string::npos) << text;
+    }
+}
+
 ScriptArguments Texts(std::initializer_list<const char*> texts) {
     ScriptArguments arguments;
     for (const char* text : texts) {

@@ -61,7 +61,10 @@ bool CGamesList::CreateEx(std::uint32_t exStyle, std::uint32_t style, const Rect
                           QWidget* parent, int id) {
     using namespace WindowStyles;
     if ((style & WS_POPUP) != 0) {
-        const Qt::WindowFlags kind = (exStyle & WS_EX_TOOLWINDOW) != 0 ? Qt::Tool : Qt::Window;
+        Qt::WindowFlags kind = (exStyle & WS_EX_TOOLWINDOW) != 0 ? Qt::Tool : Qt::Window;
+        if (popupMode_) {
+            kind = Qt::Popup;
+        }
         setParent(parent, kind | Qt::FramelessWindowHint);
     } else {
         setParent(parent);
@@ -83,7 +86,7 @@ void CGamesList::PreSubclassWindow(const DialogItem&) {
     }
 }
 
-void CGamesList::SetImageList(ImageList* images) {
+void CGamesList::SetImageList(const ImageList* images) {
     images_ = images;
     if (images_ != nullptr && images_->Count() > 0) {
         imageWidth_ = images_->Width();
@@ -401,19 +404,26 @@ void CGamesList::OnMouseLeave() {
 // --- Capture and timers -----------------------------------------------------------------
 
 void CGamesList::SetCapture() {
-    if (isVisible()) {
-        grabMouse();
+    if (!isVisible()) {
+        return;
     }
+    // An open pop-up gets the program's mouse events already.
+    if (popupMode_) {
+        popupCapture_ = true;
+        return;
+    }
+    grabMouse();
 }
 
 void CGamesList::ReleaseCapture() {
+    popupCapture_ = false;
     if (QWidget::mouseGrabber() == this) {
         releaseMouse();
     }
 }
 
 bool CGamesList::HasCapture() const {
-    return QWidget::mouseGrabber() == this;
+    return popupCapture_ || QWidget::mouseGrabber() == this;
 }
 
 void CGamesList::SetTimer(int id, int milliseconds) {

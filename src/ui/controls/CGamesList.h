@@ -49,15 +49,22 @@ public:
     static void RegisterWindowClass();
 
     // Makes the list a window with the given style bits (WS_POPUP: a frameless top-level
-    // window, a tool window with WS_EX_TOOLWINDOW; WS_VISIBLE: shown), rectangle (the parent's
-    // coordinates, or the screen's for a pop-up), parent and identifier.
+    // window, a tool window with WS_EX_TOOLWINDOW, or a true pop-up in pop-up mode; WS_VISIBLE:
+    // shown), rectangle (the parent's coordinates, or the screen's for a pop-up), parent and
+    // identifier.
     virtual bool Create(std::uint32_t style, const Rect& rect, QWidget* parent, int id);
     virtual bool CreateEx(std::uint32_t exStyle, std::uint32_t style, const Rect& rect,
                           QWidget* parent, int id);
     void PreSubclassWindow(const DialogItem& item) override;
 
+    // Before Create: a WS_POPUP list becomes a pop-up that takes the keyboard focus and sees
+    // every click of the program, outside ones included, without grabbing the pointer (some
+    // display servers refuse grabs). Capturing the mouse then only records that it is held.
+    void SetPopupMode(bool on) { popupMode_ = on; }
+    bool IsPopupMode() const { return popupMode_; }
+
     // The icons (not owned); the row height follows the image height (at least 17).
-    void SetImageList(ImageList* images);
+    void SetImageList(const ImageList* images);
 
     int AddItem(const std::string& text, int image);
     int InsertItem(const GamesListItem& item);
@@ -133,7 +140,7 @@ private:
     QFont underlineFont_;  // for subclasses
     CSkinScrollBar scrollBar_;
     std::vector<std::unique_ptr<GamesListItem>> rows_;
-    ImageList* images_ = nullptr;
+    const ImageList* images_ = nullptr;
     int imageWidth_ = 0;
     int imageHeight_ = 0;
     int rowHeight_ = kDefaultRowHeight;
@@ -142,6 +149,8 @@ private:
     int scrollMax_ = 0;
     int scrollMin_ = 0;
     bool madeByCreate_ = false;
+    bool popupMode_ = false;
+    bool popupCapture_ = false;  // the scroll bar holds the mouse of a pop-up
     int hoverIndex_ = -1;
     RollOut rollOut_;
     std::map<int, std::unique_ptr<TimerSource::Timer>> timers_;

@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QEnterEvent>
 #include <QPainter>
+#include <QTest>
 #include <deque>
 
 #include "Artwork.h"
@@ -30,6 +31,7 @@
 #include "ui/dialogs/CAboutDialog.h"
 #include "ui/dialogs/CAppSettingsDialog.h"
 #include "ui/dialogs/CUpdateInformation.h"
+#include "ui/toolbar/CAllGamesButton.h"
 #include "ui/toolbar/SearchPanel.h"
 
 namespace {
@@ -821,4 +823,45 @@ TEST(Gallery, SearchPanel) {
     EXPECT_EQ(small.pixel(11, 12),
               logo.pixel(11, 11) == kKeyColor ? kDesk.rgb() : logo.pixel(11, 11));
     ExpectWritten(sheet, "search-panel", 400);
+}
+
+TEST(Gallery, AllGamesDropDown) {
+    GalleryStores stores;
+    ManualTimers timers;
+    Sheet sheet("CAllGamesButton and its drop-down over the sample catalogue");
+    Backdrop bar(kBody);
+    bar.resize(300, 48);
+    CAllGamesButton button(stores.games);
+    ASSERT_TRUE(button.Create(269, 24, &bar));
+    bar.show();
+    const QImage barShot = sheet.Add("the button", Render(bar));
+    // The picture's green key colour never shows.
+    EXPECT_EQ(skin_test::CountPixels(barShot.copy(button.geometry()),
+                                     [](const QColor& c) { return c == QColor(0, 255, 0); }),
+              0);
+    EXPECT_GT(skin_test::CountPixels(barShot.copy(button.geometry()),
+                                     [](const QColor& c) { return c != kBody; }),
+              20);
+
+    QTest::mouseClick(&button, Qt::LeftButton);
+    CAllGamesDropDown& list = button.DropDown();
+    ASSERT_TRUE(list.isVisible());
+    int frame = 0;
+    do {
+        sheet.Add(QStringLiteral("roll-out %1").arg(frame++), Render(list));
+        timers.Advance(RollOut::kStepMs);
+    } while (list.RollOutAnimation().Running() && frame < 20);
+    EXPECT_LT(frame, 20);
+
+    Rect row;
+    ASSERT_GE(list.GetItemCount(), 2);
+    list.GetItemRect(1, row, CGamesList::kPartRow);
+    QTest::mouseMove(&list, QPoint(100, (row.top + row.bottom) / 2));
+    const QImage open = sheet.Add("open, the mouse on row 1", Render(list));
+    EXPECT_EQ(open.pixelColor(0, open.height() / 2), QColor(Qt::black));  // the frame
+    // The hovered row is darker than the one above it, beyond its text.
+    EXPECT_LT(open.pixelColor(row.right - 2, row.top + 3).lightness(),
+              open.pixelColor(row.right - 2, row.top - 8).lightness());
+    EXPECT_EQ(list.cursor().shape(), Qt::PointingHandCursor);
+    ExpectWritten(sheet, "all-games-drop-down", 400);
 }
