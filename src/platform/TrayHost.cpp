@@ -124,7 +124,7 @@ public:
     }
 
 private:
-    xcb_window_t QueryOwner() {
+    xcb_window_t SelectionOwner() {
         xcb_get_selection_owner_reply_t* reply = xcb_get_selection_owner_reply(
             connection_, xcb_get_selection_owner(connection_, selection_), nullptr);
         if (reply == nullptr) {
@@ -132,11 +132,22 @@ private:
         }
         const xcb_window_t owner = reply->owner;
         std::free(reply);
-        if (owner != XCB_NONE) {
-            // To hear of the tray's end: its window is destroyed with it.
+        return owner;
+    }
+
+    xcb_window_t QueryOwner() {
+        xcb_window_t owner = SelectionOwner();
+        while (owner != XCB_NONE) {
+            // To hear of the tray's end: its window is destroyed with it. A window destroyed
+            // before the server took our interest in it sends nothing, so ask again after it
+            // did (a round trip): the selection then names its next owner or none.
             const uint32_t mask = XCB_EVENT_MASK_STRUCTURE_NOTIFY;
             xcb_change_window_attributes(connection_, owner, XCB_CW_EVENT_MASK, &mask);
-            xcb_flush(connection_);
+            const xcb_window_t again = SelectionOwner();
+            if (again == owner) {
+                break;
+            }
+            owner = again;
         }
         return owner;
     }
