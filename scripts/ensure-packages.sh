@@ -7,7 +7,7 @@ set -euo pipefail
 BUILD_PACKAGES=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-websockets-dev libgl1-mesa-dev
-  libcurl4-openssl-dev liblog4cpp5-dev
+  libcurl4-openssl-dev liblog4cpp5-dev libxcb1-dev
   fonts-wine fonts-dejavu-core
   libgtest-dev libgmock-dev libcpp-httplib-dev libbenchmark-dev
 )
@@ -16,10 +16,10 @@ BUILD_PACKAGES=(
 RUN_PACKAGES=(
   chromium xdg-utils
 )
-# What the tests need besides: the real browser of the controlled-game tests, and the formatter
-# whose check is part of the suite.
+# What the tests need besides: the real browser of the controlled-game tests, the formatter
+# whose check is part of the suite, and the X server and session bus of the desktop tests.
 TEST_PACKAGES=(
-  chromium clang-format
+  chromium clang-format xvfb dbus
 )
 
 case "${1:-build}" in

@@ -1,0 +1,69 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace testing_support {
+
+// Why the tests that need a real X server and session bus cannot run here; empty when they can.
+// tests/desktop-session.sh gives them both.
+std::string DesktopMissing();
+
+class BusObjectThread;
+
+// A tray host's StatusNotifierWatcher on the session bus, served from a thread and a bus
+// connection of its own so that a program's blocking calls to it are answered. It always
+// reports a host, keeps the items registered with it, and can be stopped and started again
+// to model a tray that comes late or restarts.
+class TestStatusNotifierWatcher {
+public:
+    TestStatusNotifierWatcher();
+    ~TestStatusNotifierWatcher();
+    TestStatusNotifierWatcher(const TestStatusNotifierWatcher&) = delete;
+    TestStatusNotifierWatcher& operator=(const TestStatusNotifierWatcher&) = delete;
+
+    // False when there is no session bus or the name is owned already.
+    bool Start();
+    // Gives up the name; items registered so far are forgotten, as a restarted tray forgets them.
+    void Stop();
+    QStringList Items() const;
+
+    struct State;
+
+private:
+    std::shared_ptr<State> state_;
+    std::unique_ptr<BusObjectThread> thread_;
+};
+
+// A desktop notification server (org.freedesktop.Notifications) that records what it is asked
+// to show, served like the watcher above.
+class TestNotificationServer {
+public:
+    struct Notification {
+        uint id = 0;
+        QString appName;
+        QString summary;
+        QString body;
+    };
+
+    TestNotificationServer();
+    ~TestNotificationServer();
+    TestNotificationServer(const TestNotificationServer&) = delete;
+    TestNotificationServer& operator=(const TestNotificationServer&) = delete;
+
+    bool Start();
+    void Stop();
+    std::vector<Notification> Notifications() const;
+    std::vector<uint> Closed() const;
+
+    struct State;
+
+private:
+    std::shared_ptr<State> state_;
+    std::unique_ptr<BusObjectThread> thread_;
+};
+
+}  // namespace testing_support
