@@ -1,0 +1,93 @@
+#pragma once
+
+#include <QIcon>
+#include <QObject>
+#include <QPointer>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/Rect.h"
+#include "ui/controls/TimerSource.h"
+
+class CommandTarget;
+class QMenu;
+class QSystemTrayIcon;
+class QWidget;
+class TrayHost;
+
+// The bar's icon in the desktop's tray: its tooltip, the menu of the bar's commands, balloons
+// (desktop notifications) and the icon's animation while an update waits. The icon exists only
+// while the desktop has a tray host; one that appears, or comes back after a restart, gets the
+// icon again with the same tooltip and picture, and a running animation goes on.
+class CSystemTray : public QObject {
+    Q_OBJECT
+public:
+    static constexpr int kMenuId = 1037;
+    static constexpr int kShowHideCommand = 32771;
+    static constexpr int kMaxTipBytes = 127;
+    static constexpr int kMaxBalloonTextBytes = 255;
+    static constexpr int kMaxBalloonTitleBytes = 63;
+
+    // Balloon icons.
+    static constexpr int NIIF_NONE = 0;
+    static constexpr int NIIF_INFO = 1;
+    static constexpr int NIIF_WARNING = 2;
+    static constexpr int NIIF_ERROR = 3;
+
+    // host tells when a tray exists; the tray makes its own when none is given.
+    explicit CSystemTray(TrayHost* host = nullptr, QObject* parent = nullptr);
+    ~CSystemTray() override;
+
+    // Shows the icon (icon resource iconResource) with its tooltip and menu 1037 unless
+    // startHidden; balloonText, when not empty, is shown once at once. False when the desktop
+    // has no tray now (the icon comes when one appears).
+    bool CreateTrayIcon(const std::string& tooltip, int iconResource, int id, bool startHidden,
+                        const std::string& balloonText, const std::string& balloonTitle,
+                        int balloonIcon, int timeoutSeconds);
+    // Where the menu's commands and the left click go.
+    void SetCommandTarget(CommandTarget* target);
+    // Removes the icon; called by the destructor.
+    void DeleteIcon();
+
+    // True while a tray host shows the icon.
+    bool IsAvailable() const;
+
+    // A desktop notification from the icon; title and text cut to 63 and 255 bytes on a
+    // character boundary. False when there is no tray.
+    bool ShowTrayBalloon(const std::string& text, const std::string& title, int iconFlags,
+                         int timeoutSeconds);
+
+    // Icon resources first..last, in order. False when last < first.
+    bool LoadAnimationIcons(int first, int last);
+    // One icon after the other every periodMs; durationSeconds < 0 (or 0) runs until stopped.
+    // False without icons. The timer comes from TimerSource::Current().
+    bool StartIconAnimation(int periodMs, int durationSeconds);
+    // The icon shown before the animation comes back.
+    void StopIconAnimation();
+    bool IsAnimating() const;
+
+    // The notification area's rectangle on the screen: the icon's own geometry when the
+    // desktop reports it, else the bottom-right corner of the work area (150 x 30).
+    Rect FindTrayRect() const;
+
+    // For the program's own tests and the gallery: the menu as it is exported.
+    QMenu* Menu() const;
+    QSystemTrayIcon* Icon() const;
+
+    // Cuts text to at most maxBytes bytes of UTF-8, never inside a character.
+    static std::string CutUtf8(const std::string& text, int maxBytes);
+
+signals:
+    // The menu is about to open (the update notice may take its place).
+    void menuAboutToShow();
+
+protected:
+    // Called with the menu just before it is shown; does nothing here.
+    virtual void PrepareMenu(QMenu* menu);
+};
+
+// Hides window towards the tray (a rectangle flies from the window to the tray when the
+// desktop's animations are on, or when forced), and shows it again from there.
+void HideToTray(QWidget& window, const CSystemTray& tray, bool forceAnimation);
+void RestoreFromTray(QWidget& window, const CSystemTray& tray, bool forceAnimation);

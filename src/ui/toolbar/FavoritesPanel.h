@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QPointer>
+#include <array>
+
+#include "config/GamesConfig.h"
+#include "platform/ImageList.h"
+#include "ui/toolbar/CAllGamesButton.h"
+#include "ui/toolbar/CGameBtn.h"
+
+class QPainter;
+class QWidget;
+class WindowSection;
+
+// Up to four favourite games as buttons, in name order, the all-games button after them and
+// the strip painted behind them. Rebuilt whenever the favourites change.
+class FavoritesPanel : public FavoritesListener {
+public:
+    static constexpr int kButtonCount = 4;
+    static constexpr int kFirstButtonId = 1000;
+    static constexpr int kButtonStep = 67;
+
+    // The size mode is read from window at every Create and Paint.
+    FavoritesPanel(GamesConfig& games, const WindowSection& window);
+    ~FavoritesPanel() override;
+    FavoritesPanel(const FavoritesPanel&) = delete;
+    FavoritesPanel& operator=(const FavoritesPanel&) = delete;
+
+    // Listens to the favourites from now on, then SetFavoriteGames.
+    bool Create(QWidget* parent);
+    // The game buttons and the all-games button for the current favourites; true when every
+    // game button was made.
+    bool SetFavoriteGames();
+    // Destroys the game buttons' windows, then the all-games button's.
+    void Destroy();
+    // The favourites strip, for the bar's background.
+    void Paint(QPainter& painter) const;
+
+    void FavoritesChanged(const std::vector<std::string>& names) override;
+
+    // The game button at index, or nullptr when it has no window now.
+    CGameBtn* GameButton(int index) const;
+    CAllGamesButton* AllGamesButton() const;
+};

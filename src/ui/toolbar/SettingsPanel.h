@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QPointer>
+#include <memory>
+
+#include "ui/controls/ButtonListener.h"
+
+class CAppSettingsDialog;
+class CTivoraCustomButton;
+class QWidget;
+class WindowSection;
+
+// The settings button of the normal-size bar and the settings dialog it opens; the tray menu
+// opens the dialog's pages through OpenSettingsPage in either size.
+class SettingsPanel : public ButtonListener {
+public:
+    static constexpr int kButtonId = 122;
+
+    // dialog is the settings dialog to run (the program's over the process-wide settings).
+    SettingsPanel(const WindowSection& window, std::unique_ptr<CAppSettingsDialog> dialog);
+    ~SettingsPanel() override;
+    SettingsPanel(const SettingsPanel&) = delete;
+    SettingsPanel& operator=(const SettingsPanel&) = delete;
+
+    // The button in normal size; nothing in mini size. True unless the button failed.
+    bool Create(QWidget* parent);
+    void Destroy();
+
+    // Selects page; runs the dialog modally unless it is open already.
+    void OpenSettingsPage(int page);
+
+    void OnButtonClicked(int controlId) override;
+
+    CTivoraCustomButton* Button() const;
+    CAppSettingsDialog& Dialog() const;
+};
