@@ -96,6 +96,7 @@ constexpr int IDC_STATIC = -1;
 constexpr int IDR_STRINGS = 1042;
 
 // String table entries
+constexpr int IDS_MAIN_WINDOW_TITLE = 1013;
 constexpr int IDS_TAB_APPLICATION = 1018;
 constexpr int IDS_TAB_FAVORITES = 1019;
 constexpr int IDS_TAB_MY_INFO = 1020;

@@ -1,52 +1,30 @@
 #include "main/ProgramParts.h"
 
-#include <QHBoxLayout>
-#include <QLabel>
-#include <QPushButton>
-#include <QWidget>
 #include <cstdlib>
 
 #include "config/Settings.h"
-#include "services/Services.h"
-
 #include "launch/BrowserLayer.h"
 #include "launch/GameStarter.h"
-
-namespace {
-
-// PLACEHOLDER for the toolbar window: a plain window of the toolbar's size in the window
-// class's colours, so that start-up, the single instance and shutdown run for real.
-std::unique_ptr<QWidget> MakePlaceholderWindow() {
-    // As the toolbar window will: the settings, and with them the games configuration, are
-    // loaded when the window is made; a broken configuration ends the start here.
-    GetSettings();
-    const WindowClass& windowClass = CTivoraApp::Instance()->GetWindowClass();
-    auto window = std::make_unique<QWidget>();
-    window->setObjectName(QString::fromStdString(windowClass.name));
-    window->setWindowTitle(QStringLiteral("Tivora"));
-    window->setWindowIcon(windowClass.icon);
-    window->setAttribute(Qt::WA_DeleteOnClose, false);
-    QPalette palette = window->palette();
-    palette.setColor(QPalette::Window, windowClass.background);
-    palette.setColor(QPalette::WindowText, Qt::white);
-    window->setPalette(palette);
-    window->setAutoFillBackground(true);
-    window->setFixedSize(357, 46);
-
-    auto* layout = new QHBoxLayout(window.get());
-    layout->addWidget(new QLabel(QStringLiteral("Tivora"), window.get()));
-    auto* exit = new QPushButton(QStringLiteral("Exit"), window.get());
-    layout->addWidget(exit);
-    QObject::connect(exit, &QPushButton::clicked, [] { CTivoraApp::Instance()->RequestExit(); });
-    window->show();
-    return window;
-}
-
-}  // namespace
+#include "services/Services.h"
+#include "ui/toolbar/CMainWnd.h"
 
 std::unique_ptr<QWidget> ProgramParts::CreateMainWindow() {
-    std::unique_ptr<QWidget> window = MakePlaceholderWindow();
+    // The settings, and with them the games configuration, are loaded when the window is
+    // made; a broken configuration ends the start here.
+    Settings& settings = GetSettings();
+    auto window = std::make_unique<CMainWnd>(
+        CMainWnd::Parts{settings.gamesConfig, settings.window, settings.update, nullptr, nullptr});
+    const WindowClass& windowClass = CTivoraApp::Instance()->GetWindowClass();
+    window->setObjectName(QString::fromStdString(windowClass.name));
+    window->setWindowIcon(windowClass.icon);
+    QObject::connect(window.get(), &CMainWnd::checkUpdatesRequested,
+                     [] { GetUpdateCheckJob().RequestRun(true, true); });
+    QObject::connect(window.get(), &CMainWnd::exitRequested,
+                     [] { CTivoraApp::Instance()->RequestExit(); });
     updateRelay_.SetWindow(window.get());
+    if (!window->Create()) {
+        return nullptr;
+    }
     return window;
 }
 

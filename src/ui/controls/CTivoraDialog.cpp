@@ -80,24 +80,15 @@ void CDialogTitleBar::paintEvent(QPaintEvent*) {
 }
 
 void CDialogTitleBar::mousePressEvent(QMouseEvent* event) {
-    if (event->button() != Qt::LeftButton) {
-        QWidget::mousePressEvent(event);
+    if (drag_.Press(*window(), *event)) {
+        event->accept();
         return;
     }
-    event->accept();
-    QWidget* dialog = window();
-    // The window manager moves the dialog when it can; otherwise we follow the mouse.
-    if (dialog->windowHandle() != nullptr && dialog->windowHandle()->startSystemMove()) {
-        return;
-    }
-    dragging_ = true;
-    dragStart_ = event->globalPosition().toPoint();
-    windowStart_ = dialog->pos();
+    QWidget::mousePressEvent(event);
 }
 
 void CDialogTitleBar::mouseMoveEvent(QMouseEvent* event) {
-    if (dragging_) {
-        window()->move(windowStart_ + event->globalPosition().toPoint() - dragStart_);
+    if (drag_.Move(*window(), *event)) {
         event->accept();
         return;
     }
@@ -105,7 +96,7 @@ void CDialogTitleBar::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void CDialogTitleBar::mouseReleaseEvent(QMouseEvent* event) {
-    dragging_ = false;
+    drag_.Release();
     QWidget::mouseReleaseEvent(event);
 }
 

@@ -7,6 +7,7 @@
 
 #include "ui/controls/CButtonST.h"
 #include "ui/controls/DialogTemplate.h"
+#include "ui/controls/SurfaceDrag.h"
 
 class CTivoraDialog;
 
@@ -40,9 +41,7 @@ private:
     QImage left_;
     QString caption_;
     QPointer<CButtonST> close_;
-    bool dragging_ = false;
-    QPoint dragStart_;
-    QPoint windowStart_;
+    SurfaceDrag drag_;
 };
 
 // The base of the program's dialogs: a borderless window with a dark gradient body, room

@@ -1,0 +1,308 @@
+#include "ui/toolbar/CMainWnd.h"
+
+#include <QGuiApplication>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScreen>
+
+#include "ResourceIds.h"
+#include "app/Resources.h"
+#include "app/Trace.h"
+#include "config/UpdateSection.h"
+#include "platform/Modal.h"
+#include "platform/TrayHost.h"
+#include "platform/WindowHints.h"
+#include "services/UpdateEvents.h"
+#include "ui/controls/Drawing.h"
+#include "ui/dialogs/CAboutDialog.h"
+#include "ui/dialogs/CAppSettingsDialog.h"
+#include "ui/toolbar/CSystemTray.h"
+#include "ui/toolbar/ToolbarEvents.h"
+#include "ui/toolbar/UpdateNotice.h"
+
+namespace {
+
+// What the window class paints before the panels: the bar's own grey.
+const QColor kClassBackground(0x51, 0x51, 0x51);
+constexpr int kBalloonSeconds = 10;
+
+std::unique_ptr<CAppSettingsDialog> OrProgramDialog(std::unique_ptr<CAppSettingsDialog> dialog) {
+    return dialog ? std::move(dialog) : std::make_unique<CAppSettingsDialog>();
+}
+
+// The whole desktop: every screen together.
+Rect DesktopRect() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (screen == nullptr) {
+        return Rect{0, 0, 0, 0};
+    }
+    return Rect::FromQRect(screen->virtualGeometry());
+}
+
+}  // namespace
+
+CMainWnd::CMainWnd(Parts parts)
+    : QWidget(nullptr, Qt::FramelessWindowHint | Qt::Tool),
+      games_(parts.games),
+      window_(parts.window),
+      update_(parts.update),
+      favoritesPanel_(parts.games, parts.window),
+      settingsPanel_(parts.window, OrProgramDialog(std::move(parts.settingsDialog))),
+      controlButtonsPanel_(parts.window),
+      searchPanel_(parts.games, parts.window),
+      about_(std::make_unique<CAboutDialog>(this)) {
+    if (parts.trayHost == nullptr) {
+        ownTrayHost_ = std::make_unique<TrayHost>();
+        parts.trayHost = ownTrayHost_.get();
+    }
+    trayHost_ = parts.trayHost;
+    tray_ = std::make_unique<CSystemTray>(trayHost_);
+    notice_ = std::make_unique<UpdateNotice>(update_, *tray_, this);
+    // The bar paints every pixel of itself.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    Trace("Main window instantiated");
+}
+
+CMainWnd::~CMainWnd() {
+    Trace("Main window destroyed");
+    topmostRegistration_ = {};
+    Trace("Main window deleted");
+    notice_.reset();
+    tray_.reset();
+    about_.reset();
+    settingsPanel_.Destroy();
+    controlButtonsPanel_.Destroy();
+    favoritesPanel_.Destroy();
+    searchPanel_.Destroy();
+}
+
+QSize CMainWnd::SizeFor(int sizeMode) {
+    return sizeMode == WindowSection::kMiniSize ? QSize(kMiniWidth, kMiniHeight)
+                                                : QSize(kNormalWidth, kNormalHeight);
+}
+
+Rect CMainWnd::StartRect(int left, int top, int sizeMode, const Rect& desktop) {
+    const QSize size = SizeFor(sizeMode);
+    Rect rect{left, top, left + size.width(), top + size.height()};
+    if (rect.right <= desktop.left) {
+        rect.left = desktop.left;
+        rect.right = desktop.left + size.width();
+    }
+    if (rect.bottom <= desktop.top) {
+        rect.top = desktop.top;
+        rect.bottom = desktop.top + size.height();
+    }
+    if (rect.left > desktop.right) {
+        rect.right = desktop.right;
+        rect.left = desktop.right - size.width();
+    }
+    if (rect.top > desktop.bottom) {
+        rect.bottom = desktop.bottom;
+        rect.top = desktop.bottom - size.height();
+    }
+    return rect;
+}
+
+bool CMainWnd::IsMini() const {
+    return window_.sizeMode == WindowSection::kMiniSize;
+}
+
+bool CMainWnd::Create() {
+    topmostRegistration_ = window_.AddTopmostListener(*this);
+    setWindowFlag(Qt::WindowStaysOnTopHint, window_.AlwaysOnTop() != 0);
+    setWindowTitle(QString::fromStdString(Resources::LoadString(Res::IDS_MAIN_WINDOW_TITLE)));
+    const Rect start = StartRect(window_.left, window_.top, window_.sizeMode, DesktopRect());
+    setGeometry(start.ToQRect());
+    setFixedSize(start.Width(), start.Height());
+    ApplyToolbarHints(*this);
+
+    const bool panelsMade = CreatePanels();
+
+    tray_->CreateTrayIcon("Tivora", Res::IDI_TRAY, CSystemTray::kMenuId, false, "", "",
+                          CSystemTray::NIIF_NONE, kBalloonSeconds);
+    tray_->SetCommandTarget(this);
+    tray_->LoadAnimationIcons(Res::IDI_TRAY_FRAME_FIRST, Res::IDI_TRAY_FRAME_LAST);
+    connect(tray_.get(), &CSystemTray::menuAboutToShow, this, &CMainWnd::OnTrayMenuOpening);
+    connect(trayHost_, &TrayHost::Gone, this, &CMainWnd::OnTrayGone);
+    created_ = true;
+
+    // Hidden at the last exit: the tray icon alone shows, if there is a tray to show it in.
+    if (window_.hidden != 0 && !tray_->IsAvailable()) {
+        Trace("No tray to hide the bar in: the bar is shown");
+        window_.hidden = 0;
+    }
+    if (window_.hidden == 0) {
+        show();
+    }
+    return panelsMade;
+}
+
+bool CMainWnd::CreatePanels() {
+    bool made = searchPanel_.Create(this);
+    made = favoritesPanel_.Create(this) && made;
+    made = settingsPanel_.Create(this) && made;
+    made = controlButtonsPanel_.Create(this) && made;
+    return made;
+}
+
+void CMainWnd::DestroyPanels() {
+    settingsPanel_.Destroy();
+    controlButtonsPanel_.Destroy();
+    favoritesPanel_.Destroy();
+    searchPanel_.Destroy();
+}
+
+void CMainWnd::Relayout() {
+    DestroyPanels();
+    const QSize size = SizeFor(window_.sizeMode);
+    setFixedSize(size);
+    CreatePanels();
+    update();
+}
+
+void CMainWnd::PaintBackground(QPainter& painter) const {
+    painter.fillRect(rect(), kClassBackground);
+    searchPanel_.Paint(painter);
+    favoritesPanel_.Paint(painter);
+}
+
+void CMainWnd::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    PaintBackground(painter);
+}
+
+void CMainWnd::mousePressEvent(QMouseEvent* event) {
+    if (drag_.Press(*this, *event)) {
+        event->accept();
+        return;
+    }
+    QWidget::mousePressEvent(event);
+}
+
+void CMainWnd::mouseMoveEvent(QMouseEvent* event) {
+    if (drag_.Move(*this, *event)) {
+        event->accept();
+        return;
+    }
+    QWidget::mouseMoveEvent(event);
+}
+
+void CMainWnd::mouseReleaseEvent(QMouseEvent* event) {
+    drag_.Release();
+    QWidget::mouseReleaseEvent(event);
+}
+
+void CMainWnd::moveEvent(QMoveEvent* event) {
+    QWidget::moveEvent(event);
+    if (created_) {
+        window_.left = pos().x();
+        window_.top = pos().y();
+    }
+}
+
+bool CMainWnd::event(QEvent* event) {
+    switch (static_cast<int>(event->type())) {
+    case RelayoutEvent::kType:
+        Relayout();
+        return true;
+    case HideToTrayEvent::kType:
+        HideToTrayIfPossible();
+        return true;
+    case UpdateAvailableEvent::kType:
+        notice_->Available(static_cast<UpdateAvailableEvent*>(event)->manifest);
+        return true;
+    case UpdateResultEvent::kType:
+        notice_->Result(static_cast<UpdateResultEvent*>(event)->code);
+        return true;
+    default:
+        return QWidget::event(event);
+    }
+}
+
+void CMainWnd::OnCommand(int id) {
+    switch (id) {
+    case ID_SHOW_HIDE:
+        ShowHide();
+        break;
+    case ID_SETTINGS:
+        settingsPanel_.OpenSettingsPage(CAppSettingsDialog::kApplicationPage);
+        break;
+    case ID_FAVORITES:
+        settingsPanel_.OpenSettingsPage(CAppSettingsDialog::kFavoritesPage);
+        break;
+    case ID_MY_INFO:
+        settingsPanel_.OpenSettingsPage(CAppSettingsDialog::kMyInfoPage);
+        break;
+    case ID_CHECK_UPDATES:
+        emit checkUpdatesRequested();
+        break;
+    case ID_ABOUT:
+        ShowAbout();
+        break;
+    case ID_EXIT:
+        emit exitRequested();
+        break;
+    default:
+        break;
+    }
+}
+
+void CMainWnd::ShowHide() {
+    if (notice_->IsPending()) {
+        notice_->Show();
+        return;
+    }
+    if (isVisible()) {
+        HideToTrayIfPossible();
+    } else {
+        Restore();
+    }
+}
+
+void CMainWnd::HideToTrayIfPossible() {
+    // Without a tray nothing would be left to bring the bar back with.
+    if (!tray_->IsAvailable()) {
+        Trace("No tray to hide the bar in: the bar stays");
+        return;
+    }
+    HideToTray(*this, *tray_, false);
+    window_.hidden = 1;
+}
+
+void CMainWnd::Restore() {
+    RestoreFromTray(*this, *tray_, false);
+    window_.hidden = 0;
+    ApplyStacking();
+}
+
+void CMainWnd::OnTrayGone() {
+    if (isHidden() && created_) {
+        Trace("The tray went away: the bar is shown");
+        Restore();
+    }
+}
+
+void CMainWnd::OnTrayMenuOpening() {
+    if (notice_->IsPending()) {
+        // The menu's opening is a call from the desktop: the dialog runs after it returns.
+        QMetaObject::invokeMethod(
+            this, [this] { notice_->Show(); }, Qt::QueuedConnection);
+    }
+}
+
+void CMainWnd::ShowAbout() {
+    if (about_->isVisible()) {
+        about_->raise();
+        about_->activateWindow();
+        return;
+    }
+    Modal::Exec(*about_);
+}
+
+void CMainWnd::TopmostChanged(bool) {
+    ApplyStacking();
+}
+
+void CMainWnd::ApplyStacking() {
+    SetKeepAbove(*this, window_.AlwaysOnTop() != 0);
+}

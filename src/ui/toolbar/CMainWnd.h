@@ -1,0 +1,125 @@
+#pragma once
+
+#include <QWidget>
+#include <memory>
+
+#include "config/GamesConfig.h"
+#include "config/WindowSection.h"
+#include "platform/Rect.h"
+#include "ui/controls/DialogTemplate.h"
+#include "ui/controls/SurfaceDrag.h"
+#include "ui/toolbar/ControlButtonsPanel.h"
+#include "ui/toolbar/FavoritesPanel.h"
+#include "ui/toolbar/SearchPanel.h"
+#include "ui/toolbar/SettingsPanel.h"
+
+class CAboutDialog;
+class CAppSettingsDialog;
+class CSystemTray;
+class CUpdateInformation;
+class TrayHost;
+class UpdateNotice;
+class UpdateSection;
+
+// The bar: an always-on-top strip without a taskbar entry that the user drags where he likes,
+// in normal or mini size, with its four panels and its tray icon. It turns the tray menu's
+// commands and the update check's outcome into actions, and keeps its place, size, visibility
+// and stacking in the settings' window section.
+class CMainWnd : public QWidget, public TopmostListener, public CommandTarget {
+    Q_OBJECT
+public:
+    static constexpr int kNormalWidth = 357;
+    static constexpr int kNormalHeight = 46;
+    static constexpr int kMiniWidth = 320;
+    static constexpr int kMiniHeight = 25;
+
+    // Tray menu commands.
+    static constexpr int ID_SHOW_HIDE = 32771;
+    static constexpr int ID_SETTINGS = 32776;
+    static constexpr int ID_FAVORITES = 32774;
+    static constexpr int ID_MY_INFO = 32775;
+    static constexpr int ID_CHECK_UPDATES = 32781;
+    static constexpr int ID_ABOUT = 32782;
+    static constexpr int ID_EXIT = 32779;
+
+    struct Parts {
+        GamesConfig& games;
+        WindowSection& window;
+        UpdateSection& update;
+        // The settings dialog; the program's own over the process-wide settings when null.
+        std::unique_ptr<CAppSettingsDialog> settingsDialog;
+        // Tells when the desktop has a tray; the tray icon makes its own when null.
+        TrayHost* trayHost = nullptr;
+    };
+
+    explicit CMainWnd(Parts parts);
+    ~CMainWnd() override;
+
+    // Makes the window at its stored place, its controls and its tray icon, and shows it
+    // unless it was hidden at the last exit (and a tray can show it). False when a panel
+    // could not make its controls.
+    bool Create();
+
+    // The window's rectangle for a stored top-left corner and size mode on a desktop of the
+    // given area: a window wholly left of or above the desktop comes to its edge, one whose
+    // corner lies right of or below it comes back just inside; one partly off stays.
+    static Rect StartRect(int left, int top, int sizeMode, const Rect& desktop);
+    static QSize SizeFor(int sizeMode);
+
+    void TopmostChanged(bool alwaysOnTop) override;
+    void OnCommand(int id) override;
+
+    bool IsMini() const;
+    CSystemTray& Tray() const { return *tray_; }
+    UpdateNotice& Notice() const { return *notice_; }
+    SearchPanel& GetSearchPanel() { return searchPanel_; }
+    FavoritesPanel& GetFavoritesPanel() { return favoritesPanel_; }
+    SettingsPanel& GetSettingsPanel() { return settingsPanel_; }
+    ControlButtonsPanel& GetControlButtonsPanel() { return controlButtonsPanel_; }
+    CAboutDialog& About() const { return *about_; }
+
+    // Draws the background as it is painted on screen.
+    void PaintBackground(QPainter& painter) const;
+
+signals:
+    // "Check Updates": an immediate check that reports every outcome.
+    void checkUpdatesRequested();
+    // "Exit".
+    void exitRequested();
+
+protected:
+    bool event(QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+
+private:
+    bool CreatePanels();
+    void DestroyPanels();
+    void Relayout();
+    void ShowHide();
+    void HideToTrayIfPossible();
+    void Restore();
+    void OnTrayMenuOpening();
+    void OnTrayGone();
+    void ShowAbout();
+    void ApplyStacking();
+
+    GamesConfig& games_;
+    WindowSection& window_;
+    UpdateSection& update_;
+    FavoritesPanel favoritesPanel_;
+    SettingsPanel settingsPanel_;
+    ControlButtonsPanel controlButtonsPanel_;
+    SearchPanel searchPanel_;
+    std::unique_ptr<CAboutDialog> about_;
+    std::unique_ptr<TrayHost> ownTrayHost_;
+    TrayHost* trayHost_ = nullptr;
+    std::unique_ptr<CSystemTray> tray_;
+    std::unique_ptr<UpdateNotice> notice_;
+    WindowSection::TopmostRegistration topmostRegistration_;
+    SurfaceDrag drag_;
+    bool created_ = false;
+};
