@@ -8,13 +8,13 @@
 #include "platform/Rect.h"
 #include "ui/controls/DialogTemplate.h"
 #include "ui/controls/SurfaceDrag.h"
+#include "ui/dialogs/CAppSettingsDialog.h"
 #include "ui/toolbar/ControlButtonsPanel.h"
 #include "ui/toolbar/FavoritesPanel.h"
 #include "ui/toolbar/SearchPanel.h"
 #include "ui/toolbar/SettingsPanel.h"
 
 class CAboutDialog;
-class CAppSettingsDialog;
 class CSystemTray;
 class CUpdateInformation;
 class TrayHost;
