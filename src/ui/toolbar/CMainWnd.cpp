@@ -202,48 +202,48 @@ void CMainWnd::moveEvent(QMoveEvent* event) {
 
 bool CMainWnd::event(QEvent* event) {
     switch (static_cast<int>(event->type())) {
-    case RelayoutEvent::kType:
-        Relayout();
-        return true;
-    case HideToTrayEvent::kType:
-        HideToTrayIfPossible();
-        return true;
-    case UpdateAvailableEvent::kType:
-        notice_->Available(static_cast<UpdateAvailableEvent*>(event)->manifest);
-        return true;
-    case UpdateResultEvent::kType:
-        notice_->Result(static_cast<UpdateResultEvent*>(event)->code);
-        return true;
-    default:
-        return QWidget::event(event);
+        case RelayoutEvent::kType:
+            Relayout();
+            return true;
+        case HideToTrayEvent::kType:
+            HideToTrayIfPossible();
+            return true;
+        case UpdateAvailableEvent::kType:
+            notice_->Available(static_cast<UpdateAvailableEvent*>(event)->manifest);
+            return true;
+        case UpdateResultEvent::kType:
+            notice_->Result(static_cast<UpdateResultEvent*>(event)->code);
+            return true;
+        default:
+            return QWidget::event(event);
     }
 }
 
 void CMainWnd::OnCommand(int id) {
     switch (id) {
-    case ID_SHOW_HIDE:
-        ShowHide();
-        break;
-    case ID_SETTINGS:
-        settingsPanel_.OpenSettingsPage(CAppSettingsDialog::kApplicationPage);
-        break;
-    case ID_FAVORITES:
-        settingsPanel_.OpenSettingsPage(CAppSettingsDialog::kFavoritesPage);
-        break;
-    case ID_MY_INFO:
-        settingsPanel_.OpenSettingsPage(CAppSettingsDialog::kMyInfoPage);
-        break;
-    case ID_CHECK_UPDATES:
-        emit checkUpdatesRequested();
-        break;
-    case ID_ABOUT:
-        ShowAbout();
-        break;
-    case ID_EXIT:
-        emit exitRequested();
-        break;
-    default:
-        break;
+        case ID_SHOW_HIDE:
+            ShowHide();
+            break;
+        case ID_SETTINGS:
+            settingsPanel_.OpenSettingsPage(CAppSettingsDialog::kApplicationPage);
+            break;
+        case ID_FAVORITES:
+            settingsPanel_.OpenSettingsPage(CAppSettingsDialog::kFavoritesPage);
+            break;
+        case ID_MY_INFO:
+            settingsPanel_.OpenSettingsPage(CAppSettingsDialog::kMyInfoPage);
+            break;
+        case ID_CHECK_UPDATES:
+            emit checkUpdatesRequested();
+            break;
+        case ID_ABOUT:
+            ShowAbout();
+            break;
+        case ID_EXIT:
+            emit exitRequested();
+            break;
+        default:
+            break;
     }
 }
 

@@ -104,7 +104,8 @@ TEST_F(MainWndDesktop, UpdateOutcomesAreBalloonsAndTheNoticeTakesTheFirstClick) 
 
     UpdateResultEvent none(1);
     QCoreApplication::sendEvent(d.bar.get(), &none);
-    EXPECT_TRUE(d.NotifiedWith("update.unavaliable.balloon.title", "update.unavaliable.balloon.text"));
+    EXPECT_TRUE(
+        d.NotifiedWith("update.unavaliable.balloon.title", "update.unavaliable.balloon.text"));
     UpdateResultEvent failed(3);
     QCoreApplication::sendEvent(d.bar.get(), &failed);
     EXPECT_TRUE(d.NotifiedWith("update.error.balloon.title", "update.error.balloon.text"));

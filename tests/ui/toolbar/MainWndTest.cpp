@@ -95,9 +95,9 @@ TEST(MainWndLayout, BothSizesPlaceEveryControl) {
     Bar bar(6, 2);
     EXPECT_EQ(bar.bar->geometry(), At(40, 30, 357, 46));
     const std::map<int, QRect> normal{
-        {220, At(115, 3, 165, 18)},  {120, At(283, 2, 60, 21)},  {1000, At(1, 22, 66, 22)},
-        {1001, At(68, 22, 66, 22)},  {303, At(269, 24, 12, 20)}, {122, At(283, 24, 60, 21)},
-        {132, At(345, 10, 12, 13)},  {131, At(345, 24, 12, 13)},
+        {220, At(115, 3, 165, 18)}, {120, At(283, 2, 60, 21)},  {1000, At(1, 22, 66, 22)},
+        {1001, At(68, 22, 66, 22)}, {303, At(269, 24, 12, 20)}, {122, At(283, 24, 60, 21)},
+        {132, At(345, 10, 12, 13)}, {131, At(345, 24, 12, 13)},
     };
     EXPECT_EQ(bar.Places(), normal);
 
@@ -109,7 +109,7 @@ TEST(MainWndLayout, BothSizesPlaceEveryControl) {
     EXPECT_EQ(bar.window.sizeMode, WindowSection::kMiniSize);
     EXPECT_EQ(bar.bar->geometry(), At(40, 30, 320, 25));
     const std::map<int, QRect> mini{
-        {1000, At(24, 2, 66, 22)}, {1001, At(91, 2, 66, 22)}, {303, At(292, 4, 12, 20)},
+        {1000, At(24, 2, 66, 22)}, {1001, At(91, 2, 66, 22)},  {303, At(292, 4, 12, 20)},
         {132, At(307, 0, 12, 13)}, {131, At(307, 13, 12, 13)},
     };
     EXPECT_EQ(bar.Places(), mini);
@@ -133,9 +133,9 @@ TEST(MainWndLayout, BackgroundOfEachSize) {
 
     Bar mini(2, 0, WindowSection::kMiniSize);
     const QImage miniShot = mini.bar->grab().toImage();
-    EXPECT_EQ(miniShot.pixelColor(200, 0), QColor(238, 142, 0));       // frame
-    EXPECT_EQ(miniShot.pixelColor(306, 1), QColor(135, 102, 38));      // gradient column top
-    EXPECT_EQ(miniShot.pixelColor(200, 24), QColor(238, 142, 0));      // frame bottom
+    EXPECT_EQ(miniShot.pixelColor(200, 0), QColor(238, 142, 0));        // frame
+    EXPECT_EQ(miniShot.pixelColor(306, 1), QColor(135, 102, 38));       // gradient column top
+    EXPECT_EQ(miniShot.pixelColor(200, 24), QColor(238, 142, 0));       // frame bottom
     EXPECT_NE(miniShot.pixelColor(150, 12), QColor(0x51, 0x51, 0x51));  // strip 1036 drawn
 }
 

@@ -32,6 +32,8 @@
 #include "ui/dialogs/CAppSettingsDialog.h"
 #include "ui/dialogs/CUpdateInformation.h"
 #include "ui/toolbar/CAllGamesButton.h"
+#include "ui/toolbar/CMainWnd.h"
+#include "ui/toolbar/ControlButtonsPanel.h"
 #include "ui/toolbar/SearchPanel.h"
 
 namespace {
@@ -654,67 +656,6 @@ TEST(Gallery, Artwork) {
 }
 
 // The bar as the toolbar will assemble it from these pieces, to judge the look as a whole.
-TEST(Gallery, BarMockUp) {
-    Sheet sheet("The bar's pieces put together (normal size)");
-    class Bar : public QWidget {
-    protected:
-        void paintEvent(QPaintEvent*) override {
-            QPainter painter(this);
-            painter.fillRect(rect(), kDesk);
-            DrawTransparent(painter, 0, 0, LoadBitmap(Res::IDB_BAR_BACKGROUND));
-            DrawTransparent(painter, 1, 24, LoadBitmap(Res::IDB_FAVORITES_STRIP));
-        }
-    };
-    Bar bar;
-    bar.resize(357, 46);
-    CToolbarEdit search(&bar);
-    search.Create(WindowStyles::WS_VISIBLE, Rect{115, 3, 280, 21}, &bar, 220);
-    search.setText("cards");
-    CTivoraCustomButton searchButton(&bar);
-    searchButton.Create(Res::IDB_SEARCH_HOT, Res::IDB_SEARCH, "", 283, 2, &bar, 120);
-    CTivoraCustomButton settingsButton(&bar);
-    settingsButton.Create(Res::IDB_SETTINGS_HOT, Res::IDB_SETTINGS, "", 283, 24, &bar, 122);
-    CButtonST allGames(&bar);
-    allGames.Create("", WindowStyles::WS_VISIBLE, Rect::FromSize(269, 24, 12, 20), &bar, 303);
-    allGames.LoadPictures(Res::IDB_ALL_GAMES, kKeyColor);
-    allGames.UseParentBackground();
-    allGames.EnableBorder(false);
-    CButtonST hide(&bar);
-    hide.Create("", WindowStyles::WS_VISIBLE, Rect::FromSize(345, 10, 12, 13), &bar, 132);
-    hide.LoadPictures(Res::IDB_HIDE_TO_TRAY, kKeyColor);
-    hide.UseParentBackground();
-    hide.EnableBorder(false);
-    CButtonST size(&bar);
-    size.Create("", WindowStyles::WS_VISIBLE, Rect::FromSize(345, 24, 12, 13), &bar, 131);
-    size.LoadPictures(Res::IDB_SIZE, kKeyColor);
-    size.UseParentBackground();
-    size.EnableBorder(false);
-    // Two favourite games: picture left of the name, light text.
-    std::vector<std::unique_ptr<CButtonST>> games;
-    for (int i = 0; i < 2; ++i) {
-        auto game = std::make_unique<CButtonST>(&bar);
-        game->Create(i == 0 ? "Blackjack" : "Roulette", WindowStyles::WS_VISIBLE,
-                     Rect::FromSize(1 + 67 * i, 22, 66, 22), &bar, 1000 + i);
-        game->setFont(Fonts::Make("Tahoma", 11));
-        game->LoadPictures(SampleStrip().copy(21 * i, 0, 21, 21), kKeyColor,
-                           CButtonST::kAutoDarkened);
-        game->UseParentBackground();
-        game->EnableBorder(false);
-        for (int index : {CButtonST::kTextOut, CButtonST::kTextFocus}) {
-            game->SetStateColors(index, QColor(230, 230, 230));
-        }
-        game->SetStateColors(CButtonST::kTextIn, Qt::white);
-        games.push_back(std::move(game));
-    }
-    const QImage normal = sheet.Add("normal", Render(bar));
-    Hover(searchButton);
-    Hover(*games[0]);
-    const QImage hovered = sheet.Add("search and first game hovered", Render(bar));
-    EXPECT_NE(normal.copy(searchButton.geometry()), hovered.copy(searchButton.geometry()));
-    EXPECT_EQ(normal.copy(hide.geometry()), hovered.copy(hide.geometry()));
-    ExpectWritten(sheet, "bar-mockup", 700);
-}
-
 }  // namespace
 
 // The program's dialogs as they open, over the sample catalogue and stores under the test's
@@ -864,4 +805,57 @@ TEST(Gallery, AllGamesDropDown) {
               open.pixelColor(row.right - 2, row.top - 8).lightness());
     EXPECT_EQ(list.cursor().shape(), Qt::PointingHandCursor);
     ExpectWritten(sheet, "all-games-drop-down", 400);
+}
+
+// The bar itself over the sample catalogue: both sizes, a hovered game, and the drop-down open
+// under it as the desktop shows them together.
+TEST(Gallery, Bar) {
+    GalleryStores stores;
+    ManualTimers timers;
+    testing_support::ModalRecorder modals;
+    Sheet sheet("The bar (CMainWnd) over the sample catalogue");
+    stores.window.left = 200;
+    stores.window.top = 100;
+    CMainWnd bar(CMainWnd::Parts{stores.games, stores.window, stores.update,
+                                 std::make_unique<CAppSettingsDialog>(stores.Parts()), nullptr});
+    ASSERT_TRUE(bar.Create());
+    const QImage normal = sheet.Add("normal size", Render(bar));
+    CGameBtn* first = bar.GetFavoritesPanel().GameButton(0);
+    ASSERT_NE(first, nullptr);
+    Hover(*first);
+    const QImage hovered = sheet.Add("the first favourite hovered", Render(bar));
+    // Hovering lights the game's picture and nothing beside it.
+    EXPECT_NE(normal.copy(first->geometry()), hovered.copy(first->geometry()));
+    const QRect hide = bar.GetControlButtonsPanel().HideButton()->geometry();
+    EXPECT_EQ(normal.copy(hide), hovered.copy(hide));
+    Unhover(*first);
+
+    // The drop-down, placed by the program one pixel under the all-games button.
+    CAllGamesButton* allGames = bar.GetFavoritesPanel().AllGamesButton();
+    ASSERT_NE(allGames, nullptr);
+    QTest::mouseClick(allGames, Qt::LeftButton);
+    CAllGamesDropDown& list = allGames->DropDown();
+    ASSERT_TRUE(list.isVisible());
+    for (int i = 0; i < 20 && list.RollOutAnimation().Running(); ++i) {
+        timers.Advance(RollOut::kStepMs);
+    }
+    const QPoint offset = list.pos() - bar.pos();
+    QImage together(std::max(bar.width(), offset.x() + list.width()), offset.y() + list.height(),
+                    QImage::Format_RGB32);
+    together.fill(kDesk);
+    {
+        QPainter painter(&together);
+        painter.drawImage(0, 0, Render(bar));
+        painter.drawImage(offset, Render(list));
+    }
+    sheet.Add("the all-games drop-down open", together);
+    EXPECT_EQ(offset.y(), allGames->geometry().bottom() + 2);
+    EXPECT_EQ(list.GetItemCount(), static_cast<int>(stores.games.GetGamesCount()) - 4);
+    list.hide();
+
+    QTest::mouseClick(bar.GetControlButtonsPanel().SizeButton(), Qt::LeftButton);
+    QCoreApplication::processEvents();
+    ASSERT_EQ(bar.size(), QSize(320, 25));
+    sheet.Add("mini size", Render(bar));
+    ExpectWritten(sheet, "bar", 700);
 }
