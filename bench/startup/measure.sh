@@ -1,0 +1,48 @@
+#!/usr/bin/env bash
+# The bar's start-up against an empty Qt window of its size, side by side on one X server of
+# their own: time from exec to the first paint (seen on the screen) and resident memory 3 s
+# after the start, as medians of ROUNDS alternating runs, and their ratios.
+# Usage: bench/startup/measure.sh [BUILD_DIR] [ROUNDS]     (build in Release or RelWithDebInfo)
+set -euo pipefail
+build=$(cd "${1:-build}" && pwd)
+rounds=${2:-10}
+probe=$build/bench/first-paint-probe
+for program in "$probe" "$build/bench/tivora-empty-window" "$build/tivora" Xvfb; do
+  command -v "$program" >/dev/null || { echo "missing: $program" >&2; exit 2; }
+done
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/tivora-measure.XXXXXX")
+xvfb=
+cleanup() { [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null; rm -rf "$work"; }
+trap cleanup EXIT
+Xvfb -displayfd 3 -nolisten tcp -screen 0 1280x1024x24 3>"$work/display" 2>/dev/null &
+xvfb=$!
+for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.05; done
+export DISPLAY=":$(cat "$work/display")"
+# A home of its own; the update check finds no server (nothing listens on its port here).
+export HOME=$work/home XDG_CONFIG_HOME=$work/home/.config XDG_DATA_HOME=$work/home/.local/share
+export XDG_RUNTIME_DIR=$work/runtime QT_QPA_PLATFORM=xcb
+mkdir -p "$HOME" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
+
+# The bar sits at (0, 0) on a first start; (200, 12) lies in its search box.
+x=200 y=12
+"$probe" $x $y - 3000 "$build/tivora" >"$work/learn"     # first run: settings made
+colour=$(sed -n 's/.*pixel=\([0-9a-f]*\).*/\1/p' "$work/learn")
+echo "bar shows #$colour at ($x, $y); the empty window is filled with it"
+
+bar=() empty=() barRss=() emptyRss=()
+for _ in $(seq "$rounds"); do
+  read -r b <<<"$("$probe" $x $y "$colour" 3000 "$build/tivora")"
+  read -r e <<<"$("$probe" $x $y "$colour" 3000 "$build/bench/tivora-empty-window" 0 0 357 46 "$colour")"
+  bar+=("$(sed 's/first_paint_ms=\([0-9]*\).*/\1/' <<<"$b")")
+  barRss+=("$(sed 's/.*rss_kib=\([0-9]*\).*/\1/' <<<"$b")")
+  empty+=("$(sed 's/first_paint_ms=\([0-9]*\).*/\1/' <<<"$e")")
+  emptyRss+=("$(sed 's/.*rss_kib=\([0-9]*\).*/\1/' <<<"$e")")
+done
+median() { printf '%s\n' "$@" | sort -n | awk '{a[NR]=$1} END {print (NR%2) ? a[(NR+1)/2] : (a[NR/2]+a[NR/2+1])/2}'; }
+mb=$(median "${bar[@]}") me=$(median "${empty[@]}")
+rb=$(median "${barRss[@]}") re=$(median "${emptyRss[@]}")
+awk -v mb="$mb" -v me="$me" -v rb="$rb" -v re="$re" 'BEGIN {
+  printf "first paint: bar %s ms, empty window %s ms, ratio %.2f\n", mb, me, mb / me
+  printf "RSS after 3 s: bar %.1f MiB, empty window %.1f MiB, ratio %.2f\n", rb / 1024, re / 1024, rb / re
+}'
