@@ -141,12 +141,12 @@ NotificationsAdaptor::NotificationsAdaptor(QObject* parent,
                                            std::shared_ptr<TestNotificationServer::State> state)
     : QDBusAbstractAdaptor(parent), state_(std::move(state)) {}
 
-uint NotificationsAdaptor::Notify(const QString& appName, uint replacesId, const QString&,
+uint NotificationsAdaptor::Notify(const QString& appName, uint replacesId, const QString& appIcon,
                                   const QString& summary, const QString& body, const QStringList&,
-                                  const QVariantMap&, int) {
+                                  const QVariantMap&, int expireTimeout) {
     std::lock_guard lock(state_->mutex);
     const uint id = replacesId != 0 ? replacesId : ++state_->lastId;
-    state_->notifications.push_back({id, appName, summary, body});
+    state_->notifications.push_back({id, appName, summary, body, appIcon, expireTimeout});
     return id;
 }
 

@@ -47,6 +47,8 @@ public:
         QString appName;
         QString summary;
         QString body;
+        QString appIcon;
+        int expireTimeout = 0;  // milliseconds
     };
 
     TestNotificationServer();
