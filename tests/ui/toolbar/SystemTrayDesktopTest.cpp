@@ -179,6 +179,18 @@ TEST(SystemTrayDesktopTest, ItemHasItsTooltipAndMenuAndSendsClicksAndBalloons) {
     EXPECT_EQ(shown.body, QString(255, 'x'));
     EXPECT_EQ(shown.appIcon, "dialog-warning");
     EXPECT_EQ(shown.expireTimeout, 10000);
+
+    // Made again with a balloon of its own, shown at once.
+    tray.DeleteIcon();
+    EXPECT_FALSE(tray.IsAvailable());
+    ASSERT_TRUE(tray.CreateTrayIcon("Tivora", 32512, CSystemTray::kMenuId, false, "Ready",
+                                    "Welcome", CSystemTray::NIIF_INFO, 5));
+    ASSERT_TRUE(WaitFor([&] { return notifications.Notifications().size() == 2; }));
+    const auto first = notifications.Notifications().back();
+    EXPECT_EQ(first.summary, "Welcome");
+    EXPECT_EQ(first.body, "Ready");
+    EXPECT_EQ(first.appIcon, "dialog-information");
+    EXPECT_EQ(first.expireTimeout, 5000);
 }
 
 TEST(SystemTrayDesktopTest, ItemComesBackWithATrayThatComesLateOrRestarts) {
