@@ -28,6 +28,12 @@ constexpr int kExitCommand = 32779;
 constexpr int kFallbackTrayWidth = 150;
 constexpr int kFallbackTrayHeight = 30;
 
+// Qt asks once per process, when its first tray icon is made, whether a StatusNotifier host
+// is there, and from then on makes every icon of that kind (a D-Bus item, or else an XEmbed
+// icon). Remembered here so that an icon counts as shown only while a tray of its kind is.
+enum class QtTrayKind { Unknown, StatusNotifier, XEmbed };
+QtTrayKind g_qtTrayKind = QtTrayKind::Unknown;
+
 QSystemTrayIcon::MessageIcon BalloonIcon(int flags) {
     switch (flags) {
         case CSystemTray::NIIF_INFO:
@@ -135,7 +141,7 @@ bool CSystemTray::CreateTrayIcon(const std::string& tooltip, int iconResource, i
         currentResource_ = iconResource;
         currentIcon_ = icon;
     }
-    if (!host_->IsPresent()) {
+    if (!HostForIcons()) {
         Trace("No tray on the desktop: the tray icon " + std::to_string(id) + " waits for one");
         return false;
     }
@@ -150,6 +156,9 @@ void CSystemTray::MakeIcon() {
     // Qt chooses between a D-Bus item and an XEmbed icon when the icon is made: make it only
     // now that a tray is there, and anew for a tray that came back.
     DropIcon();
+    if (g_qtTrayKind == QtTrayKind::Unknown) {
+        g_qtTrayKind = host_->HasStatusNotifier() ? QtTrayKind::StatusNotifier : QtTrayKind::XEmbed;
+    }
     icon_ = std::make_unique<QSystemTrayIcon>();
     icon_->setIcon(currentIcon_);
     icon_->setToolTip(tooltip_);
@@ -177,11 +186,30 @@ void CSystemTray::DropIcon() {
     menu_ = BuildMenu();
 }
 
-void CSystemTray::OnHostAppeared() {
-    if (wanted_) {
-        Trace("A tray appeared: the tray icon is added again");
-        MakeIcon();
+bool CSystemTray::HostForIcons() const {
+    switch (g_qtTrayKind) {
+        case QtTrayKind::StatusNotifier:
+            return host_->HasStatusNotifier();
+        case QtTrayKind::XEmbed:
+            return host_->HasXEmbed();
+        case QtTrayKind::Unknown:
+            break;
     }
+    return host_->IsPresent();
+}
+
+void CSystemTray::OnHostAppeared() {
+    if (!wanted_) {
+        return;
+    }
+    if (!HostForIcons()) {
+        // An icon of the kind Qt makes would show nowhere: the bar stays without one.
+        Trace("A tray appeared of a kind this program's tray icon cannot use");
+        DropIcon();
+        return;
+    }
+    Trace("A tray appeared: the tray icon is added again");
+    MakeIcon();
 }
 
 void CSystemTray::OnHostGone() {
@@ -201,7 +229,7 @@ void CSystemTray::DeleteIcon() {
 }
 
 bool CSystemTray::IsAvailable() const {
-    return icon_ != nullptr && icon_->isVisible() && host_->IsPresent();
+    return icon_ != nullptr && icon_->isVisible() && HostForIcons();
 }
 
 bool CSystemTray::ShowTrayBalloon(const std::string& text, const std::string& title, int iconFlags,

@@ -99,6 +99,7 @@ private:
     void ShowIcon(int resource, const QIcon& icon);
     void NextAnimationIcon();
     void PostCommand(int id);
+    bool HostForIcons() const;
 
     std::unique_ptr<TrayHost> ownHost_;
     TrayHost* host_ = nullptr;

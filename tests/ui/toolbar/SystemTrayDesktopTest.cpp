@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "app/Resources.h"
+#include "platform/TrayHost.h"
 #include "support/SkinTestSupport.h"
 #include "support/TestDesktopServices.h"
 #include "support/TestEnvironment.h"
@@ -24,6 +25,7 @@ namespace {
 
 using testing_support::TestNotificationServer;
 using testing_support::TestStatusNotifierWatcher;
+using testing_support::TestXEmbedTray;
 using testing_support::WaitFor;
 
 #define SKIP_WITHOUT_DESKTOP()                                                           \
@@ -222,6 +224,31 @@ TEST(SystemTrayDesktopTest, ItemComesBackWithATrayThatComesLateOrRestarts) {
     EXPECT_TRUE(Shows(tray, 1046));
     tray.StopIconAnimation();
     EXPECT_TRUE(Shows(tray, 32512));
+}
+
+TEST(SystemTrayDesktopTest, ItemForAStatusNotifierTrayIsNotShownByAnXEmbedTray) {
+    SKIP_WITHOUT_DESKTOP();
+    TestStatusNotifierWatcher watcher;
+    TestXEmbedTray xembed;
+    TrayHost host;
+    CSystemTray tray(&host);
+    ASSERT_TRUE(watcher.Start());
+    ASSERT_TRUE(WaitFor([&] { return host.HasStatusNotifier(); }));
+    ASSERT_TRUE(tray.CreateTrayIcon("Tivora", 32512, CSystemTray::kMenuId, false, "", "", 0, 10));
+    ASSERT_TRUE(xembed.Start());
+    ASSERT_TRUE(WaitFor([&] { return host.HasXEmbed(); }));
+    EXPECT_TRUE(tray.IsAvailable());
+
+    // Qt keeps making D-Bus items in this process: the XEmbed tray left shows none of them,
+    // and the bar must not hide into it.
+    watcher.Stop();
+    ASSERT_TRUE(WaitFor([&] { return !host.HasStatusNotifier(); }));
+    EXPECT_TRUE(host.IsPresent());
+    EXPECT_FALSE(tray.IsAvailable());
+    EXPECT_FALSE(tray.ShowTrayBalloon("text", "title", CSystemTray::NIIF_INFO, 10));
+
+    ASSERT_TRUE(watcher.Start());
+    EXPECT_TRUE(WaitFor([&] { return watcher.Items().size() == 1 && tray.IsAvailable(); }));
 }
 
 }  // namespace
