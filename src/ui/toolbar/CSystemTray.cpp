@@ -62,7 +62,6 @@ CSystemTray::CSystemTray(TrayHost* host, QObject* parent) : QObject(parent), hos
 CSystemTray::~CSystemTray() {
     animationTimer_.reset();
     DeleteIcon();
-    disconnect(host_, nullptr, this, nullptr);
 }
 
 std::unique_ptr<QMenu> CSystemTray::BuildMenu() {
@@ -172,7 +171,7 @@ void CSystemTray::MakeIcon() {
     if (!startHidden_) {
         icon_->show();
     }
-    Trace("Tray icon added (" + host_->Kind().toStdString() + ")");
+    Trace("Tray icon added");
 }
 
 void CSystemTray::DropIcon() {
@@ -187,6 +186,9 @@ void CSystemTray::DropIcon() {
 }
 
 bool CSystemTray::HostForIcons() const {
+    if (host_ == nullptr) {
+        return false;  // the watch ended before the tray
+    }
     switch (g_qtTrayKind) {
         case QtTrayKind::StatusNotifier:
             return host_->HasStatusNotifier();

@@ -102,7 +102,7 @@ private:
     bool HostForIcons() const;
 
     std::unique_ptr<TrayHost> ownHost_;
-    TrayHost* host_ = nullptr;
+    QPointer<TrayHost> host_;
     CommandTarget* target_ = nullptr;
     // Made only while a host is present; the menu is made with it, so that each icon exports
     // a menu of its own.

@@ -9,6 +9,7 @@
 #include <QDBusPendingCall>
 #include <QDBusVariant>
 #include <QImage>
+#include <QSignalSpy>
 #include <QSystemTrayIcon>
 #include <string>
 #include <vector>
@@ -162,6 +163,12 @@ TEST(SystemTrayDesktopTest, ItemHasItsTooltipAndMenuAndSendsClicksAndBalloons) {
     EXPECT_EQ(TooltipTitle(item), "Tivora");
     const std::vector<MenuEntry> entries = MenuEntries(item);
     EXPECT_EQ(Labels(entries), kMenuLabels);
+
+    // The host is about to show the menu: the bar hears of it (an update notice may come).
+    QSignalSpy aboutToShow(&tray, &CSystemTray::menuAboutToShow);
+    Call(item, ItemProperty(item, "Menu").value<QDBusObjectPath>().path(), "com.canonical.dbusmenu",
+         "AboutToShow", {0});
+    EXPECT_TRUE(WaitFor([&] { return aboutToShow.count() == 1; }));
 
     // A left click, then Exit chosen from the menu the host shows.
     Call(item, kItemPath, kItemInterface, "Activate", {0, 0});
