@@ -16,6 +16,9 @@ public:
     ~TrayHost() override;
 
     bool IsPresent() const { return statusNotifier_ || xembed_; }
+    // Each kind on its own: an icon made for one kind shows only while that kind is there.
+    bool HasStatusNotifier() const { return statusNotifier_; }
+    bool HasXEmbed() const { return xembed_; }
     // Which kind answered, for the trace: "StatusNotifier", "XEmbed" or "none".
     QString Kind() const;
 

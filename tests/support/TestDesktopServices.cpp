@@ -1,5 +1,7 @@
 #include "support/TestDesktopServices.h"
 
+#include <xcb/xcb.h>
+
 #include <QAtomicInt>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
@@ -8,6 +10,7 @@
 #include <cstdlib>
 #include <functional>
 #include <mutex>
+#include <string>
 
 #include "support/TestDesktopServices_p.h"
 
@@ -141,12 +144,12 @@ NotificationsAdaptor::NotificationsAdaptor(QObject* parent,
                                            std::shared_ptr<TestNotificationServer::State> state)
     : QDBusAbstractAdaptor(parent), state_(std::move(state)) {}
 
-uint NotificationsAdaptor::Notify(const QString& appName, uint replacesId, const QString&,
+uint NotificationsAdaptor::Notify(const QString& appName, uint replacesId, const QString& appIcon,
                                   const QString& summary, const QString& body, const QStringList&,
-                                  const QVariantMap&, int) {
+                                  const QVariantMap&, int expireTimeout) {
     std::lock_guard lock(state_->mutex);
     const uint id = replacesId != 0 ? replacesId : ++state_->lastId;
-    state_->notifications.push_back({id, appName, summary, body});
+    state_->notifications.push_back({id, appName, summary, body, appIcon, expireTimeout});
     return id;
 }
 
@@ -198,6 +201,76 @@ std::vector<TestNotificationServer::Notification> TestNotificationServer::Notifi
 std::vector<uint> TestNotificationServer::Closed() const {
     std::lock_guard lock(state_->mutex);
     return state_->closed;
+}
+
+struct TestXEmbedTray::Connection {
+    xcb_connection_t* connection = nullptr;
+    int screen = 0;
+    ~Connection() { xcb_disconnect(connection); }
+
+    xcb_atom_t Atom(const std::string& name) const {
+        xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(
+            connection,
+            xcb_intern_atom(connection, 0, static_cast<uint16_t>(name.size()), name.c_str()),
+            nullptr);
+        xcb_atom_t atom = XCB_ATOM_NONE;
+        if (reply != nullptr) {
+            atom = reply->atom;
+            std::free(reply);
+        }
+        return atom;
+    }
+};
+
+TestXEmbedTray::TestXEmbedTray() = default;
+
+TestXEmbedTray::~TestXEmbedTray() {
+    Stop();
+}
+
+bool TestXEmbedTray::Start() {
+    if (window_ != 0) {
+        return true;
+    }
+    if (x_ == nullptr) {
+        auto x = std::make_unique<Connection>();
+        x->connection = xcb_connect(nullptr, &x->screen);
+        if (xcb_connection_has_error(x->connection) != 0) {
+            return false;
+        }
+        x_ = std::move(x);
+    }
+    xcb_screen_iterator_t screens = xcb_setup_roots_iterator(xcb_get_setup(x_->connection));
+    for (int i = 0; i < x_->screen; ++i) {
+        xcb_screen_next(&screens);
+    }
+    const xcb_window_t root = screens.data->root;
+    const xcb_atom_t selection = x_->Atom("_NET_SYSTEM_TRAY_S" + std::to_string(x_->screen));
+    window_ = xcb_generate_id(x_->connection);
+    xcb_create_window(x_->connection, XCB_COPY_FROM_PARENT, window_, root, 0, 0, 1, 1, 0,
+                      XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, 0, nullptr);
+    xcb_set_selection_owner(x_->connection, window_, selection, XCB_CURRENT_TIME);
+    xcb_client_message_event_t manager{};
+    manager.response_type = XCB_CLIENT_MESSAGE;
+    manager.format = 32;
+    manager.window = root;
+    manager.type = x_->Atom("MANAGER");
+    manager.data.data32[0] = XCB_CURRENT_TIME;
+    manager.data.data32[1] = selection;
+    manager.data.data32[2] = window_;
+    xcb_send_event(x_->connection, 0, root, XCB_EVENT_MASK_STRUCTURE_NOTIFY,
+                   reinterpret_cast<const char*>(&manager));
+    xcb_flush(x_->connection);
+    return true;
+}
+
+void TestXEmbedTray::Stop() {
+    if (window_ == 0) {
+        return;
+    }
+    xcb_destroy_window(x_->connection, window_);
+    xcb_flush(x_->connection);
+    window_ = 0;
 }
 
 }  // namespace testing_support

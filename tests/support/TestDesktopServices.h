@@ -47,6 +47,8 @@ public:
         QString appName;
         QString summary;
         QString body;
+        QString appIcon;
+        int expireTimeout = 0;  // milliseconds
     };
 
     TestNotificationServer();
@@ -64,6 +66,26 @@ public:
 private:
     std::shared_ptr<State> state_;
     std::unique_ptr<BusObjectThread> thread_;
+};
+
+// An XEmbed tray of another client on the X server of $DISPLAY: it owns the tray selection of
+// the screen and announces it, as a tray starting does; it docks nothing.
+class TestXEmbedTray {
+public:
+    TestXEmbedTray();
+    ~TestXEmbedTray();
+    TestXEmbedTray(const TestXEmbedTray&) = delete;
+    TestXEmbedTray& operator=(const TestXEmbedTray&) = delete;
+
+    // False without an X server.
+    bool Start();
+    // Ends the tray: its window goes, with the selection.
+    void Stop();
+
+private:
+    struct Connection;
+    std::unique_ptr<Connection> x_;
+    unsigned window_ = 0;
 };
 
 }  // namespace testing_support

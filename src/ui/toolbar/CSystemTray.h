@@ -3,6 +3,7 @@
 #include <QIcon>
 #include <QObject>
 #include <QPointer>
+#include <QString>
 #include <memory>
 #include <string>
 #include <vector>
@@ -74,6 +75,9 @@ public:
     // For the program's own tests and the gallery: the menu as it is exported.
     QMenu* Menu() const;
     QSystemTrayIcon* Icon() const;
+    // The icon resource that the icon shows now (the animation's frame while it runs), also
+    // while no tray shows it; 0 before CreateTrayIcon.
+    int CurrentIconResource() const { return currentResource_; }
 
     // Cuts text to at most maxBytes bytes of UTF-8, never inside a character.
     static std::string CutUtf8(const std::string& text, int maxBytes);
@@ -85,6 +89,45 @@ signals:
 protected:
     // Called with the menu just before it is shown; does nothing here.
     virtual void PrepareMenu(QMenu* menu);
+
+private:
+    std::unique_ptr<QMenu> BuildMenu();
+    void MakeIcon();
+    void DropIcon();
+    void OnHostAppeared();
+    void OnHostGone();
+    void ShowIcon(int resource, const QIcon& icon);
+    void NextAnimationIcon();
+    void PostCommand(int id);
+    bool HostForIcons() const;
+
+    std::unique_ptr<TrayHost> ownHost_;
+    QPointer<TrayHost> host_;
+    CommandTarget* target_ = nullptr;
+    // Made only while a host is present; the menu is made with it, so that each icon exports
+    // a menu of its own.
+    std::unique_ptr<QSystemTrayIcon> icon_;
+    std::unique_ptr<QMenu> menu_;
+
+    // What CreateTrayIcon asked for, kept to make the icon again when a tray comes back.
+    bool wanted_ = false;
+    bool startHidden_ = false;
+    QString tooltip_;
+    int currentResource_ = 0;
+    QIcon currentIcon_;
+
+    struct Frame {
+        int resource = 0;
+        QIcon icon;
+    };
+    std::vector<Frame> frames_;
+    std::unique_ptr<TimerSource::Timer> animationTimer_;
+    std::size_t frameIndex_ = 0;
+    int periodMs_ = 0;
+    int durationSeconds_ = 0;
+    long ticks_ = 0;
+    int resourceBeforeAnimation_ = 0;
+    QIcon iconBeforeAnimation_;
 };
 
 // Hides window towards the tray (a rectangle flies from the window to the tray when the

@@ -1,0 +1,361 @@
+#include "ui/toolbar/CSystemTray.h"
+
+#include <QAction>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QScreen>
+#include <QSystemTrayIcon>
+#include <algorithm>
+#include <climits>
+
+#include "app/ErrorLog.h"
+#include "app/Resources.h"
+#include "app/Trace.h"
+#include "platform/TrayHost.h"
+#include "ui/controls/DialogTemplate.h"
+
+namespace {
+
+// The commands of the tray menu; the bar window decides what each does.
+constexpr int kSettingsCommand = 32776;
+constexpr int kFavoritesCommand = 32774;
+constexpr int kMyInfoCommand = 32775;
+constexpr int kCheckUpdatesCommand = 32781;
+constexpr int kAboutCommand = 32782;
+constexpr int kExitCommand = 32779;
+
+// Where no tray reports its place: the corner of the work area that a tray usually takes.
+constexpr int kFallbackTrayWidth = 150;
+constexpr int kFallbackTrayHeight = 30;
+
+// Qt asks once per process, when its first tray icon is made, whether a StatusNotifier host
+// is there, and from then on makes every icon of that kind (a D-Bus item, or else an XEmbed
+// icon). Remembered here so that an icon counts as shown only while a tray of its kind is.
+enum class QtTrayKind { Unknown, StatusNotifier, XEmbed };
+QtTrayKind g_qtTrayKind = QtTrayKind::Unknown;
+
+QSystemTrayIcon::MessageIcon BalloonIcon(int flags) {
+    switch (flags) {
+        case CSystemTray::NIIF_INFO:
+            return QSystemTrayIcon::Information;
+        case CSystemTray::NIIF_WARNING:
+            return QSystemTrayIcon::Warning;
+        case CSystemTray::NIIF_ERROR:
+            return QSystemTrayIcon::Critical;
+        default:
+            return QSystemTrayIcon::NoIcon;
+    }
+}
+
+}  // namespace
+
+CSystemTray::CSystemTray(TrayHost* host, QObject* parent) : QObject(parent), host_(host) {
+    if (host_ == nullptr) {
+        ownHost_ = std::make_unique<TrayHost>();
+        host_ = ownHost_.get();
+    }
+    connect(host_, &TrayHost::Appeared, this, &CSystemTray::OnHostAppeared);
+    connect(host_, &TrayHost::Gone, this, &CSystemTray::OnHostGone);
+    menu_ = BuildMenu();
+}
+
+CSystemTray::~CSystemTray() {
+    animationTimer_.reset();
+    DeleteIcon();
+}
+
+std::unique_ptr<QMenu> CSystemTray::BuildMenu() {
+    auto menu = std::make_unique<QMenu>();
+    struct Item {
+        int id;
+        const char* text;
+    };
+    // 0 is a separator.
+    static constexpr Item kItems[] = {
+        {kShowHideCommand, "Show/Hide Tivora"},
+        {0, nullptr},
+        {kSettingsCommand, "Settings..."},
+        {kFavoritesCommand, "Favorites..."},
+        {kMyInfoCommand, "My Info..."},
+        {0, nullptr},
+        {kCheckUpdatesCommand, "Check Updates"},
+        {kAboutCommand, "About..."},
+        {0, nullptr},
+        {kExitCommand, "Exit"},
+    };
+    for (const Item& item : kItems) {
+        if (item.id == 0) {
+            menu->addSeparator();
+            continue;
+        }
+        QAction* action = menu->addAction(QString::fromLatin1(item.text));
+        action->setData(item.id);
+        const int id = item.id;
+        // Queued: the command may open a modal dialog, which must not run inside the
+        // delivery of the menu's click (over D-Bus, a call that waits for its answer).
+        connect(action, &QAction::triggered, this, [this, id] { PostCommand(id); });
+    }
+    // The default command is drawn bold, where the menu is drawn by this program.
+    QAction* first = menu->actions().front();
+    QFont bold = first->font();
+    bold.setBold(true);
+    first->setFont(bold);
+    connect(menu.get(), &QMenu::aboutToShow, this, [this, shown = menu.get()] {
+        PrepareMenu(shown);
+        emit menuAboutToShow();
+    });
+    return menu;
+}
+
+void CSystemTray::PostCommand(int id) {
+    QMetaObject::invokeMethod(
+        this,
+        [this, id] {
+            // The target as it is when the command runs: it may have been withdrawn meanwhile.
+            if (target_ != nullptr) {
+                target_->OnCommand(id);
+            }
+        },
+        Qt::QueuedConnection);
+}
+
+bool CSystemTray::CreateTrayIcon(const std::string& tooltip, int iconResource, int id,
+                                 bool startHidden, const std::string& balloonText,
+                                 const std::string& balloonTitle, int balloonIcon,
+                                 int timeoutSeconds) {
+    const QIcon icon = Resources::LoadIcon(iconResource);
+    if (icon.isNull()) {
+        LogError("Unable to load the tray icon " + std::to_string(iconResource));
+        return false;
+    }
+    DropIcon();
+    wanted_ = true;
+    startHidden_ = startHidden;
+    tooltip_ = QString::fromUtf8(CutUtf8(tooltip, kMaxTipBytes));
+    if (animationTimer_ != nullptr) {
+        // A running animation goes on; its end puts back the new icon.
+        resourceBeforeAnimation_ = iconResource;
+        iconBeforeAnimation_ = icon;
+    } else {
+        currentResource_ = iconResource;
+        currentIcon_ = icon;
+    }
+    if (!HostForIcons()) {
+        Trace("No tray on the desktop: the tray icon " + std::to_string(id) + " waits for one");
+        return false;
+    }
+    MakeIcon();
+    if (!balloonText.empty()) {
+        ShowTrayBalloon(balloonText, balloonTitle, balloonIcon, timeoutSeconds);
+    }
+    return true;
+}
+
+void CSystemTray::MakeIcon() {
+    // Qt chooses between a D-Bus item and an XEmbed icon when the icon is made: make it only
+    // now that a tray is there, and anew for a tray that came back.
+    DropIcon();
+    if (g_qtTrayKind == QtTrayKind::Unknown) {
+        g_qtTrayKind = host_->HasStatusNotifier() ? QtTrayKind::StatusNotifier : QtTrayKind::XEmbed;
+    }
+    icon_ = std::make_unique<QSystemTrayIcon>();
+    icon_->setIcon(currentIcon_);
+    icon_->setToolTip(tooltip_);
+    icon_->setContextMenu(menu_.get());
+    connect(icon_.get(), &QSystemTrayIcon::activated, this,
+            [this](QSystemTrayIcon::ActivationReason reason) {
+                if (reason == QSystemTrayIcon::Trigger) {
+                    PostCommand(kShowHideCommand);
+                }
+            });
+    if (!startHidden_) {
+        icon_->show();
+    }
+    Trace("Tray icon added");
+}
+
+void CSystemTray::DropIcon() {
+    if (icon_ == nullptr) {
+        return;
+    }
+    // The icon first: it still refers to its menu while it goes. The menu stays with the icon
+    // that exported it (it may be the one whose signal runs now); the next icon gets a new one.
+    icon_.reset();
+    menu_.release()->deleteLater();
+    menu_ = BuildMenu();
+}
+
+bool CSystemTray::HostForIcons() const {
+    if (host_ == nullptr) {
+        return false;  // the watch ended before the tray
+    }
+    switch (g_qtTrayKind) {
+        case QtTrayKind::StatusNotifier:
+            return host_->HasStatusNotifier();
+        case QtTrayKind::XEmbed:
+            return host_->HasXEmbed();
+        case QtTrayKind::Unknown:
+            break;
+    }
+    return host_->IsPresent();
+}
+
+void CSystemTray::OnHostAppeared() {
+    if (!wanted_) {
+        return;
+    }
+    if (!HostForIcons()) {
+        // An icon of the kind Qt makes would show nowhere: the bar stays without one.
+        Trace("A tray appeared of a kind this program's tray icon cannot use");
+        DropIcon();
+        return;
+    }
+    Trace("A tray appeared: the tray icon is added again");
+    MakeIcon();
+}
+
+void CSystemTray::OnHostGone() {
+    if (icon_ != nullptr) {
+        Trace("The tray went away: the tray icon waits for another");
+    }
+    DropIcon();
+}
+
+void CSystemTray::SetCommandTarget(CommandTarget* target) {
+    target_ = target;
+}
+
+void CSystemTray::DeleteIcon() {
+    wanted_ = false;
+    DropIcon();
+}
+
+bool CSystemTray::IsAvailable() const {
+    return icon_ != nullptr && icon_->isVisible() && HostForIcons();
+}
+
+bool CSystemTray::ShowTrayBalloon(const std::string& text, const std::string& title, int iconFlags,
+                                  int timeoutSeconds) {
+    if (!IsAvailable()) {
+        return false;
+    }
+    const int milliseconds = std::clamp(timeoutSeconds, 0, INT_MAX / 1000) * 1000;
+    icon_->showMessage(QString::fromUtf8(CutUtf8(title, kMaxBalloonTitleBytes)),
+                       QString::fromUtf8(CutUtf8(text, kMaxBalloonTextBytes)),
+                       BalloonIcon(iconFlags), milliseconds);
+    return true;
+}
+
+bool CSystemTray::LoadAnimationIcons(int first, int last) {
+    frames_.clear();
+    if (last < first) {
+        return false;
+    }
+    std::vector<Frame> frames;
+    for (int resource = first; resource <= last; ++resource) {
+        QIcon icon = Resources::LoadIcon(resource);
+        if (icon.isNull()) {
+            LogError("Unable to load the tray animation's icon " + std::to_string(resource));
+            return false;
+        }
+        frames.push_back({resource, std::move(icon)});
+    }
+    frames_ = std::move(frames);
+    return true;
+}
+
+bool CSystemTray::StartIconAnimation(int periodMs, int durationSeconds) {
+    if (frames_.empty()) {
+        return false;
+    }
+    StopIconAnimation();
+    frameIndex_ = 0;
+    ticks_ = 0;
+    periodMs_ = std::max(1, periodMs);
+    durationSeconds_ = durationSeconds;
+    resourceBeforeAnimation_ = currentResource_;
+    iconBeforeAnimation_ = currentIcon_;
+    animationTimer_ = TimerSource::Current().Start(periodMs_, [this] {
+        ++ticks_;
+        // Whole seconds, rounded; a duration of 0 or less never ends.
+        const long elapsedSeconds = (ticks_ * periodMs_ + 500) / 1000;
+        if (durationSeconds_ > 0 && elapsedSeconds > durationSeconds_) {
+            StopIconAnimation();
+        } else {
+            NextAnimationIcon();
+        }
+    });
+    return true;
+}
+
+void CSystemTray::NextAnimationIcon() {
+    frameIndex_ = (frameIndex_ + 1) % frames_.size();
+    const Frame& frame = frames_[frameIndex_];
+    ShowIcon(frame.resource, frame.icon);
+}
+
+void CSystemTray::StopIconAnimation() {
+    if (animationTimer_ == nullptr) {
+        return;
+    }
+    animationTimer_.reset();
+    ShowIcon(resourceBeforeAnimation_, iconBeforeAnimation_);
+}
+
+bool CSystemTray::IsAnimating() const {
+    return animationTimer_ != nullptr;
+}
+
+void CSystemTray::ShowIcon(int resource, const QIcon& icon) {
+    currentResource_ = resource;
+    currentIcon_ = icon;
+    if (icon_ != nullptr) {
+        icon_->setIcon(icon);
+    }
+}
+
+Rect CSystemTray::FindTrayRect() const {
+    if (icon_ != nullptr) {
+        const QRect geometry = icon_->geometry();
+        if (geometry.isValid() && !geometry.isEmpty()) {
+            return Rect::FromQRect(geometry);
+        }
+    }
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (screen == nullptr) {
+        return {};
+    }
+    const Rect work = Rect::FromQRect(screen->availableGeometry());
+    return {work.right - kFallbackTrayWidth, work.bottom - kFallbackTrayHeight, work.right,
+            work.bottom};
+}
+
+QMenu* CSystemTray::Menu() const {
+    return menu_.get();
+}
+
+QSystemTrayIcon* CSystemTray::Icon() const {
+    return icon_.get();
+}
+
+std::string CSystemTray::CutUtf8(const std::string& text, int maxBytes) {
+    if (maxBytes <= 0) {
+        return {};
+    }
+    const auto limit = static_cast<std::size_t>(maxBytes);
+    if (text.size() <= limit) {
+        return text;
+    }
+    std::size_t cut = limit;
+    // A continuation byte just past the cut means a character straddles it: drop it whole.
+    // A character is at most four bytes; longer runs are not UTF-8 and are cut where they are.
+    for (int back = 0; back < 4 && cut > 0; ++back) {
+        if ((static_cast<unsigned char>(text[cut]) & 0xC0) != 0x80) {
+            return text.substr(0, cut);
+        }
+        --cut;
+    }
+    return text.substr(0, limit);
+}
+
+void CSystemTray::PrepareMenu(QMenu*) {}
