@@ -5,6 +5,7 @@
 #include <QHash>
 #include <QMutex>
 #include <QRawFont>
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -19,7 +20,8 @@ constexpr const char* kWineFonts[] = {
     "/usr/share/wine/fonts/ms_sans_serif.ttf",
 };
 
-// The OS/2 table's usWinAscent and usWinDescent, at byte offsets 74 and 76.
+// The OS/2 table's xAvgCharWidth at byte offset 2, usWinAscent and usWinDescent at 74 and 76.
+constexpr int kAverageWidthOffset = 2;
 constexpr int kWinAscentOffset = 74;
 constexpr int kOs2MinimumSize = 78;
 
@@ -74,6 +76,24 @@ QFont Make(const std::string& face, int height, int weight, bool underline) {
     font.setWeight(QtWeight(weight));
     font.setUnderline(underline);
     font.setStyleStrategy(QFont::PreferDefault);
+    return font;
+}
+
+QFont MakeNarrow(const std::string& face, int height, int averageWidth, int weight) {
+    QFont font = Make(face, height, weight);
+    const QRawFont raw = QRawFont::fromFont(font);
+    const QByteArray os2 = raw.isValid() ? raw.fontTable("OS/2") : QByteArray();
+    if (os2.size() < kOs2MinimumSize || raw.unitsPerEm() <= 0 || averageWidth <= 0) {
+        return font;
+    }
+    const double natural =
+        ReadUint16(os2, kAverageWidthOffset) * font.pixelSize() / raw.unitsPerEm();
+    if (natural <= 0) {
+        return font;
+    }
+    // QFont takes the stretch in percent, from 1 to 4000.
+    font.setStretch(
+        std::clamp(static_cast<int>(std::lround(100.0 * averageWidth / natural)), 1, 4000));
     return font;
 }
 

@@ -14,6 +14,11 @@ void RegisterFaces();
 // weight (400 normal, 700 bold).
 QFont Make(const std::string& face, int height, int weight = 400, bool underline = false);
 
+// Make, with the average character width of a Windows font request: the face is stretched
+// so that its average character (the OS/2 table's xAvgCharWidth) is averageWidth pixels
+// wide. A face without the table is left at its own width.
+QFont MakeNarrow(const std::string& face, int height, int averageWidth, int weight = 400);
+
 // The Qt weight that draws a Windows weight. Above 550 Windows draws a face that has no
 // heavier member emboldened, so 600 already looks bold; Qt emboldens only from Bold up.
 QFont::Weight QtWeight(int weight);

@@ -29,4 +29,10 @@ public:
 
     CControlButton* SizeButton() const;
     CControlButton* HideButton() const;
+
+private:
+    WindowSection& window_;
+    QPointer<QWidget> parent_;
+    QPointer<CControlButton> size_;
+    QPointer<CControlButton> hide_;
 };

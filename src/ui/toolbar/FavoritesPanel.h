@@ -41,4 +41,15 @@ public:
     // The game button at index, or nullptr when it has no window now.
     CGameBtn* GameButton(int index) const;
     CAllGamesButton* AllGamesButton() const;
+
+private:
+    bool Mini() const;
+
+    GamesConfig& games_;
+    const WindowSection& window_;
+    QPointer<QWidget> parent_;
+    std::array<QPointer<CGameBtn>, kButtonCount> buttons_;
+    QPointer<CAllGamesButton> allGames_;
+    ImageList strip_{268, 20};
+    GamesConfig::FavoritesRegistration registration_;
 };

@@ -33,4 +33,9 @@ public:
 
     CTivoraCustomButton* Button() const;
     CAppSettingsDialog& Dialog() const;
+
+private:
+    const WindowSection& window_;
+    std::unique_ptr<CAppSettingsDialog> dialog_;
+    QPointer<CTivoraCustomButton> button_;
 };

@@ -1,0 +1,27 @@
+#include "ui/toolbar/CControlButton.h"
+
+#include "ui/controls/WindowStyles.h"
+
+CControlButton::CControlButton(QWidget* parent) : CButtonST(parent) {}
+
+bool CControlButton::Create(int bitmapId, const QString& tooltip, int x, int y, QWidget* parent,
+                            int id) {
+    using namespace WindowStyles;
+    if (!CButtonST::Create(QString(), WS_CHILD | WS_VISIBLE, Rect::FromSize(x, y, kWidth, kHeight),
+                           parent, id)) {
+        return false;
+    }
+    // The same picture whether hovered or not.
+    LoadPictures(bitmapId, kKeyColor);
+    EnableBorder(false, false);
+    UseParentBackground(false);
+    UseBalloonTip();
+    SetTip(tooltip, true);
+    return true;
+}
+
+void CControlButton::OnClicked() {
+    if (listener_ != nullptr) {
+        listener_->OnButtonClicked(GetDlgCtrlID(this));
+    }
+}

@@ -1,0 +1,55 @@
+#include "ui/toolbar/CGameBtn.h"
+
+#include "app/TextTable.h"
+#include "config/Game.h"
+#include "launch/LaunchGame.h"
+#include "platform/Fonts.h"
+#include "ui/controls/WindowStyles.h"
+
+namespace {
+
+constexpr int kFontHeight = 11;
+constexpr int kFontAverageWidth = 4;
+const QColor kCaptionHovered(255, 255, 255);
+const QColor kCaption(230, 230, 230);
+
+}  // namespace
+
+CGameBtn::CGameBtn(QWidget* parent)
+    : CButtonST(parent), font_(Fonts::MakeNarrow("Tahoma", kFontHeight, kFontAverageWidth)) {}
+
+bool CGameBtn::Create(const Game& game, int x, int y, QWidget* parent, int id) {
+    using namespace WindowStyles;
+    if (!CButtonST::Create(QString::fromStdString(game.name), WS_CHILD | WS_VISIBLE | WS_TABSTOP,
+                           Rect::FromSize(x, y, kWidth, kHeight), parent, id)) {
+        return false;
+    }
+    image_ = game.CopyBitmap();
+    address_ = game.url;
+    fullScreen_ = game.isFullScreen ? 1 : 0;
+    controlled_ = game.isControlled ? 1 : 0;
+    setFont(font_);
+    // A game without a picture shows its name alone.
+    if (!image_.isNull()) {
+        LoadPictures(image_, kKeyColor, kAutoDarkened);
+    }
+    EnableBorder(false, false);
+    UseParentBackground(false);
+    SetPictureLayout(kPictureLeft, false);
+    SetStateColors(kTextIn, kCaptionHovered, false);
+    SetStateColors(kTextOut, kCaption, false);
+    SetStateColors(kTextFocus, kCaption, false);
+    UseBalloonTip();
+    const std::string tip =
+        game.extraText.empty() ? GetText("main.buttons.game.tooltip") : game.extraText;
+    SetTip(QString::fromStdString(tip), true);
+    return true;
+}
+
+void CGameBtn::OnClicked() {
+    // The launcher decides by the record; this one carries only what the button copied.
+    const std::uint32_t flags = (fullScreen_ != 0 ? Game::FLAG_FULL_SCREEN : 0u) |
+                                (controlled_ != 0 ? Game::FLAG_CONTROLLED : 0u);
+    const Game game(text().toStdString(), address_, std::string(), flags, QImage());
+    LaunchGame(game);
+}

@@ -1,0 +1,75 @@
+#include "ui/toolbar/SettingsPanel.h"
+
+#include <QMetaObject>
+
+#include "ResourceIds.h"
+#include "app/TextTable.h"
+#include "config/WindowSection.h"
+#include "ui/controls/TivoraButtons.h"
+#include "ui/dialogs/CAppSettingsDialog.h"
+
+namespace {
+
+constexpr int kButtonX = 283;
+constexpr int kButtonY = 24;
+
+}  // namespace
+
+SettingsPanel::SettingsPanel(const WindowSection& window,
+                             std::unique_ptr<CAppSettingsDialog> dialog)
+    : window_(window), dialog_(std::move(dialog)) {}
+
+SettingsPanel::~SettingsPanel() {
+    Destroy();
+}
+
+bool SettingsPanel::Create(QWidget* parent) {
+    Destroy();
+    if (window_.sizeMode == WindowSection::kMiniSize) {
+        return true;
+    }
+    auto* button = new CTivoraCustomButton(parent);
+    button_ = button;
+    const bool made =
+        button->Create(Res::IDB_SETTINGS_HOT, Res::IDB_SETTINGS,
+                       QString::fromStdString(GetText("main.buttons.settings.tooltip")), kButtonX,
+                       kButtonY, parent, kButtonId);
+    button->SetListener(this);
+    return made;
+}
+
+void SettingsPanel::Destroy() {
+    // Safe at once: the dialog never runs inside the button's click (OnButtonClicked).
+    delete button_.data();
+}
+
+void SettingsPanel::OpenSettingsPage(int page) {
+    dialog_->SetActivePage(page);
+    if (!dialog_->IsOpen()) {
+        dialog_->DoModal();
+    }
+}
+
+void SettingsPanel::OnButtonClicked(int controlId) {
+    if (controlId != kButtonId || dialog_->IsOpen()) {
+        return;
+    }
+    // Not from inside the click: the bar may be rebuilt (its buttons made anew) while the
+    // dialog is open, and the button must not be running its click handler then.
+    QMetaObject::invokeMethod(
+        dialog_.get(),
+        [dialog = dialog_.get()] {
+            if (!dialog->IsOpen()) {
+                dialog->DoModal();
+            }
+        },
+        Qt::QueuedConnection);
+}
+
+CTivoraCustomButton* SettingsPanel::Button() const {
+    return button_.data();
+}
+
+CAppSettingsDialog& SettingsPanel::Dialog() const {
+    return *dialog_;
+}

@@ -1,0 +1,408 @@
+// The bar's favourites, control and settings panels on a bar-like window, over a real catalogue
+// and settings file under a temporary home, with the launcher's browser calls recorded.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QFontMetrics>
+#include <QPainter>
+#include <QTest>
+#include <algorithm>
+
+#include "ConfigFixtures.h"
+#include "LaunchTestSupport.h"
+#include "ResourceIds.h"
+#include "config/GamesConfig.h"
+#include "config/RegistrationSection.h"
+#include "config/WindowSection.h"
+#include "platform/Fonts.h"
+#include "services/RegistrationJobs.h"
+#include "support/SkinTestSupport.h"
+#include "support/TestEnvironment.h"
+#include "ui/controls/CTivoraTabCtrl.h"
+#include "ui/controls/TivoraButtons.h"
+#include "ui/dialogs/CAppSettingsDialog.h"
+#include "ui/toolbar/CControlButton.h"
+#include "ui/toolbar/ControlButtonsPanel.h"
+#include "ui/toolbar/FavoritesPanel.h"
+#include "ui/toolbar/SettingsPanel.h"
+#include "ui/toolbar/ToolbarEvents.h"
+
+namespace {
+
+using namespace config_fixtures;
+using launch_testing::ShellRecorder;
+using testing_support::ModalRecorder;
+using testing_support::TempHome;
+using testing_support::TraceRecorder;
+
+constexpr int kNormal = 0;
+constexpr int kMini = WindowSection::kMiniSize;
+
+// Stands in for the bar window: counts what the buttons ask of it and, like the bar, makes
+// the panels again on a relayout.
+class BarWindow : public QWidget {
+public:
+    std::function<void()> onRelayout;
+    int relayouts = 0;
+    int hides = 0;
+
+protected:
+    bool event(QEvent* event) override {
+        if (event->type() == RelayoutEvent::kType) {
+            ++relayouts;
+            if (onRelayout) {
+                onRelayout();
+            }
+            return true;
+        }
+        if (event->type() == HideToTrayEvent::kType) {
+            ++hides;
+            return true;
+        }
+        return QWidget::event(event);
+    }
+};
+
+// One program's stores and its bar window; the catalogue's games are given as entries.
+struct Bar {
+    TempHome home;
+    GamesConfig games;
+    WindowSection window;
+    RegistrationSection registration;
+    SettingsStorage storage{{&games, &window, &registration}};
+    UserInfoJob job{games, registration};
+    BarWindow bar;
+    ShellRecorder shell;
+    int fileWrites = 0;
+
+    Bar(const std::vector<CfgPack::GameEntry>& catalogue, int sizeMode) {
+        const std::string path = home.Root() + "/tivora.cfg";
+        testing_support::WriteFile(path, File(catalogue));
+        games.LoadGamesConfig(path);
+        window.sizeMode = sizeMode;
+        storage.SetBeforeReplaceHook([this](const std::string&) { ++fileWrites; });
+        bar.setGeometry(100, 100, 357, 46);
+        bar.show();
+    }
+};
+
+std::vector<CfgPack::GameEntry> Games(const std::vector<std::string>& names, std::uint32_t flags) {
+    std::vector<CfgPack::GameEntry> games;
+    for (const std::string& name : names) {
+        games.push_back(MakeGame(name, flags));
+    }
+    return games;
+}
+
+std::vector<CfgPack::GameEntry> operator+(std::vector<CfgPack::GameEntry> a,
+                                          const std::vector<CfgPack::GameEntry>& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+TEST(FavoritesPanel, ShowsTheFirstFourFavouritesByNameAndTheAllGamesButtonAfterThem) {
+    struct Case {
+        const char* name;
+        int mode;
+        std::vector<CfgPack::GameEntry> catalogue;
+        std::vector<std::string> shown;
+        QPoint origin;
+        bool allGamesEnabled;
+    };
+    const std::vector<Case> cases{
+        {"six favourites, made out of order",
+         kNormal,
+         Games({"Zork", "Chess", "Poker", "Darts", "Bingo", "Sudoku"}, Game::FLAG_FAVORITE) +
+             Games({"Tetris"}, 0),
+         {"Bingo", "Chess", "Darts", "Poker"},
+         QPoint(1, 22),
+         true},
+        {"three of three, mini",
+         kMini,
+         Games({"Cc", "Aa", "Bb"}, Game::FLAG_FAVORITE),
+         {"Aa", "Bb", "Cc"},
+         QPoint(24, 2),
+         false},
+        {"no favourites", kNormal, Games({"Aa", "Bb"}, 0), {}, QPoint(1, 22), true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Bar bar(c.catalogue, c.mode);
+        FavoritesPanel panel(bar.games, bar.window);
+        TraceRecorder traces;
+        EXPECT_TRUE(panel.Create(&bar.bar));
+
+        std::vector<std::string> expectedTraces{"Set favorite games:"};
+        for (int i = 0; i < FavoritesPanel::kButtonCount; ++i) {
+            CGameBtn* button = panel.GameButton(i);
+            if (i >= static_cast<int>(c.shown.size())) {
+                EXPECT_EQ(button, nullptr) << i;
+                continue;
+            }
+            ASSERT_NE(button, nullptr) << i;
+            EXPECT_EQ(button->text().toStdString(), c.shown[static_cast<std::size_t>(i)]);
+            EXPECT_EQ(button->geometry(), QRect(c.origin + QPoint(67 * i, 0),
+                                                QSize(CGameBtn::kWidth, CGameBtn::kHeight)));
+            EXPECT_EQ(GetDlgCtrlID(button), 1000 + i);
+            EXPECT_TRUE(button->isVisible());
+            expectedTraces.push_back(c.shown[static_cast<std::size_t>(i)]);
+        }
+        expectedTraces.push_back("End set favorite games");
+        // The row's own traces, among those of the parts it uses.
+        std::vector<std::string> rowTraces;
+        for (const std::string& text : traces.Texts()) {
+            if (text.find("favorite games") != std::string::npos ||
+                std::any_of(c.catalogue.begin(), c.catalogue.end(),
+                            [&](const CfgPack::GameEntry& game) { return game.name == text; })) {
+                rowTraces.push_back(text);
+            }
+        }
+        EXPECT_EQ(rowTraces, expectedTraces);
+
+        CAllGamesButton* allGames = panel.AllGamesButton();
+        ASSERT_NE(allGames, nullptr);
+        EXPECT_EQ(allGames->pos(), c.origin + QPoint(268, 2));
+        EXPECT_EQ(allGames->isEnabled(), c.allGamesEnabled);
+        EXPECT_EQ(GetDlgCtrlID(allGames), CAllGamesButton::kControlId);
+    }
+}
+
+TEST(FavoritesPanel, RebuildsTheRowWhenTheFavouritesChangeAndUnhooksWithItsOwner) {
+    Bar bar(Games({"Chess", "Bingo", "Darts"}, Game::FLAG_FAVORITE), kNormal);
+    auto panel = std::make_unique<FavoritesPanel>(bar.games, bar.window);
+    ASSERT_TRUE(panel->Create(&bar.bar));
+    EXPECT_FALSE(panel->AllGamesButton()->isEnabled());
+    const QPointer<CGameBtn> oldFirst = panel->GameButton(0);
+
+    // Picked in another order: the row still follows the catalogue.
+    bar.games.SetFavoritesAndSave({"Darts", "Bingo"});
+    EXPECT_EQ(bar.fileWrites, 1);
+    EXPECT_EQ(oldFirst, nullptr);
+    ASSERT_NE(panel->GameButton(1), nullptr);
+    EXPECT_EQ(panel->GameButton(0)->text(), "Bingo");
+    EXPECT_EQ(panel->GameButton(1)->text(), "Darts");
+    EXPECT_EQ(panel->GameButton(1)->pos(), QPoint(68, 22));
+    EXPECT_EQ(panel->GameButton(2), nullptr);
+    EXPECT_TRUE(panel->AllGamesButton()->isEnabled());
+    EXPECT_EQ(bar.bar.findChildren<CGameBtn*>().size(), 2);
+
+    // A panel that is gone is told nothing more.
+    panel.reset();
+    EXPECT_TRUE(bar.bar.findChildren<CGameBtn*>().isEmpty());
+    bar.games.SetFavorites({"Chess"});
+    EXPECT_TRUE(bar.bar.findChildren<CGameBtn*>().isEmpty());
+}
+
+TEST(FavoritesPanel, PaintsTheStripAtItsPlaceInEitherSize) {
+    const QImage strip = LoadBitmap(Res::IDB_FAVORITES_STRIP);
+    ASSERT_EQ(strip.size(), QSize(268, 20));
+    for (const auto& [mode, place] : {std::pair{kNormal, QPoint(1, 24)}, {kMini, QPoint(24, 4)}}) {
+        Bar bar(Games({"Chess"}, Game::FLAG_FAVORITE), mode);
+        FavoritesPanel panel(bar.games, bar.window);
+        auto paint = [&](QPainter& painter) { panel.Paint(painter); };
+        // Without its window the panel has nothing to paint on.
+        EXPECT_TRUE(skin_test::Difference(skin_test::Canvas(357, 46, paint),
+                                          skin_test::Canvas(357, 46, [](QPainter&) {}))
+                        .isNull());
+        ASSERT_TRUE(panel.Create(&bar.bar));
+        const QImage expected = skin_test::Canvas(357, 46, [&](QPainter& painter) {
+            DrawTransparent(painter, place.x(), place.y(), strip);
+        });
+        EXPECT_TRUE(skin_test::Difference(skin_test::Canvas(357, 46, paint), expected).isNull())
+            << mode;
+    }
+}
+
+TEST(GameButton, ShowsTheGameWithItsTipAndOpensItsAddressByTheLaunchRule) {
+    struct Case {
+        const char* name;
+        std::string url;
+        std::string extraText;
+        std::uint32_t flags;
+        std::string tip;
+        std::vector<std::string> opened;
+    };
+    const std::vector<Case> cases{
+        {"plain",
+         "http://games.invalid/a",
+         "",
+         0,
+         "Click this button to play the game",
+         {"-new http://games.invalid/a"}},
+        {"full screen, own tip",
+         "https://games.invalid/b",
+         "Fly a kite",
+         Game::FLAG_FULL_SCREEN,
+         "Fly a kite",
+         {"-new -k https://games.invalid/b"}},
+        {"not a web address",
+         "file:///etc/passwd",
+         "",
+         0,
+         "Click this button to play the game",
+         {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CfgPack::GameEntry game = MakeGame("Kite", c.flags | Game::FLAG_FAVORITE);
+        game.url = c.url;
+        game.extraText = c.extraText;
+        Bar bar({game}, kNormal);
+        FavoritesPanel panel(bar.games, bar.window);
+        ASSERT_TRUE(panel.Create(&bar.bar));
+        CGameBtn* button = panel.GameButton(0);
+        ASSERT_NE(button, nullptr);
+        EXPECT_EQ(button->TipText().toStdString(), c.tip);
+        EXPECT_TRUE(button->IsBalloonTip());
+        EXPECT_EQ(button->Address(), c.url);
+        EXPECT_EQ(button->IsFullScreen(), (c.flags & Game::FLAG_FULL_SCREEN) != 0);
+
+        QTest::mouseClick(button, Qt::LeftButton);
+        EXPECT_EQ(bar.shell.Parameters(), c.opened);
+        if (c.opened.empty()) {
+            EXPECT_NE(launch_testing::ErrorLog().find("'Kite' refused"), std::string::npos);
+        }
+    }
+}
+
+TEST(GameButton, DrawsTheDarkenedPictureAndGreyCaptionUntilHovered) {
+    Bar bar(Games({"Chess"}, Game::FLAG_FAVORITE), kNormal);
+    FavoritesPanel panel(bar.games, bar.window);
+    ASSERT_TRUE(panel.Create(&bar.bar));
+    CGameBtn* button = panel.GameButton(0);
+    ASSERT_NE(button, nullptr);
+    // The fixture's pictures are RGB(200, 30, 30).
+    EXPECT_EQ(button->Picture(0).pixelColor(10, 10), QColor(200, 30, 30));
+    EXPECT_EQ(button->Picture(1).pixelColor(10, 10), QColor(150, 22, 22));
+    EXPECT_EQ(button->GetStateColor(CButtonST::kTextIn), QColor(255, 255, 255));
+    EXPECT_EQ(button->GetStateColor(CButtonST::kTextOut), QColor(230, 230, 230));
+    EXPECT_EQ(button->GetStateColor(CButtonST::kTextFocus), QColor(230, 230, 230));
+
+    // The narrow font: four pixels an average character, narrower than the face's own.
+    const QString sample = QStringLiteral("abcdefghijklmnopqrstuvwxyz");
+    const int narrow = QFontMetrics(button->font()).horizontalAdvance(sample);
+    const int natural = QFontMetrics(Fonts::Make("Tahoma", 11)).horizontalAdvance(sample);
+    EXPECT_LT(narrow, natural);
+    EXPECT_NEAR(narrow, 4 * sample.size(), sample.size());
+
+    // The picture sits left of the caption, drawn by its own colours.
+    const QImage out = skin_test::Render(*button);
+    EXPECT_GT(
+        skin_test::CountPixels(
+            out, [](const QColor& c) { return c == QColor(150, 22, 22); }, QRect(0, 0, 26, 22)),
+        100);
+    EXPECT_EQ(skin_test::CountPixels(out, [](const QColor& c) { return c == QColor(200, 30, 30); }),
+              0);
+}
+
+TEST(ControlButtons, StandAtTheirPlacesWithTheirTipsInEitherSize) {
+    struct Case {
+        int mode;
+        QPoint hide, size;
+        QString sizeTip;
+    };
+    for (const Case& c : {Case{kNormal, {345, 10}, {345, 24}, "Change size to mini"},
+                          Case{kMini, {307, 0}, {307, 13}, "Change size to normal"}}) {
+        Bar bar(Games({"Chess"}, 0), c.mode);
+        ControlButtonsPanel panel(bar.window);
+        ASSERT_TRUE(panel.Create(&bar.bar));
+        CControlButton* hide = panel.HideButton();
+        CControlButton* size = panel.SizeButton();
+        ASSERT_NE(hide, nullptr);
+        ASSERT_NE(size, nullptr);
+        EXPECT_EQ(hide->geometry(), QRect(c.hide, QSize(12, 13))) << c.mode;
+        EXPECT_EQ(size->geometry(), QRect(c.size, QSize(12, 13))) << c.mode;
+        EXPECT_EQ(hide->TipText(), "Minimize to tray");
+        EXPECT_EQ(size->TipText(), c.sizeTip);
+        EXPECT_TRUE(hide->IsBalloonTip() && size->IsBalloonTip());
+        EXPECT_EQ(GetDlgCtrlID(hide), ControlButtonsPanel::kHideId);
+        EXPECT_EQ(GetDlgCtrlID(size), ControlButtonsPanel::kSizeId);
+        // One picture for both states, its key colour showing the bar.
+        EXPECT_EQ(hide->Picture(0), MakeTransparent(LoadBitmap(Res::IDB_HIDE_TO_TRAY)));
+        EXPECT_EQ(size->Picture(0), MakeTransparent(LoadBitmap(Res::IDB_SIZE)));
+        EXPECT_TRUE(size->Picture(1).isNull());
+    }
+}
+
+TEST(ControlButtons, SizeButtonFlipsSavesAndRebuildsTheBarUnderItsOwnClick) {
+    Bar bar(Games({"Chess"}, 0), kNormal);
+    ControlButtonsPanel panel(bar.window);
+    bar.bar.onRelayout = [&] {
+        panel.Destroy();
+        panel.Create(&bar.bar);
+    };
+    ASSERT_TRUE(panel.Create(&bar.bar));
+
+    for (int expectedMode : {kMini, kNormal}) {
+        const QPointer<CControlButton> clicked = panel.SizeButton();
+        ASSERT_NE(clicked, nullptr);
+        QTest::mouseClick(clicked, Qt::LeftButton);
+        EXPECT_EQ(bar.window.sizeMode, expectedMode);
+        // The clicked button was replaced while its click ran; it goes once that is over.
+        ASSERT_NE(panel.SizeButton(), clicked);
+        EXPECT_EQ(panel.SizeButton()->x(), expectedMode == kMini ? 307 : 345);
+        EXPECT_FALSE(clicked.isNull() || clicked->isVisible());
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_TRUE(clicked.isNull());
+    }
+    EXPECT_EQ(bar.bar.relayouts, 2);
+    EXPECT_EQ(bar.fileWrites, 2);
+    EXPECT_EQ(bar.bar.findChildren<CControlButton*>().size(), 2);
+
+    // A sizeMode of any other value counts as normal.
+    bar.window.sizeMode = 7;
+    panel.OnButtonClicked(ControlButtonsPanel::kSizeId);
+    EXPECT_EQ(bar.window.sizeMode, kMini);
+
+    QTest::mouseClick(panel.HideButton(), Qt::LeftButton);
+    EXPECT_EQ(bar.bar.hides, 1);
+    EXPECT_EQ(bar.bar.relayouts, 3);
+    EXPECT_EQ(bar.window.sizeMode, kMini);
+}
+
+TEST(SettingsPanel, OpensOneDialogFromTheButtonOrTheTrayPages) {
+    Bar bar(Games({"Chess"}, 0), kNormal);
+    SettingsPanel panel(bar.window, std::make_unique<CAppSettingsDialog>(SettingsStores{
+                                        bar.games, bar.window, bar.registration, bar.job}));
+    ASSERT_TRUE(panel.Create(&bar.bar));
+    CTivoraCustomButton* button = panel.Button();
+    ASSERT_NE(button, nullptr);
+    EXPECT_EQ(button->geometry(), QRect(283, 24, 60, 21));
+    EXPECT_EQ(button->TipText(), "Click this button to open settings window");
+    EXPECT_EQ(GetDlgCtrlID(button), SettingsPanel::kButtonId);
+
+    ModalRecorder modal;
+    CAppSettingsDialog& dialog = panel.Dialog();
+    std::vector<int> pagesSeen;
+    modal.onShown = [&](QDialog&) {
+        pagesSeen.push_back(dialog.Tabs()->GetCurSel());
+        // The bar may be rebuilt under the open dialog, the clicked button with it.
+        panel.Destroy();
+        ASSERT_TRUE(panel.Create(&bar.bar));
+        // While it is open, the button and the tray's pages only switch its page.
+        QTest::mouseClick(panel.Button(), Qt::LeftButton);
+        panel.OpenSettingsPage(CAppSettingsDialog::kMyInfoPage);
+        QCoreApplication::processEvents();
+        pagesSeen.push_back(dialog.Tabs()->GetCurSel());
+    };
+    QTest::mouseClick(button, Qt::LeftButton);
+    // Not inside the click, so that the button is free to go while the dialog is open.
+    EXPECT_TRUE(modal.ShownDialogs().empty());
+    EXPECT_TRUE(testing_support::WaitFor([&] { return !modal.ShownDialogs().empty(); }));
+    EXPECT_EQ(pagesSeen, (std::vector<int>{0, 2}));
+
+    pagesSeen.clear();
+    panel.OpenSettingsPage(CAppSettingsDialog::kFavoritesPage);
+    EXPECT_EQ(pagesSeen, (std::vector<int>{1, 2}));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(modal.ShownDialogs().size(), 2u);
+
+    // In mini size there is no button; the pages stay reachable.
+    panel.Destroy();
+    bar.window.sizeMode = kMini;
+    EXPECT_TRUE(panel.Create(&bar.bar));
+    EXPECT_EQ(panel.Button(), nullptr);
+    EXPECT_TRUE(bar.bar.findChildren<CTivoraCustomButton*>().isEmpty());
+}
+
+}  // namespace
