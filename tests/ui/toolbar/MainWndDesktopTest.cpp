@@ -13,6 +13,7 @@
 #include "ui/dialogs/CAppSettingsDialog.h"
 #include "ui/toolbar/CMainWnd.h"
 #include "ui/toolbar/CSystemTray.h"
+#include "ui/toolbar/CControlButton.h"
 #include "ui/toolbar/ControlButtonsPanel.h"
 #include "ui/toolbar/UpdateNotice.h"
 

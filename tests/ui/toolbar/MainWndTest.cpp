@@ -14,6 +14,7 @@
 #include "ui/dialogs/CUpdateInformation.h"
 #include "ui/toolbar/CMainWnd.h"
 #include "ui/toolbar/CSystemTray.h"
+#include "ui/toolbar/CControlButton.h"
 #include "ui/toolbar/ControlButtonsPanel.h"
 #include "ui/toolbar/UpdateNotice.h"
 
@@ -48,7 +49,8 @@ TEST(MainWndPlace, StoredCornerComesBackOntoTheDesktop) {
         EXPECT_EQ(got.ToQRect(), row.expected.ToQRect()) << row.left << "," << row.top;
     }
     // A desktop left of the primary screen (a second monitor) counts as desktop.
-    EXPECT_EQ(CMainWnd::StartRect(-1500, 10, 0, Rect{-1280, 0, 1024, 768}).left, -1280);
+    EXPECT_EQ(CMainWnd::StartRect(-1700, 10, 0, Rect{-1280, 0, 1024, 768}).left, -1280);
+    EXPECT_EQ(CMainWnd::StartRect(-1200, 10, 0, Rect{-1280, 0, 1024, 768}).left, -1200);
 }
 
 // A bar over a catalogue of games, the first `favorites` of them favourites.
@@ -125,10 +127,12 @@ TEST(MainWndLayout, BothSizesPlaceEveryControl) {
 TEST(MainWndLayout, BackgroundOfEachSize) {
     Bar normal(2, 0);
     const QImage normalShot = normal.bar->grab().toImage();
-    // Bitmap 1035 covers the whole normal bar: its corner pixel, not the class grey.
+    // Bitmap 1035 over the class grey: its green corners let the grey through.
     const QImage art = QImage(":/bitmaps/1035.png").convertToFormat(QImage::Format_RGB32);
     ASSERT_FALSE(art.isNull());
-    EXPECT_EQ(normalShot.pixelColor(0, 0), art.pixelColor(0, 0));
+    ASSERT_EQ(art.pixelColor(0, 0), QColor(0, 255, 0));
+    EXPECT_EQ(normalShot.pixelColor(0, 0), QColor(0x51, 0x51, 0x51));
+    ASSERT_NE(art.pixelColor(200, 45), QColor(0, 255, 0));
     EXPECT_EQ(normalShot.pixelColor(200, 45), art.pixelColor(200, 45));
 
     Bar mini(2, 0, WindowSection::kMiniSize);

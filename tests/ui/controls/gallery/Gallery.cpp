@@ -33,6 +33,7 @@
 #include "ui/dialogs/CUpdateInformation.h"
 #include "ui/toolbar/CAllGamesButton.h"
 #include "ui/toolbar/CMainWnd.h"
+#include "ui/toolbar/CControlButton.h"
 #include "ui/toolbar/ControlButtonsPanel.h"
 #include "ui/toolbar/SearchPanel.h"
 
