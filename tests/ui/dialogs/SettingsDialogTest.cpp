@@ -8,6 +8,7 @@
 
 #include "ConfigFixtures.h"
 #include "ResourceIds.h"
+#include "StoresFixture.h"
 #include "config/GamesConfig.h"
 #include "config/RegistrationSection.h"
 #include "config/RegistryStores.h"
@@ -37,26 +38,18 @@ struct TopmostCalls : TopmostListener {
 
 // The stores of one program run: a catalogue, the settings sections saved together, the
 // user-information job, and a count of the settings file's writes.
-struct Stores {
-    TempHome home;
-    GamesConfig games;
-    WindowSection window;
-    UpdateSection update;
-    RegistrationSection registration;
-    SettingsStorage storage{{&games, &window, &update, &registration}};
-    UserInfoJob job{games, registration};
+// The temporary home comes first: everything after it lives in it.
+struct Stores : TempHome, ui_testing::Stores {
     TopmostCalls topmost;
     WindowSection::TopmostRegistration topmostHook = window.AddTopmostListener(topmost);
     int fileWrites = 0;
 
     explicit Stores(const std::vector<CfgPack::GameEntry>& catalogue) {
-        const std::string path = home.Root() + "/tivora.cfg";
+        const std::string path = Root() + "/tivora.cfg";
         testing_support::WriteFile(path, File(catalogue));
         games.LoadGamesConfig(path);
         storage.SetBeforeReplaceHook([this](const std::string&) { ++fileWrites; });
     }
-    SettingsStores Parts() { return {games, window, registration, job}; }
-
     std::vector<std::string> StoredFavorites() const { return FavoriteNames(games); }
 };
 
@@ -392,26 +385,26 @@ TEST(SettingsDialog, ApplicationPageStoresBothChoicesOnEverySave) {
     });
     EXPECT_EQ(stores.topmost.calls, (std::vector<bool>{false, false}));
     EXPECT_FALSE(FileExists(entry));
-    EXPECT_FALSE(FileExists(stores.home.ErrorLogPath()));
+    EXPECT_FALSE(FileExists(stores.ErrorLogPath()));
 
     // An autostart folder that cannot be made: the dialog still closes, the log says where
     // and why.
-    std::filesystem::remove_all(stores.home.ConfigHome() + "/autostart");
-    testing_support::WriteFile(stores.home.ConfigHome() + "/autostart", "not a folder");
+    std::filesystem::remove_all(stores.ConfigHome() + "/autostart");
+    testing_support::WriteFile(stores.ConfigHome() + "/autostart", "not a folder");
     save([&] { ClickButton(Check(dialog, Res::IDC_RUN_AT_STARTUP)); });
-    const std::string log = ReadFile(stores.home.ErrorLogPath());
+    const std::string log = ReadFile(stores.ErrorLogPath());
     EXPECT_NE(log.find("Unable to write the autostart entry " + entry + ": "), std::string::npos)
         << log;
 }
 
 TEST(SettingsDialog, ASettingsFileThatCannotBeWrittenIsLoggedWithItsPath) {
     Stores stores(Catalogue({"Keno"}, {"Chess"}));
-    const std::string file = stores.home.AppDataFolder() + "/tivora.sts";
+    const std::string file = stores.AppDataFolder() + "/tivora.sts";
     std::filesystem::create_directories(file);  // a folder where the file should be
     CAppSettingsDialog dialog(stores.Parts());
     Open(
         dialog, CAppSettingsDialog::kFavoritesPage, [] {}, Res::IDOK);
-    const std::string log = ReadFile(stores.home.ErrorLogPath());
+    const std::string log = ReadFile(stores.ErrorLogPath());
     EXPECT_NE(log.find("ERROR: Unable to save settings file\n"), std::string::npos) << log;
     EXPECT_NE(log.find(file), std::string::npos) << log;
 }

@@ -11,9 +11,9 @@
 #include "support/TestDesktopServices.h"
 #include "support/TestEnvironment.h"
 #include "ui/dialogs/CAppSettingsDialog.h"
+#include "ui/toolbar/CControlButton.h"
 #include "ui/toolbar/CMainWnd.h"
 #include "ui/toolbar/CSystemTray.h"
-#include "ui/toolbar/CControlButton.h"
 #include "ui/toolbar/ControlButtonsPanel.h"
 #include "ui/toolbar/UpdateNotice.h"
 

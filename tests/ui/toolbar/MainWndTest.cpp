@@ -12,9 +12,9 @@
 #include "ui/controls/TivoraButtons.h"
 #include "ui/dialogs/CAppSettingsDialog.h"
 #include "ui/dialogs/CUpdateInformation.h"
+#include "ui/toolbar/CControlButton.h"
 #include "ui/toolbar/CMainWnd.h"
 #include "ui/toolbar/CSystemTray.h"
-#include "ui/toolbar/CControlButton.h"
 #include "ui/toolbar/ControlButtonsPanel.h"
 #include "ui/toolbar/UpdateNotice.h"
 

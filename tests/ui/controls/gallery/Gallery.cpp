@@ -14,6 +14,7 @@
 
 #include "Artwork.h"
 #include "ResourceIds.h"
+#include "StoresFixture.h"
 #include "app/Resources.h"
 #include "config/Settings.h"
 #include "platform/Fonts.h"
@@ -32,8 +33,8 @@
 #include "ui/dialogs/CAppSettingsDialog.h"
 #include "ui/dialogs/CUpdateInformation.h"
 #include "ui/toolbar/CAllGamesButton.h"
-#include "ui/toolbar/CMainWnd.h"
 #include "ui/toolbar/CControlButton.h"
+#include "ui/toolbar/CMainWnd.h"
 #include "ui/toolbar/ControlButtonsPanel.h"
 #include "ui/toolbar/SearchPanel.h"
 
@@ -661,19 +662,11 @@ TEST(Gallery, Artwork) {
 
 // The program's dialogs as they open, over the sample catalogue and stores under the test's
 // home.
-struct GalleryStores {
-    GamesConfig games;
-    WindowSection window;
-    UpdateSection update;
-    RegistrationSection registration;
-    SettingsStorage storage{{&games, &window, &update, &registration}};
-    UserInfoJob job{games, registration};
-
+struct GalleryStores : ui_testing::Stores {
     GalleryStores() {
         games.LoadGamesConfig(TIVORA_BINARY_DIR "/tivora.cfg");
         registration.SetUserInfo("Ann Smith", "ann.smith@example.com");
     }
-    SettingsStores Parts() { return {games, window, registration, job}; }
 };
 
 TEST(Gallery, ProgramDialogs) {
@@ -837,9 +830,12 @@ TEST(Gallery, Bar) {
     QTest::mouseClick(allGames, Qt::LeftButton);
     CAllGamesDropDown& list = allGames->DropDown();
     ASSERT_TRUE(list.isVisible());
-    for (int i = 0; i < 20 && list.RollOutAnimation().Running(); ++i) {
+    Render(list);  // the roll-out starts with the list's first paint
+    int steps = 0;
+    do {
         timers.Advance(RollOut::kStepMs);
-    }
+    } while (list.RollOutAnimation().Running() && ++steps < 20);
+    EXPECT_LT(steps, 20);
     const QPoint offset = list.pos() - bar.pos();
     QImage together(std::max(bar.width(), offset.x() + list.width()), offset.y() + list.height(),
                     QImage::Format_RGB32);
