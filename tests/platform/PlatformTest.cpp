@@ -5,6 +5,7 @@
 #include <QElapsedTimer>
 #include <QLocalSocket>
 #include <QPainter>
+#include <QWidget>
 #include <algorithm>
 #include <csignal>
 #include <cstdlib>
@@ -22,6 +23,7 @@
 #include "platform/SingleInstance.h"
 #include "platform/SystemPaths.h"
 #include "platform/UnixSignals.h"
+#include "platform/WindowHints.h"
 #include "support/TestEnvironment.h"
 
 namespace {
@@ -183,6 +185,21 @@ TEST(InstanceChannel, StaleSocketFileDoesNotBlockListening) {
     std::ofstream(InstanceChannel::PathFor("chan")) << "left over";
     InstanceChannel channel;
     EXPECT_TRUE(channel.Listen("chan", [](const std::string&) {}));
+}
+
+// Away from X11 the flag goes through Qt, which hides the window to change it: the bar must
+// not vanish, nor jump, when always-on-top is switched.
+TEST(WindowHints, KeepAboveWithoutX11KeepsTheWindowShownInItsPlace) {
+    QWidget bar(nullptr, Qt::FramelessWindowHint | Qt::Tool);
+    bar.resize(300, 40);
+    bar.move(100, 200);
+    bar.show();
+    for (const bool above : {true, false}) {
+        SetKeepAbove(bar, above);
+        EXPECT_EQ(bar.windowFlags().testFlag(Qt::WindowStaysOnTopHint), above);
+        EXPECT_TRUE(bar.isVisible());
+        EXPECT_EQ(bar.pos(), QPoint(100, 200));
+    }
 }
 
 TEST(ProcessObjects, DestroyedInReverseOrderOfMaking) {

@@ -281,7 +281,7 @@ TEST(WindowHintsTest, KeepAboveFollowsTheSettingAndKeepsPlaceAndStates) {
         EXPECT_EQ(Id(*bar), id);
         EXPECT_TRUE(bar->isVisible());
         EXPECT_TRUE(SkipsTaskbarAndPager(x, *bar));
-        EXPECT_EQ(x.Origin(id), QPoint(100, 200));
+        EXPECT_TRUE(WaitFor([&] { return x.Origin(id) == QPoint(100, 200); }));
         EXPECT_EQ(bar->windowFlags().testFlag(Qt::WindowStaysOnTopHint), step.above);
     }
 }
@@ -321,7 +321,7 @@ TEST(WindowHintsTest, ActivationWithATokenNamesTheLaunchAndTakesTheFocus) {
     x.ListenOnRoot();
     const std::string token = "launcher-7-host-tivora-0_TIME" + std::to_string(launchTime);
     ActivateWithToken(*bar, token);
-    EXPECT_EQ(x.Text(Id(*bar), "_NET_STARTUP_ID"), token);
+    EXPECT_TRUE(WaitFor([&] { return x.Text(Id(*bar), "_NET_STARTUP_ID") == token; }));
     EXPECT_TRUE(WaitFor([&] { return x.ActiveWindow() == Id(*bar); }));
     // The request carries the launcher's time, which focus-stealing prevention weighs.
     EXPECT_TRUE(WaitFor([&] {
