@@ -17,9 +17,10 @@ RUN_PACKAGES=(
   chromium xdg-utils
 )
 # What the tests need besides: the real browser of the controlled-game tests, the formatter
-# whose check is part of the suite, and the X server and session bus of the desktop tests.
+# whose check is part of the suite, and the X server, window manager and session bus of the
+# desktop tests.
 TEST_PACKAGES=(
-  chromium clang-format xvfb dbus
+  chromium clang-format xvfb openbox dbus
 )
 
 case "${1:-build}" in

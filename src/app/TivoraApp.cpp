@@ -2,9 +2,11 @@
 
 #include <QWidget>
 #include <cstdio>
+#include <cstdlib>
 
 #include "ResourceIds.h"
 #include "app/AppProfile.h"
+#include "app/ComeForwardEvent.h"
 #include "app/ErrorLog.h"
 #include "app/Resources.h"
 #include "app/Trace.h"
@@ -13,13 +15,30 @@
 #include "platform/ProcessObjects.h"
 #include "platform/SingleInstance.h"
 #include "platform/UnixSignals.h"
+#include "platform/WindowHints.h"
 
 namespace {
 CTivoraApp* g_app = nullptr;
+
+// The startup token this start came with, which a later start hands to the first instance so
+// that the window manager lets its window come forward: DESKTOP_STARTUP_ID (X11 startup
+// notification), else XDG_ACTIVATION_TOKEN (Wayland activation).
+std::string g_launchToken;
+
+// Runs before the application object is made: Qt's X11 support takes DESKTOP_STARTUP_ID out of
+// the environment as it connects, so that children do not inherit it.
+int& KeepLaunchToken(int& argc) {
+    const char* token = std::getenv("DESKTOP_STARTUP_ID");
+    if (token == nullptr || token[0] == '\0') {
+        token = std::getenv("XDG_ACTIVATION_TOKEN");
+    }
+    g_launchToken = token != nullptr ? token : "";
+    return argc;
 }
+}  // namespace
 
 CTivoraApp::CTivoraApp(int& argc, char** argv, AppParts& parts)
-    : QApplication(argc, argv), parts_(parts) {
+    : QApplication(KeepLaunchToken(argc), argv), parts_(parts) {
     g_app = this;
     // The toolbar hides to the tray; only the loss of the main window ends the program.
     setQuitOnLastWindowClosed(false);
@@ -54,7 +73,7 @@ bool CTivoraApp::InitInstance() {
     if (marker == NamedMutex::Result::AlreadyExists) {
         mutex_.reset();
         // Reaches the first instance only once it has its window (it listens from then on).
-        InstanceChannel::AskToComeForward(kMutexName);
+        InstanceChannel::AskToComeForward(kMutexName, g_launchToken);
         return false;
     }
 
@@ -79,7 +98,8 @@ bool CTivoraApp::InitInstance() {
 
     // From here on a later instance can reach this one.
     channel_ = std::make_unique<InstanceChannel>();
-    channel_->Listen(kMutexName, [this] { BringMainWindowForward(); });
+    channel_->Listen(kMutexName,
+                     [this](const std::string& token) { BringMainWindowForward(token); });
 
     if (!ProcessShellCommand()) {
         LogError("Unable to process shell command");
@@ -141,11 +161,25 @@ bool CTivoraApp::ProcessShellCommand() {
     return arguments().size() <= 1;
 }
 
-void CTivoraApp::BringMainWindowForward() {
-    if (mainWindow_ && mainWindow_->isVisible()) {
-        mainWindow_->raise();
-        mainWindow_->activateWindow();
+void CTivoraApp::BringMainWindowForward(const std::string& token) {
+    if (!mainWindow_) {
+        return;
     }
+    // The bar knows how to come back from the tray; a window that ignores the request is put
+    // on screen here, so that a later start never leaves the user without a window.
+    ComeForwardEvent request(token);
+    request.setAccepted(false);
+    sendEvent(mainWindow_.get(), &request);
+    if (request.isAccepted()) {
+        return;
+    }
+    if (mainWindow_->isMinimized()) {
+        mainWindow_->setWindowState(mainWindow_->windowState() & ~Qt::WindowMinimized);
+    }
+    if (!mainWindow_->isVisible()) {
+        mainWindow_->show();
+    }
+    ActivateWithToken(*mainWindow_, token);
 }
 
 bool CTivoraApp::notify(QObject* receiver, QEvent* event) {

@@ -74,7 +74,7 @@ public:
 private:
     bool RegisterWindowClass();
     bool ProcessShellCommand();
-    void BringMainWindowForward();
+    void BringMainWindowForward(const std::string& token);
     void RethrowPending();
 
     AppParts& parts_;

@@ -7,15 +7,37 @@
 
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QTimer>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 
 #include "platform/SystemPaths.h"
 
 namespace {
 
-constexpr char kRequest[] = "come-forward\n";
+constexpr char kRequest[] = "come-forward";
+// The longest request line, its end included.
+constexpr qint64 kMaxLine = sizeof(kRequest) + InstanceChannel::kMaxTokenLength + 1;
+// A caller that has not said what it wants by then is dropped.
+constexpr int kConnectionLifetimeMs = 10000;
+
+// The token of one request line (without its end), or nothing when the line is not a request.
+std::optional<std::string> ParseRequest(const QByteArray& line) {
+    const QByteArray request(kRequest);
+    if (line == request) {
+        return std::string();
+    }
+    if (!line.startsWith(request + ' ')) {
+        return std::nullopt;
+    }
+    std::string token = line.mid(request.size() + 1).toStdString();
+    if (token.empty() || !InstanceChannel::IsValidToken(token)) {
+        return std::nullopt;
+    }
+    return token;
+}
 
 // The folder of the lock and the socket. The session's runtime folder is the user's own;
 // without one, a folder of this user's own under the temporary folder, since anyone can make
@@ -116,7 +138,8 @@ std::string InstanceChannel::PathFor(const std::string& name) {
     return RuntimePath(name, ".socket");
 }
 
-bool InstanceChannel::Listen(const std::string& name, std::function<void()> onRequest) {
+bool InstanceChannel::Listen(const std::string& name,
+                             std::function<void(const std::string& token)> onRequest) {
     const std::string dir = RuntimeFolder();
     if (dir != SystemPaths::RuntimeDir() && !EnsurePrivateFolder(dir).empty()) {
         return false;  // what is there to remove below may not be ours
@@ -131,30 +154,62 @@ bool InstanceChannel::Listen(const std::string& name, std::function<void()> onRe
     return server_->listen(path);
 }
 
+bool InstanceChannel::IsValidToken(const std::string& token) {
+    if (token.size() > kMaxTokenLength) {
+        return false;
+    }
+    for (char c : token) {
+        if (c < 0x20 || c > 0x7e) {
+            return false;
+        }
+    }
+    return true;
+}
+
 void InstanceChannel::OnNewConnection() {
     while (QLocalSocket* socket = server_->nextPendingConnection()) {
+        // What a caller sends is outside input: only whole request lines of a bounded length
+        // count, and the first thing that is not one ends the connection.
+        socket->setReadBufferSize(2 * kMaxLine);
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+        QTimer::singleShot(kConnectionLifetimeMs, socket, [socket] { socket->abort(); });
         connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
-            // Only a whole request line counts; anything else is ignored.
             while (socket->canReadLine()) {
-                if (socket->readLine(64) == kRequest && onRequest_) {
-                    onRequest_();
+                QByteArray line = socket->readLine(kMaxLine + 1);
+                std::optional<std::string> token;
+                if (line.endsWith('\n')) {
+                    line.chop(1);
+                    token = ParseRequest(line);
+                }
+                if (!token) {
+                    socket->abort();
+                    return;
+                }
+                if (onRequest_) {
+                    onRequest_(*token);
                 }
             }
-            if (socket->bytesAvailable() > 256) {
-                socket->abort();
+            if (socket->bytesAvailable() >= kMaxLine) {
+                socket->abort();  // a line longer than any request
             }
         });
     }
 }
 
-bool InstanceChannel::AskToComeForward(const std::string& name, int timeoutMs) {
+bool InstanceChannel::AskToComeForward(const std::string& name, const std::string& token,
+                                       int timeoutMs) {
     QLocalSocket socket;
     socket.connectToServer(QString::fromStdString(PathFor(name)));
     if (!socket.waitForConnected(timeoutMs)) {
         return false;
     }
-    socket.write(kRequest);
+    // Without a token the line is the one earlier versions understand.
+    std::string request = kRequest;
+    if (!token.empty() && IsValidToken(token)) {
+        request += " " + token;
+    }
+    request += "\n";
+    socket.write(request.data(), static_cast<qint64>(request.size()));
     bool sent = socket.waitForBytesWritten(timeoutMs);
     socket.disconnectFromServer();
     return sent;

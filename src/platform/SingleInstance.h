@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <cstddef>
 #include <functional>
 #include <memory>
 #include <string>
@@ -39,18 +40,29 @@ private:
 };
 
 // The way a later instance reaches the first one: the first listens on a local socket named
-// after the marker; a later one connects and asks it to bring its window forward.
+// after the marker; a later one connects and asks it to bring its window forward, handing over
+// the startup token it was started with so that the window manager lets the window come
+// forward. The request is one line: "come-forward", or "come-forward TOKEN".
 class InstanceChannel : public QObject {
     Q_OBJECT
 public:
+    // The longest token passed on; a longer one is not a token any launcher makes.
+    static constexpr std::size_t kMaxTokenLength = 4096;
+
     explicit InstanceChannel(QObject* parent = nullptr);
     ~InstanceChannel() override;
 
-    // Starts listening; onRequest runs on this thread for every request received.
-    bool Listen(const std::string& name, std::function<void()> onRequest);
+    // Starts listening; onRequest runs on this thread for every request received, with the
+    // token it carried (empty when none).
+    bool Listen(const std::string& name, std::function<void(const std::string& token)> onRequest);
 
-    // Asks the instance listening under name to come forward. False when none listens.
-    static bool AskToComeForward(const std::string& name, int timeoutMs = 1000);
+    // Asks the instance listening under name to come forward, handing it token (a token that
+    // IsValidToken refuses is left out). False when none listens.
+    static bool AskToComeForward(const std::string& name, const std::string& token = {},
+                                 int timeoutMs = 1000);
+
+    // A token is printable ASCII of at most kMaxTokenLength characters.
+    static bool IsValidToken(const std::string& token);
 
     static std::string PathFor(const std::string& name);
 
@@ -58,5 +70,5 @@ private:
     void OnNewConnection();
 
     std::unique_ptr<QLocalServer> server_;
-    std::function<void()> onRequest_;
+    std::function<void(const std::string&)> onRequest_;
 };

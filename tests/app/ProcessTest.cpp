@@ -52,7 +52,7 @@ TEST(Process, SecondStartAsksTheFirstToComeForwardAndEndsQuietly) {
     ASSERT_EQ(marker.Create(CTivoraApp::kMutexName), NamedMutex::Result::Created);
     InstanceChannel channel;
     int requests = 0;
-    ASSERT_TRUE(channel.Listen(CTivoraApp::kMutexName, [&] { ++requests; }));
+    ASSERT_TRUE(channel.Listen(CTivoraApp::kMutexName, [&](const std::string&) { ++requests; }));
 
     auto second = Start();
     ASSERT_TRUE(WaitFor([&] { return second->state() == QProcess::NotRunning; }));

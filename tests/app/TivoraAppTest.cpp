@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <optional>
 
+#include "app/ComeForwardEvent.h"
 #include "app/Exceptions.h"
 #include "platform/ProcessObjects.h"
 #include "platform/SingleInstance.h"
@@ -19,7 +20,9 @@
 
 namespace {
 
+using testing_support::ScopedEnv;
 using testing_support::TempHome;
+using testing_support::WaitFor;
 
 // Records the calls of the application object, and what the single-instance marker looks like
 // from outside at each of them.
@@ -27,6 +30,7 @@ class RecordingParts : public AppParts {
 public:
     std::vector<std::string> calls;
     bool makeWindow = true;
+    std::function<std::unique_ptr<QWidget>()> windowMaker;
     std::function<void()> duringCreate;
 
     void InitBrowserLayer() override { calls.push_back("InitBrowserLayer"); }
@@ -35,6 +39,9 @@ public:
         calls.push_back("CreateMainWindow");
         if (duringCreate) {
             duringCreate();
+        }
+        if (windowMaker) {
+            return windowMaker();
         }
         return makeWindow ? std::make_unique<QWidget>() : nullptr;
     }
@@ -199,18 +206,95 @@ TEST(TivoraApp, LaterInstancesReachItOnlyOnceItHasItsWindow) {
     RecordingParts parts;
     bool reachableDuringCreate = true;
     parts.duringCreate = [&] {
-        reachableDuringCreate = InstanceChannel::AskToComeForward(CTivoraApp::kMutexName, 200);
+        reachableDuringCreate = InstanceChannel::AskToComeForward(CTivoraApp::kMutexName, {}, 200);
     };
     AppRun run;
     CTivoraApp app(run.argc, run.argv.data(), parts);
     bool reachableWhenRunning = false;
     QTimer::singleShot(0, &app, [&] {
-        reachableWhenRunning = InstanceChannel::AskToComeForward(CTivoraApp::kMutexName, 1000);
+        reachableWhenRunning = InstanceChannel::AskToComeForward(CTivoraApp::kMutexName, {}, 1000);
         app.RequestExit();
     });
     app.RunSequence();
     EXPECT_FALSE(reachableDuringCreate);
     EXPECT_TRUE(reachableWhenRunning);
+}
+
+// Brings itself forward, as the bar does (from the tray), and keeps the tokens it was given.
+class ComesForwardItself : public QWidget {
+public:
+    std::vector<std::string> tokens;
+
+    bool event(QEvent* event) override {
+        if (event->type() == ComeForwardEvent::kType) {
+            tokens.push_back(static_cast<ComeForwardEvent*>(event)->Token());
+            event->accept();
+            return true;
+        }
+        return QWidget::event(event);
+    }
+};
+
+// A later start always leaves a window on screen: one that does not come forward itself is
+// shown for it, even when it was hidden.
+TEST(TivoraApp, LaterStartBringsTheWindowOnScreenOrLetsItComeForwardItself) {
+    for (const bool itself : {false, true}) {
+        SCOPED_TRACE(itself);
+        TempHome home;
+        RecordingParts parts;
+        ComesForwardItself* own = nullptr;
+        if (itself) {
+            parts.windowMaker = [&own] {
+                auto window = std::make_unique<ComesForwardItself>();
+                own = window.get();
+                return window;
+            };
+        }
+        AppRun run;
+        CTivoraApp app(run.argc, run.argv.data(), parts);
+        ASSERT_TRUE(app.InitInstance());
+        ASSERT_FALSE(app.MainWindow()->isVisible());
+        EXPECT_TRUE(InstanceChannel::AskToComeForward(CTivoraApp::kMutexName, "launch_TIME42"));
+        if (itself) {
+            EXPECT_TRUE(WaitFor([&] { return !own->tokens.empty(); }));
+            EXPECT_EQ(own->tokens, std::vector<std::string>{"launch_TIME42"});
+        } else {
+            EXPECT_TRUE(WaitFor([&] { return app.MainWindow()->isVisible(); }));
+        }
+        EXPECT_EQ(app.MainWindow()->isVisible(), !itself);
+        app.ExitInstance();
+    }
+}
+
+// The token a later start hands over is the one it was started with, taken before Qt's own
+// start-up can remove it from the environment.
+TEST(TivoraApp, LaterStartHandsOverItsStartupToken) {
+    struct Case {
+        const char* startupId;
+        const char* activationToken;
+        const char* handedOver;
+    };
+    for (const Case& c : {Case{"x11-id_TIME7", "wayland-token", "x11-id_TIME7"},
+                          Case{"", "wayland-token", "wayland-token"}}) {
+        SCOPED_TRACE(c.handedOver);
+        TempHome home;
+        ScopedEnv startupId("DESKTOP_STARTUP_ID", c.startupId);
+        ScopedEnv activationToken("XDG_ACTIVATION_TOKEN", c.activationToken);
+        RecordingParts parts;
+        AppRun run;
+        CTivoraApp app(run.argc, run.argv.data(), parts);
+        // This test plays the first instance.
+        NamedMutex marker;
+        ASSERT_EQ(marker.Create(CTivoraApp::kMutexName), NamedMutex::Result::Created);
+        InstanceChannel channel;
+        std::vector<std::string> tokens;
+        ASSERT_TRUE(channel.Listen(CTivoraApp::kMutexName,
+                                   [&](const std::string& token) { tokens.push_back(token); }));
+        EXPECT_FALSE(app.InitInstance());
+        EXPECT_TRUE(WaitFor([&] { return !tokens.empty(); }));
+        EXPECT_EQ(tokens, std::vector<std::string>{c.handedOver});
+        app.ExitInstance();
+    }
 }
 
 TEST(TivoraApp, ExceptionFromTheMainWindowLeavesTheSequence) {

@@ -3,13 +3,19 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QLocalSocket>
 #include <QPainter>
+#include <QWidget>
+#include <algorithm>
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <memory>
 #include <optional>
+#include <random>
+#include <vector>
 
 #include "platform/FileVersion.h"
 #include "platform/ImageList.h"
@@ -17,6 +23,7 @@
 #include "platform/SingleInstance.h"
 #include "platform/SystemPaths.h"
 #include "platform/UnixSignals.h"
+#include "platform/WindowHints.h"
 #include "support/TestEnvironment.h"
 
 namespace {
@@ -123,17 +130,76 @@ TEST(InstanceChannel, RequestReachesTheListenerOnlyAsAWholeLine) {
     TempHome home;
     InstanceChannel channel;
     int requests = 0;
-    ASSERT_TRUE(channel.Listen("chan", [&] { ++requests; }));
+    ASSERT_TRUE(channel.Listen("chan", [&](const std::string&) { ++requests; }));
     EXPECT_TRUE(InstanceChannel::AskToComeForward("chan"));
     EXPECT_TRUE(WaitFor([&] { return requests == 1; }));
-    EXPECT_FALSE(InstanceChannel::AskToComeForward("nobody-listens", 200));
+    EXPECT_FALSE(InstanceChannel::AskToComeForward("nobody-listens", {}, 200));
+}
+
+// The startup token crosses over as it was given; what a stranger sends over the socket never
+// reaches the handler, and a caller that floods or stalls holds nobody up.
+TEST(InstanceChannel, TokenReachesTheListenerAndGarbageIsDroppedWithoutBlocking) {
+    TempHome home;
+    InstanceChannel channel;
+    std::vector<std::string> tokens;
+    ASSERT_TRUE(channel.Listen("chan", [&](const std::string& token) { tokens.push_back(token); }));
+
+    std::mt19937 random(13);
+    QByteArray binary(1 << 20, '\0');
+    for (char& byte : binary) {
+        byte = static_cast<char>(random());
+    }
+    // A request hidden at the end of an over-long line is still part of that line.
+    const QByteArray longLine = QByteArray(63 * 80, 'x') + "come-forward\n";
+    const QByteArray stalled = "come-forward partial";  // no line end, sender stays
+    const QByteArray controlInToken = "come-forward a\tb\n";
+    std::vector<std::unique_ptr<QLocalSocket>> strangers;
+    for (const QByteArray& bytes : {binary, longLine, stalled, controlInToken}) {
+        auto socket = std::make_unique<QLocalSocket>();
+        socket->connectToServer(QString::fromStdString(InstanceChannel::PathFor("chan")));
+        ASSERT_TRUE(socket->waitForConnected(1000));
+        socket->write(bytes);
+        strangers.push_back(std::move(socket));
+    }
+
+    const std::string token = "host-4711-tivora_TIME123456";
+    EXPECT_TRUE(InstanceChannel::AskToComeForward("chan", token));
+    // One printable character too many is not a token: the request comes without it.
+    EXPECT_TRUE(InstanceChannel::AskToComeForward(
+        "chan", std::string(InstanceChannel::kMaxTokenLength + 1, 'a')));
+    ASSERT_TRUE(WaitFor([&] { return tokens.size() == 2; }));
+    std::sort(tokens.begin(), tokens.end());
+    EXPECT_EQ(tokens, (std::vector<std::string>{"", token}));
+    // The strangers with a whole line or a flood are cut off; the one that stalls is not
+    // waited for.
+    EXPECT_TRUE(WaitFor([&] {
+        return strangers[0]->state() == QLocalSocket::UnconnectedState &&
+               strangers[1]->state() == QLocalSocket::UnconnectedState &&
+               strangers[3]->state() == QLocalSocket::UnconnectedState;
+    }));
+    EXPECT_EQ(tokens.size(), 2u);
 }
 
 TEST(InstanceChannel, StaleSocketFileDoesNotBlockListening) {
     TempHome home;
     std::ofstream(InstanceChannel::PathFor("chan")) << "left over";
     InstanceChannel channel;
-    EXPECT_TRUE(channel.Listen("chan", [] {}));
+    EXPECT_TRUE(channel.Listen("chan", [](const std::string&) {}));
+}
+
+// Away from X11 the flag goes through Qt, which hides the window to change it: the bar must
+// not vanish, nor jump, when always-on-top is switched.
+TEST(WindowHints, KeepAboveWithoutX11KeepsTheWindowShownInItsPlace) {
+    QWidget bar(nullptr, Qt::FramelessWindowHint | Qt::Tool);
+    bar.resize(300, 40);
+    bar.move(100, 200);
+    bar.show();
+    for (const bool above : {true, false}) {
+        SetKeepAbove(bar, above);
+        EXPECT_EQ(bar.windowFlags().testFlag(Qt::WindowStaysOnTopHint), above);
+        EXPECT_TRUE(bar.isVisible());
+        EXPECT_EQ(bar.pos(), QPoint(100, 200));
+    }
 }
 
 TEST(ProcessObjects, DestroyedInReverseOrderOfMaking) {
