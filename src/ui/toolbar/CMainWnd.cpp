@@ -6,6 +6,7 @@
 #include <QScreen>
 
 #include "ResourceIds.h"
+#include "app/ComeForwardEvent.h"
 #include "app/Resources.h"
 #include "app/Trace.h"
 #include "config/UpdateSection.h"
@@ -214,6 +215,10 @@ bool CMainWnd::event(QEvent* event) {
         case UpdateResultEvent::kType:
             notice_->Result(static_cast<UpdateResultEvent*>(event)->code);
             return true;
+        case ComeForwardEvent::kType:
+            ComeForward(static_cast<ComeForwardEvent*>(event)->Token());
+            event->accept();
+            return true;
         default:
             return QWidget::event(event);
     }
@@ -273,6 +278,14 @@ void CMainWnd::Restore() {
     RestoreFromTray(*this, *tray_, false);
     window_.hidden = 0;
     ApplyStacking();
+}
+
+void CMainWnd::ComeForward(const std::string& token) {
+    // Another start of the program: the user wants the bar, wherever it is now.
+    if (!isVisible()) {
+        Restore();
+    }
+    ActivateWithToken(*this, token);
 }
 
 void CMainWnd::OnTrayGone() {

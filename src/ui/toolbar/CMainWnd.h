@@ -104,6 +104,7 @@ private:
     void Restore();
     void OnTrayMenuOpening();
     void OnTrayGone();
+    void ComeForward(const std::string& token);
     void ShowAbout();
     void ApplyStacking();
 

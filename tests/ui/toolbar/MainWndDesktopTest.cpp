@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <QTest>
+#include <cstdlib>
 
 #include "ConfigFixtures.h"
 #include "StoresFixture.h"
+#include "app/ComeForwardEvent.h"
 #include "app/TextTable.h"
 #include "services/UpdateEvents.h"
 #include "support/TestDesktopServices.h"
@@ -37,8 +39,6 @@ struct DesktopBar : TempHome, ui_testing::Stores {
         testing_support::WriteFile(path, File({MakeGame("Chess", Game::FLAG_FAVORITE),
                                                MakeGame("Darts"), MakeGame("Poker")}));
         games.LoadGamesConfig(path);
-        window.left = 50;
-        window.top = 60;
         bar = std::make_unique<CMainWnd>(CMainWnd::Parts{
             games, window, update, std::make_unique<CAppSettingsDialog>(Parts()), nullptr});
         ASSERT_TRUE(bar->Create());
@@ -88,6 +88,16 @@ TEST_F(MainWndDesktop, HidesIntoTheTrayOnlyWhileThereIsOne) {
     EXPECT_TRUE(d.bar->isVisible());
     EXPECT_EQ(d.window.hidden, 0);
 
+    // A later start of the program brings a hidden bar back.
+    d.HideButton();
+    ASSERT_FALSE(d.bar->isVisible());
+    ComeForwardEvent comeForward("");
+    comeForward.setAccepted(false);
+    QCoreApplication::sendEvent(d.bar.get(), &comeForward);
+    EXPECT_TRUE(comeForward.isAccepted());
+    EXPECT_TRUE(d.bar->isVisible());
+    EXPECT_EQ(d.window.hidden, 0);
+
     // Hidden when the tray goes away: the bar comes back by itself.
     d.bar->OnCommand(CMainWnd::ID_SHOW_HIDE);
     ASSERT_FALSE(d.bar->isVisible());
@@ -125,6 +135,38 @@ TEST_F(MainWndDesktop, UpdateOutcomesAreBalloonsAndTheNoticeTakesTheFirstClick) 
     d.bar->OnCommand(CMainWnd::ID_SHOW_HIDE);
     EXPECT_FALSE(d.bar->isVisible());
     EXPECT_EQ(d.modals.ShownDialogs().size(), 1u);
+}
+
+TEST_F(MainWndDesktop, AppearsWhereStoredAndKeepsWhereItIsMoved) {
+    if (const char* wm = std::getenv("TIVORA_WM_MISSING")) {
+        GTEST_SKIP() << "no window manager: " << wm;
+    }
+    DesktopBar d;
+    d.window.left = 150;
+    d.window.top = 120;
+    d.Make();
+    ASSERT_TRUE(WaitFor([&] { return d.bar->isVisible() && d.bar->pos() == QPoint(150, 120); }))
+        << d.bar->pos().x() << "," << d.bar->pos().y();
+
+    // Moved (as the window manager moves it at the end of a drag): the place is kept and
+    // reaches the settings file.
+    d.bar->move(250, 220);
+    ASSERT_TRUE(WaitFor([&] { return d.window.left == 250 && d.window.top == 220; }))
+        << d.window.left << "," << d.window.top;
+    d.storage.SaveAll();
+    // Read back without the catalogue, which loading the games' block would read again.
+    struct Skipped : SettingsSection {
+        void SaveCustomData() override {}
+        void Store(ArchiveWriter&) override {}
+        void LoadCustomData() override {}
+        void Load(int, ArchiveReader&) override {}
+        int GetVersion() const override { return 0; }
+    } games;
+    WindowSection stored;
+    SettingsStorage file{{&games, &stored}};
+    file.LoadAll();
+    EXPECT_EQ(stored.left, 250);
+    EXPECT_EQ(stored.top, 220);
 }
 
 }  // namespace
