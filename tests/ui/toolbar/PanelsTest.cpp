@@ -265,8 +265,10 @@ TEST(GameButton, ShowsTheGameWithItsTipAndOpensItsAddressByTheLaunchRule) {
     }
 }
 
-TEST(GameButton, DrawsTheDarkenedPictureAndGreyCaptionUntilHovered) {
-    Bar bar(Games({"Chess"}, Game::FLAG_FAVORITE), kNormal);
+TEST(GameButton, DrawsTheDarkenedPictureAndItsNameBesideIt) {
+    Bar bar(Games({"Chess Master"}, Game::FLAG_FAVORITE), kNormal);
+    bar.bar.setPalette(QPalette(Qt::black));
+    bar.bar.setAutoFillBackground(true);
     FavoritesPanel panel(bar.games, bar.window);
     ASSERT_TRUE(panel.Create(&bar.bar));
     CGameBtn* button = panel.GameButton(0);
@@ -285,14 +287,24 @@ TEST(GameButton, DrawsTheDarkenedPictureAndGreyCaptionUntilHovered) {
     EXPECT_LT(narrow, natural);
     EXPECT_NEAR(narrow, 4 * sample.size(), sample.size());
 
-    // The picture sits left of the caption, drawn by its own colours.
-    const QImage out = skin_test::Render(*button);
+    // Not hovered: the darkened picture at the left, and the whole name on one line.
+    const QImage out = skin_test::Render(bar.bar).copy(button->geometry());
     EXPECT_GT(
         skin_test::CountPixels(
             out, [](const QColor& c) { return c == QColor(150, 22, 22); }, QRect(0, 0, 26, 22)),
-        100);
-    EXPECT_EQ(skin_test::CountPixels(out, [](const QColor& c) { return c == QColor(200, 30, 30); }),
-              0);
+        400);
+    QRect ink;
+    for (int y = 0; y < out.height(); ++y) {
+        for (int x = 0; x < out.width(); ++x) {
+            const QColor c = out.pixelColor(x, y);
+            if (c.red() > 60 && c.red() == c.green() && c.green() == c.blue()) {
+                ink |= QRect(x, y, 1, 1);
+            }
+        }
+    }
+    EXPECT_GE(ink.left(), 24);
+    EXPECT_GT(ink.width(), 30) << "the name broke onto a second line";
+    EXPECT_LE(ink.height(), Fonts::CellOf(button->font()).Height());
 }
 
 TEST(ControlButtons, StandAtTheirPlacesWithTheirTipsInEitherSize) {
