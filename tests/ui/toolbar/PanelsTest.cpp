@@ -215,35 +215,24 @@ TEST(FavoritesPanel, PaintsTheStripAtItsPlaceInEitherSize) {
 
 TEST(GameButton, ShowsTheGameWithItsTipAndOpensItsAddressByTheLaunchRule) {
     struct Case {
-        const char* name;
         std::string url;
         std::string extraText;
         std::uint32_t flags;
         std::string tip;
         std::vector<std::string> opened;
     };
+    const std::string standard = "Click this button to play the game";
     const std::vector<Case> cases{
-        {"plain",
-         "http://games.invalid/a",
-         "",
-         0,
-         "Click this button to play the game",
-         {"-new http://games.invalid/a"}},
-        {"full screen, own tip",
-         "https://games.invalid/b",
-         "Fly a kite",
+        {"http://games.invalid/a", "", 0, standard, {"-new http://games.invalid/a"}},
+        {"https://g.invalid/",
+         "Fly",
          Game::FLAG_FULL_SCREEN,
-         "Fly a kite",
-         {"-new -k https://games.invalid/b"}},
-        {"not a web address",
-         "file:///etc/passwd",
-         "",
-         0,
-         "Click this button to play the game",
-         {}},
+         "Fly",
+         {"-new -k https://g.invalid/"}},
+        {"file:///etc/passwd", "", Game::FLAG_CONTROLLED, standard, {}},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+        SCOPED_TRACE(c.url);
         CfgPack::GameEntry game = MakeGame("Kite", c.flags | Game::FLAG_FAVORITE);
         game.url = c.url;
         game.extraText = c.extraText;
@@ -256,6 +245,7 @@ TEST(GameButton, ShowsTheGameWithItsTipAndOpensItsAddressByTheLaunchRule) {
         EXPECT_TRUE(button->IsBalloonTip());
         EXPECT_EQ(button->Address(), c.url);
         EXPECT_EQ(button->IsFullScreen(), (c.flags & Game::FLAG_FULL_SCREEN) != 0);
+        EXPECT_EQ(button->IsControlled(), (c.flags & Game::FLAG_CONTROLLED) != 0);
 
         QTest::mouseClick(button, Qt::LeftButton);
         EXPECT_EQ(bar.shell.Parameters(), c.opened);
