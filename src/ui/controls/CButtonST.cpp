@@ -520,11 +520,14 @@ void CButtonST::DrawBitmap(QPainter& painter, const Rect& client, bool hasText, 
 }
 
 void CButtonST::DrawText(QPainter& painter, const Rect& textArea) {
-    const QSize measured =
-        SkinText::Measure(painter.font(), text(), std::max(1, textArea.Width()), Qt::TextWordWrap);
-    Rect place = Rect::FromSize(textArea.left + (textArea.Width() - measured.width()) / 2,
-                                textArea.top + (textArea.Height() - measured.height()) / 2,
-                                measured.width(), measured.height());
+    // Laid out again at the width it was measured at: the lines break where they were
+    // measured, and each is centred in the text area. (A block only as wide as its widest
+    // line can be narrower than the layout needs, which breaks that line once more.)
+    const int width = std::max(1, textArea.Width());
+    const QSize measured = SkinText::Measure(painter.font(), text(), width, Qt::TextWordWrap);
+    Rect place =
+        Rect::FromSize(textArea.left, textArea.top + (textArea.Height() - measured.height()) / 2,
+                       width, measured.height());
     if (pressed_ && !checkBoxMode_) {
         place = place.Offset(pressedOffset_.x(), pressedOffset_.y());
     }

@@ -215,35 +215,24 @@ TEST(FavoritesPanel, PaintsTheStripAtItsPlaceInEitherSize) {
 
 TEST(GameButton, ShowsTheGameWithItsTipAndOpensItsAddressByTheLaunchRule) {
     struct Case {
-        const char* name;
         std::string url;
         std::string extraText;
         std::uint32_t flags;
         std::string tip;
         std::vector<std::string> opened;
     };
+    const std::string standard = "Click this button to play the game";
     const std::vector<Case> cases{
-        {"plain",
-         "http://games.invalid/a",
-         "",
-         0,
-         "Click this button to play the game",
-         {"-new http://games.invalid/a"}},
-        {"full screen, own tip",
-         "https://games.invalid/b",
-         "Fly a kite",
+        {"http://games.invalid/a", "", 0, standard, {"-new http://games.invalid/a"}},
+        {"https://g.invalid/",
+         "Fly",
          Game::FLAG_FULL_SCREEN,
-         "Fly a kite",
-         {"-new -k https://games.invalid/b"}},
-        {"not a web address",
-         "file:///etc/passwd",
-         "",
-         0,
-         "Click this button to play the game",
-         {}},
+         "Fly",
+         {"-new -k https://g.invalid/"}},
+        {"file:///etc/passwd", "", Game::FLAG_CONTROLLED, standard, {}},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+        SCOPED_TRACE(c.url);
         CfgPack::GameEntry game = MakeGame("Kite", c.flags | Game::FLAG_FAVORITE);
         game.url = c.url;
         game.extraText = c.extraText;
@@ -256,6 +245,7 @@ TEST(GameButton, ShowsTheGameWithItsTipAndOpensItsAddressByTheLaunchRule) {
         EXPECT_TRUE(button->IsBalloonTip());
         EXPECT_EQ(button->Address(), c.url);
         EXPECT_EQ(button->IsFullScreen(), (c.flags & Game::FLAG_FULL_SCREEN) != 0);
+        EXPECT_EQ(button->IsControlled(), (c.flags & Game::FLAG_CONTROLLED) != 0);
 
         QTest::mouseClick(button, Qt::LeftButton);
         EXPECT_EQ(bar.shell.Parameters(), c.opened);
@@ -265,8 +255,10 @@ TEST(GameButton, ShowsTheGameWithItsTipAndOpensItsAddressByTheLaunchRule) {
     }
 }
 
-TEST(GameButton, DrawsTheDarkenedPictureAndGreyCaptionUntilHovered) {
-    Bar bar(Games({"Chess"}, Game::FLAG_FAVORITE), kNormal);
+TEST(GameButton, DrawsTheDarkenedPictureAndItsNameBesideIt) {
+    Bar bar(Games({"Chess Master"}, Game::FLAG_FAVORITE), kNormal);
+    bar.bar.setPalette(QPalette(Qt::black));
+    bar.bar.setAutoFillBackground(true);
     FavoritesPanel panel(bar.games, bar.window);
     ASSERT_TRUE(panel.Create(&bar.bar));
     CGameBtn* button = panel.GameButton(0);
@@ -285,14 +277,24 @@ TEST(GameButton, DrawsTheDarkenedPictureAndGreyCaptionUntilHovered) {
     EXPECT_LT(narrow, natural);
     EXPECT_NEAR(narrow, 4 * sample.size(), sample.size());
 
-    // The picture sits left of the caption, drawn by its own colours.
-    const QImage out = skin_test::Render(*button);
+    // Not hovered: the darkened picture at the left, and the whole name on one line.
+    const QImage out = skin_test::Render(bar.bar).copy(button->geometry());
     EXPECT_GT(
         skin_test::CountPixels(
             out, [](const QColor& c) { return c == QColor(150, 22, 22); }, QRect(0, 0, 26, 22)),
-        100);
-    EXPECT_EQ(skin_test::CountPixels(out, [](const QColor& c) { return c == QColor(200, 30, 30); }),
-              0);
+        400);
+    QRect ink;
+    for (int y = 0; y < out.height(); ++y) {
+        for (int x = 0; x < out.width(); ++x) {
+            const QColor c = out.pixelColor(x, y);
+            if (c.red() > 60 && c.red() == c.green() && c.green() == c.blue()) {
+                ink |= QRect(x, y, 1, 1);
+            }
+        }
+    }
+    EXPECT_GE(ink.left(), 24);
+    EXPECT_GT(ink.width(), 30) << "the name broke onto a second line";
+    EXPECT_LE(ink.height(), Fonts::CellOf(button->font()).Height());
 }
 
 TEST(ControlButtons, StandAtTheirPlacesWithTheirTipsInEitherSize) {
