@@ -64,22 +64,27 @@ protected:
         if (!inspector_) {
             return QJsonValue::Undefined;
         }
-        std::optional<DevToolsFrame> frame;
+        // A frame still loading may change its document between the look-up and the run: the
+        // script did not run then, and runs in the new document.
+        std::optional<DevToolsReply> answer;
         WaitFor([&] {
-            frame = frameName ? inspector_->ChildFrame(frameName) : inspector_->MainFrame();
-            return frame && frame->contextId != 0;
+            std::optional<DevToolsFrame> frame =
+                frameName ? inspector_->ChildFrame(frameName) : inspector_->MainFrame();
+            if (!frame || frame->contextId == 0) {
+                return false;
+            }
+            auto reply = std::make_shared<std::optional<DevToolsReply>>();
+            inspector_->Evaluate(*frame, expression, nullptr,
+                                 [reply](const DevToolsReply& r) { *reply = r; });
+            WaitFor([reply] { return reply->has_value(); }, 5000);
+            answer = *reply;
+            return !answer || answer->ok ||
+                   answer->error != QStringLiteral("Cannot find context with specified id");
         });
-        if (!frame) {
+        if (!answer || !answer->ok) {
             return QJsonValue::Undefined;
         }
-        auto answer = std::make_shared<std::optional<DevToolsReply>>();
-        inspector_->Evaluate(*frame, expression, nullptr,
-                             [answer](const DevToolsReply& reply) { *answer = reply; });
-        WaitFor([answer] { return answer->has_value(); }, 5000);
-        if (!answer->has_value() || !(*answer)->ok) {
-            return QJsonValue::Undefined;
-        }
-        return (*answer)->result.value("result").toObject().value("value");
+        return answer->result.value("result").toObject().value("value");
     }
     // Waits until expression gives expected in the flash frame (a new document needs a moment
     // to be seen).
