@@ -1,11 +1,13 @@
 #include "launch/CTvIeHelper.h"
 
+#include <QEventLoop>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRandomGenerator>
 
 #include "app/ErrorLog.h"
+#include "app/Exceptions.h"
 #include "app/Trace.h"
 #include "launch/BrowserLayer.h"
 #include "launch/OpenLink.h"
@@ -133,25 +135,46 @@ QString CTvIeHelper::WindowId() const {
     return browser_ ? browser_->TargetId() : QString();
 }
 
-bool CTvIeHelper::StartNewIE(const std::string& address) {
+void CTvIeHelper::StartNewIE(const std::string& address, StartDone done) {
     Trace("Start new IE with url: " + address);
-    if (!CreateBrowser()) {
-        return false;
-    }
-    ConnectEvents();
-    Navigate(address);
-    return true;
+    browser_.reset();
+    BrowserLayer::RequestWindow(
+        this, [this, address, done = std::move(done)](std::unique_ptr<DevToolsWindow> window) {
+            OnBrowserCreated(std::move(window), address, done);
+        });
 }
 
-bool CTvIeHelper::CreateBrowser() {
-    browser_.reset();
-    browser_ = BrowserLayer::OpenWindow();
-    if (!browser_) {
+void CTvIeHelper::OnBrowserCreated(std::unique_ptr<DevToolsWindow> window,
+                                   const std::string& address, const StartDone& done) {
+    if (!window) {
         Trace("Unable to start controlled Internet Explorer");
-        return false;
+        done(StartResult::NotMade);
+        return;
     }
-    browser_->SetFullScreen();
-    return true;
+    StartResult result = StartResult::Made;
+    try {
+        browser_ = std::move(window);
+        browser_->SetFullScreen();
+        ConnectEvents();
+        Navigate(address);
+    } catch (const FrameworkException&) {
+        result = StartResult::Exception;
+    } catch (const std::exception&) {
+        result = StartResult::Exception;
+    }
+    done(result);
+}
+
+bool CTvIeHelper::StartNewIE(const std::string& address) {
+    std::optional<StartResult> result;
+    QEventLoop loop;
+    StartNewIE(address, [&](StartResult outcome) {
+        result = outcome;
+        loop.quit();
+    });
+    // Every step of making the window is bounded, so this wait is too.
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+    return result == StartResult::Made;
 }
 
 void CTvIeHelper::ConnectEvents() {

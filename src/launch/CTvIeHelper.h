@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QString>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -22,8 +23,21 @@ public:
     CTvIeHelper(const CTvIeHelper&) = delete;
     CTvIeHelper& operator=(const CTvIeHelper&) = delete;
 
-    // Opens the window and navigates it to address. True when the window was made; what
-    // happens after that does not change the result.
+    enum class StartResult {
+        Made,       // the window is there, connected and on its way to the address
+        NotMade,    // no window could be made
+        Exception,  // the framework failed while the window was being set up
+    };
+    using StartDone = std::function<void(StartResult)>;
+
+    // Has the window opened and, once it is there, connects its events and navigates it to
+    // address. Nothing waits: done gets the result from the event loop, never from within this
+    // call, and not at all once the controller is gone. What happens after the window was made
+    // does not change the result. done is the last thing the controller does in that turn, so
+    // it may destroy the controller.
+    void StartNewIE(const std::string& address, StartDone done);
+    // The same, waited for; true when the window was made. For programs with nothing else to
+    // do meanwhile.
     bool StartNewIE(const std::string& address);
 
     // True from construction until the window is reported gone.
@@ -62,7 +76,8 @@ private:
         QString frameId;
     };
 
-    bool CreateBrowser();
+    void OnBrowserCreated(std::unique_ptr<DevToolsWindow> window, const std::string& address,
+                          const StartDone& done);
     void ConnectEvents();
     void DisconnectEvents();
     void Navigate(const std::string& address);

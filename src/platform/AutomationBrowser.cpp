@@ -3,13 +3,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <cctype>
 #include <csignal>
 #include <cstdio>
-#include <thread>
 
 #include "platform/DetachedProcess.h"
 #include "platform/DevToolsConnection.h"
@@ -21,7 +19,6 @@ namespace {
 constexpr const char* kPortFile = "DevToolsActivePort";
 constexpr const char* kPrograms[] = {"chromium", "chromium-browser", "google-chrome",
                                      "google-chrome-stable"};
-constexpr int kPollIntervalMs = 25;
 constexpr int kUuidLength = 36;
 
 bool MakePrivateFolder(const std::string& path) {
@@ -96,43 +93,102 @@ std::vector<std::string> StartArguments(const Options& options) {
     return arguments;
 }
 
-bool Connect(DevToolsConnection& connection, const Options& options, pid_t* startedPid) {
-    if (startedPid != nullptr) {
-        *startedPid = 0;
+Connector::Connector(DevToolsConnection& connection, Options options, QObject* parent)
+    : QObject(parent), connection_(connection), options_(std::move(options)) {
+    poll_.setInterval(kPollIntervalMs);
+    connect(&poll_, &QTimer::timeout, this, &Connector::Poll);
+}
+
+Connector::~Connector() {
+    if (!finished_) {
+        EndUnreachedBrowser();
     }
-    if (options.profileDir.empty() || !MakePrivateFolder(options.profileDir)) {
-        return false;
+}
+
+void Connector::Start() {
+    QMetaObject::invokeMethod(this, &Connector::Begin, Qt::QueuedConnection);
+}
+
+void Connector::Begin() {
+    if (options_.profileDir.empty() || !MakePrivateFolder(options_.profileDir)) {
+        Finish(false);
+        return;
     }
-    if (auto endpoint = ReadEndpoint(options.profileDir)) {
-        if (connection.Open(*endpoint, options.connectTimeoutMs)) {
-            return true;
-        }
+    if (auto endpoint = ReadEndpoint(options_.profileDir)) {
+        connection_.OpenAsync(*endpoint, options_.connectTimeoutMs, this, [this](bool opened) {
+            if (opened) {
+                Finish(true);
+            } else {
+                StartBrowser();
+            }
+        });
+        return;
     }
+    StartBrowser();
+}
+
+void Connector::StartBrowser() {
     // Nobody answers on the announced port: whatever wrote it is gone.
-    std::remove(PortFile(options.profileDir).c_str());
+    std::remove(PortFile(options_.profileDir).c_str());
     auto program = FindProgram();
-    if (!program) {
-        return false;
-    }
-    auto pid = DetachedProcess::Start(*program, StartArguments(options));
+    auto pid = program ? DetachedProcess::Start(*program, StartArguments(options_)) : std::nullopt;
     if (!pid) {
-        return false;
+        Finish(false);
+        return;
     }
-    if (startedPid != nullptr) {
-        *startedPid = *pid;
-    }
+    started_ = *pid;
+    emit browserStarted(started_);
+    waited_.start();
+    poll_.start();
+}
+
+void Connector::Poll() {
     // The browser writes the file once it listens. A browser already running on the profile
     // without a port takes the start over and no file comes: then the wait runs out. A browser
     // that could not start is gone early (its exit status is collected at once).
-    std::optional<QUrl> endpoint;
-    QElapsedTimer waited;
-    waited.start();
-    while (!(endpoint = ReadEndpoint(options.profileDir)) &&
-           waited.elapsed() < options.startTimeoutMs && kill(*pid, 0) == 0) {
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, kPollIntervalMs);
-        std::this_thread::sleep_for(std::chrono::milliseconds(kPollIntervalMs));
+    std::optional<QUrl> endpoint = ReadEndpoint(options_.profileDir);
+    if (endpoint) {
+        poll_.stop();
+        reached_ = true;
+        connection_.OpenAsync(*endpoint, options_.connectTimeoutMs, this,
+                              [this](bool opened) { Finish(opened); });
+    } else if (kill(started_, 0) != 0) {
+        poll_.stop();
+        reached_ = true;  // nothing left to end
+        Finish(false);
+    } else if (waited_.elapsed() >= options_.startTimeoutMs) {
+        poll_.stop();
+        EndUnreachedBrowser();
+        Finish(false);
     }
-    return endpoint && connection.Open(*endpoint, options.connectTimeoutMs);
+}
+
+void Connector::EndUnreachedBrowser() {
+    if (started_ != 0 && !reached_) {
+        kill(started_, SIGTERM);
+    }
+}
+
+void Connector::Finish(bool connected) {
+    finished_ = true;
+    emit finished(connected);
+}
+
+bool Connect(DevToolsConnection& connection, const Options& options, pid_t* startedPid) {
+    Connector connector(connection, options);
+    std::optional<bool> connected;
+    QEventLoop loop;
+    QObject::connect(&connector, &Connector::finished, &loop, [&](bool ok) {
+        connected = ok;
+        loop.quit();
+    });
+    connector.Start();
+    // Every step of the connector is bounded, so this wait is too.
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+    if (startedPid != nullptr) {
+        *startedPid = connector.StartedPid();
+    }
+    return connected.value_or(false);
 }
 
 }  // namespace AutomationBrowser

@@ -13,6 +13,17 @@ DevToolsConnection::DevToolsConnection(QObject* parent) : QObject(parent) {
     connect(&socket_, &QWebSocket::connected, this, &DevToolsConnection::progressed);
     connect(&socket_, qOverload<QAbstractSocket::SocketError>(&QWebSocket::error), this,
             &DevToolsConnection::progressed);
+    // An opening ends when the socket settles, connected or not, or at its deadline; always
+    // from the event loop, also when the socket gives up within open().
+    connect(&socket_, &QWebSocket::stateChanged, this, [this](QAbstractSocket::SocketState state) {
+        if (opening_ && (state == QAbstractSocket::ConnectedState ||
+                         state == QAbstractSocket::UnconnectedState)) {
+            QMetaObject::invokeMethod(this, &DevToolsConnection::FinishOpening,
+                                      Qt::QueuedConnection);
+        }
+    });
+    openingDeadline_.setSingleShot(true);
+    connect(&openingDeadline_, &QTimer::timeout, this, &DevToolsConnection::FinishOpening);
 }
 
 DevToolsConnection::~DevToolsConnection() {
@@ -20,22 +31,55 @@ DevToolsConnection::~DevToolsConnection() {
     socket_.abort();
 }
 
+void DevToolsConnection::OpenAsync(const QUrl& url, int timeoutMs, QObject* context,
+                                   std::function<void(bool)> done) {
+    Opening opening{context != nullptr, context, std::move(done)};
+    if (open_ || opening_) {
+        const bool opened = open_;
+        QTimer::singleShot(0, this, [opening = std::move(opening), opened] {
+            if (!opening.hasContext || opening.context) {
+                opening.done(opened);
+            }
+        });
+        return;
+    }
+    opening_ = std::move(opening);
+    openingDeadline_.start(timeoutMs);
+    socket_.open(url);
+}
+
+void DevToolsConnection::FinishOpening() {
+    if (!opening_) {
+        return;
+    }
+    const QAbstractSocket::SocketState state = socket_.state();
+    if (state != QAbstractSocket::ConnectedState && state != QAbstractSocket::UnconnectedState &&
+        openingDeadline_.isActive()) {
+        return;  // on its way still
+    }
+    openingDeadline_.stop();
+    Opening opening = std::move(*opening_);
+    opening_.reset();
+    open_ = state == QAbstractSocket::ConnectedState;
+    if (!open_) {
+        socket_.abort();
+    }
+    emit progressed();
+    if (!opening.hasContext || opening.context) {
+        opening.done(open_);
+    }
+}
+
 bool DevToolsConnection::Open(const QUrl& url, int timeoutMs) {
     if (open_) {
         return true;
     }
-    socket_.open(url);
-    WaitUntil(
-        [this] {
-            return socket_.state() == QAbstractSocket::ConnectedState ||
-                   socket_.state() == QAbstractSocket::UnconnectedState;
-        },
-        timeoutMs);
-    open_ = socket_.state() == QAbstractSocket::ConnectedState;
-    if (!open_) {
-        socket_.abort();
-    }
-    return open_;
+    auto opened = std::make_shared<std::optional<bool>>();
+    QObject waiting;
+    OpenAsync(url, timeoutMs, &waiting, [opened](bool ok) { *opened = ok; });
+    // The opening ends at its own deadline; the margin only keeps the two from racing.
+    WaitUntil([opened] { return opened->has_value(); }, timeoutMs + 1000);
+    return opened->value_or(false);
 }
 
 bool DevToolsConnection::IsOpen() const {
@@ -65,6 +109,25 @@ qint64 DevToolsConnection::Send(const QString& method, const QJsonObject& params
     pending_.emplace(id, std::move(pending));
     socket_.sendTextMessage(
         QString::fromUtf8(QJsonDocument(message).toJson(QJsonDocument::Compact)));
+    return id;
+}
+
+qint64 DevToolsConnection::Request(const QString& method, const QJsonObject& params,
+                                   const QString& sessionId, int timeoutMs, QObject* context,
+                                   ReplyHandler handler) {
+    const qint64 id = Send(method, params, sessionId, context, std::move(handler));
+    if (id != 0) {
+        QTimer::singleShot(timeoutMs, this, [this, id, method] {
+            auto found = pending_.find(id);
+            if (found == pending_.end()) {
+                return;
+            }
+            Pending pending = std::move(found->second);
+            pending_.erase(found);
+            Answer(std::move(pending), {false, {}, QStringLiteral("no reply to ") + method});
+            emit progressed();
+        });
+    }
     return id;
 }
 

@@ -4,10 +4,12 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QTimer>
 #include <QUrl>
 #include <QWebSocket>
 #include <functional>
 #include <map>
+#include <optional>
 
 // The answer to one DevTools command.
 struct DevToolsReply {
@@ -27,6 +29,11 @@ public:
     explicit DevToolsConnection(QObject* parent = nullptr);
     ~DevToolsConnection() override;
 
+    // Opens the connection without waiting for it: done gets whether it opened, from the event
+    // loop, at most timeoutMs later, and only while context (when given) exists. One opening at
+    // a time; a connection that is open already answers true.
+    void OpenAsync(const QUrl& url, int timeoutMs, QObject* context,
+                   std::function<void(bool opened)> done);
     // Opens the connection and waits for it at most timeoutMs.
     bool Open(const QUrl& url, int timeoutMs);
     bool IsOpen() const;
@@ -39,6 +46,11 @@ public:
     qint64 Send(const QString& method, const QJsonObject& params = {},
                 const QString& sessionId = {}, QObject* context = nullptr,
                 ReplyHandler handler = {});
+
+    // Like Send; when no reply came within timeoutMs, handler gets the error "no reply to "
+    // + method, and a reply that comes later is dropped.
+    qint64 Request(const QString& method, const QJsonObject& params, const QString& sessionId,
+                   int timeoutMs, QObject* context, ReplyHandler handler);
 
     // Sends a command and waits at most timeoutMs for its reply. Events keep arriving while it
     // waits; user input does not.
@@ -74,9 +86,19 @@ private:
     void OnDisconnected();
     void Answer(Pending pending, const DevToolsReply& reply);
     void FailAllPending(const QString& why);
+    void FinishOpening();
+
+    // The opening under way, if any.
+    struct Opening {
+        bool hasContext = false;
+        QPointer<QObject> context;
+        std::function<void(bool)> done;
+    };
 
     QWebSocket socket_;
     qint64 nextId_ = 1;
     std::map<qint64, Pending> pending_;
     bool open_ = false;
+    std::optional<Opening> opening_;
+    QTimer openingDeadline_;
 };

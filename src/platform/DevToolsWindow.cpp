@@ -2,6 +2,7 @@
 
 #include <QJsonArray>
 #include <QJsonObject>
+#include <QTimer>
 #include <memory>
 
 namespace {
@@ -11,20 +12,52 @@ const QJsonObject kAutoAttach{
 
 }  // namespace
 
-std::unique_ptr<DevToolsWindow> DevToolsWindow::Open(DevToolsConnection& connection,
-                                                     int timeoutMs) {
-    DevToolsReply created = connection.Call(
-        "Target.createTarget", {{"url", "about:blank"}, {"newWindow", true}}, {}, timeoutMs);
-    const QString targetId = created.result.value("targetId").toString();
-    if (!created.ok || targetId.isEmpty()) {
-        return nullptr;
+void DevToolsWindow::OpenAsync(DevToolsConnection& connection, int timeoutMs, QObject* context,
+                               std::function<void(std::unique_ptr<DevToolsWindow>)> done) {
+    // The answers come only while the connection exists (it is their context), so it can be
+    // used in them; a connection that closes answers every command with an error.
+    DevToolsConnection* browser = &connection;
+    const bool hasContext = context != nullptr;
+    const QPointer<QObject> owner = context;
+    auto wanted = [hasContext, owner] { return !hasContext || !owner.isNull(); };
+    if (!connection.IsOpen()) {
+        QTimer::singleShot(0, &connection, [wanted, done] {
+            if (wanted()) {
+                done(nullptr);
+            }
+        });
+        return;
     }
-    std::unique_ptr<DevToolsWindow> window = Attach(connection, targetId, timeoutMs);
-    if (!window) {
-        // A window nobody drives is of no use to anyone.
-        connection.Send("Target.closeTarget", {{"targetId", targetId}});
-    }
-    return window;
+    auto created = [=](const DevToolsReply& reply) {
+        const QString targetId = reply.result.value("targetId").toString();
+        if (!reply.ok || targetId.isEmpty()) {
+            if (wanted()) {
+                done(nullptr);
+            }
+            return;
+        }
+        auto attached = [=](const DevToolsReply& attachReply) {
+            const QString sessionId = attachReply.result.value("sessionId").toString();
+            if (!attachReply.ok || sessionId.isEmpty() || !wanted()) {
+                // A window nobody drives is of no use to anyone.
+                browser->Send("Target.closeTarget", {{"targetId", targetId}});
+                if (wanted()) {
+                    done(nullptr);
+                }
+                return;
+            }
+            done(
+                std::unique_ptr<DevToolsWindow>(new DevToolsWindow(*browser, targetId, sessionId)));
+        };
+        if (!wanted()) {
+            browser->Send("Target.closeTarget", {{"targetId", targetId}});
+            return;
+        }
+        browser->Request("Target.attachToTarget", {{"targetId", targetId}, {"flatten", true}}, {},
+                         timeoutMs, browser, attached);
+    };
+    connection.Request("Target.createTarget", {{"url", "about:blank"}, {"newWindow", true}}, {},
+                       timeoutMs, browser, created);
 }
 
 std::unique_ptr<DevToolsWindow> DevToolsWindow::Attach(DevToolsConnection& connection,

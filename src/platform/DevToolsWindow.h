@@ -30,9 +30,12 @@ struct DevToolsFrame {
 class DevToolsWindow : public QObject {
     Q_OBJECT
 public:
-    // Opens a new window (about:blank) and attaches to it, waiting at most timeoutMs for each
-    // step; nullptr when the browser refuses.
-    static std::unique_ptr<DevToolsWindow> Open(DevToolsConnection& connection, int timeoutMs);
+    // Opens a new window (about:blank) and attaches to it without waiting: done gets the window,
+    // or nullptr when the browser refuses, does not answer a step within timeoutMs or goes away.
+    // done runs from the event loop and only while context (when given) exists; a window made
+    // for a context that is gone by then is closed again.
+    static void OpenAsync(DevToolsConnection& connection, int timeoutMs, QObject* context,
+                          std::function<void(std::unique_ptr<DevToolsWindow>)> done);
     // Attaches to a window that is open already (one of this program's, or another's).
     static std::unique_ptr<DevToolsWindow> Attach(DevToolsConnection& connection,
                                                   const QString& targetId, int timeoutMs);

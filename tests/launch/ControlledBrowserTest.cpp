@@ -2,6 +2,7 @@
 // One browser start per test; each test skips itself where Chromium is not installed.
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QJsonObject>
 #include <algorithm>
 
@@ -47,6 +48,11 @@ protected:
     }
     // Every command sent so far has been answered.
     void Settle() { browser_->Connection().WaitForReplies(5000); }
+    // Starts a game as a click does and lets the event loop run until the start is over.
+    static void StartAndWait(GameStarter& starter, const std::string& address) {
+        starter.StartGame(address);
+        ASSERT_TRUE(WaitFor([&] { return starter.StartsUnderWay() == 0; }));
+    }
 
     // Runs expression in the window's frame of that name (the page itself for nullptr), as the
     // test's own script; its value, or an undefined value when it did not run.
@@ -58,22 +64,27 @@ protected:
         if (!inspector_) {
             return QJsonValue::Undefined;
         }
-        std::optional<DevToolsFrame> frame;
+        // A frame still loading may change its document between the look-up and the run: the
+        // script did not run then, and runs in the new document.
+        std::optional<DevToolsReply> answer;
         WaitFor([&] {
-            frame = frameName ? inspector_->ChildFrame(frameName) : inspector_->MainFrame();
-            return frame && frame->contextId != 0;
+            std::optional<DevToolsFrame> frame =
+                frameName ? inspector_->ChildFrame(frameName) : inspector_->MainFrame();
+            if (!frame || frame->contextId == 0) {
+                return false;
+            }
+            auto reply = std::make_shared<std::optional<DevToolsReply>>();
+            inspector_->Evaluate(*frame, expression, nullptr,
+                                 [reply](const DevToolsReply& r) { *reply = r; });
+            WaitFor([reply] { return reply->has_value(); }, 5000);
+            answer = *reply;
+            return !answer || answer->ok ||
+                   answer->error != QStringLiteral("Cannot find context with specified id");
         });
-        if (!frame) {
+        if (!answer || !answer->ok) {
             return QJsonValue::Undefined;
         }
-        auto answer = std::make_shared<std::optional<DevToolsReply>>();
-        inspector_->Evaluate(*frame, expression, nullptr,
-                             [answer](const DevToolsReply& reply) { *answer = reply; });
-        WaitFor([answer] { return answer->has_value(); }, 5000);
-        if (!answer->has_value() || !(*answer)->ok) {
-            return QJsonValue::Undefined;
-        }
-        return (*answer)->result.value("result").toObject().value("value");
+        return answer->result.value("result").toObject().value("value");
     }
     // Waits until expression gives expected in the flash frame (a new document needs a moment
     // to be seen).
@@ -132,7 +143,7 @@ TEST_P(ControlledBrowserFrames, PageWhoseFramesCompleteThreeTimesIsHookedOnce) {
 
 TEST_P(ControlledBrowserFrames, NewDocumentInTheFlashFrameIsHookedAgainAndRestoredAtExit) {
     GameStarter& starter = GameStarter::Instance();
-    starter.StartGame(pages_.Url(std::string("/game?flash=") + GetParam()));
+    StartAndWait(starter, pages_.Url(std::string("/game?flash=") + GetParam()));
     ASSERT_EQ(starter.Controllers().size(), 1u);
     const QString window = starter.Controllers()[0]->WindowId();
     ASSERT_TRUE(WaitForHooks(2));
@@ -159,7 +170,7 @@ INSTANTIATE_TEST_SUITE_P(SameAndCrossSite, ControlledBrowserFrames,
 
 TEST_F(ControlledBrowser, GoCasinoOpensTheAddressPlainlyAndClosesTheGame) {
     GameStarter& starter = GameStarter::Instance();
-    starter.StartGame(pages_.Url("/game?flash=cross"));
+    StartAndWait(starter, pages_.Url("/game?flash=cross"));
     ASSERT_EQ(starter.Controllers().size(), 1u);
     CTvIeHelper& controller = *starter.Controllers()[0];
     const QString window = controller.WindowId();
@@ -195,7 +206,7 @@ TEST_F(ControlledBrowser, GoCasinoOpensTheAddressPlainlyAndClosesTheGame) {
 
 TEST_F(ControlledBrowser, OnlyTheFlashDocumentReachesTheProgramAndItsFirstCallEndsTheGame) {
     GameStarter& starter = GameStarter::Instance();
-    starter.StartGame(pages_.Url("/game?flash=same&ad=1"));
+    StartAndWait(starter, pages_.Url("/game?flash=same&ad=1"));
     ASSERT_EQ(starter.Controllers().size(), 1u);
     CTvIeHelper& controller = *starter.Controllers()[0];
     const QString window = controller.WindowId();
@@ -232,7 +243,7 @@ TEST_F(ControlledBrowser, OnlyTheFlashDocumentReachesTheProgramAndItsFirstCallEn
 
 TEST_F(ControlledBrowser, CloseGameClosesTheWindowAndTheDeadControllerStaysListed) {
     GameStarter& starter = GameStarter::Instance();
-    starter.StartGame(pages_.Url("/game?flash=same"));
+    StartAndWait(starter, pages_.Url("/game?flash=same"));
     ASSERT_EQ(starter.Controllers().size(), 1u);
     const QString window = starter.Controllers()[0]->WindowId();
     ASSERT_TRUE(WaitForHooks(2));
@@ -261,7 +272,7 @@ TEST_F(ControlledBrowser, TenListedControllersMakeTheNextStartDropTheDeadOnes) {
     const std::string game = pages_.Url("/plain");
     std::vector<const CTvIeHelper*> first;
     for (int i = 0; i < 9; ++i) {
-        starter.StartGame(game);
+        StartAndWait(starter, game);
     }
     ASSERT_EQ(starter.Controllers().size(), 9u);
     // The same game started twice is two windows.
@@ -275,7 +286,7 @@ TEST_F(ControlledBrowser, TenListedControllersMakeTheNextStartDropTheDeadOnes) {
     }
 
     // Nine dead ones are not enough to purge.
-    starter.StartGame(game);
+    StartAndWait(starter, game);
     ASSERT_EQ(starter.Controllers().size(), 10u);
     for (std::size_t i = 0; i < first.size(); ++i) {
         EXPECT_EQ(starter.Controllers()[i].get(), first[i]);
@@ -283,16 +294,69 @@ TEST_F(ControlledBrowser, TenListedControllersMakeTheNextStartDropTheDeadOnes) {
     const CTvIeHelper* tenth = starter.Controllers()[9].get();
     EXPECT_TRUE(tenth->IsAlive());
 
-    starter.StartGame(game);
+    StartAndWait(starter, game);
     ASSERT_EQ(starter.Controllers().size(), 2u);
     EXPECT_EQ(starter.Controllers()[0].get(), tenth);
     EXPECT_TRUE(starter.Controllers()[1]->IsAlive());
     EXPECT_TRUE(shell_.calls.empty());
 }
 
+TEST_F(ControlledBrowser, GamesClickedWhileTheBrowserStartsShareOneStartAndGetAWindowEach) {
+    GameStarter& starter = GameStarter::Instance();
+    const std::string first = pages_.Url("/game?flash=same");
+    const std::string second = pages_.Url("/plain");
+    starter.StartGame(first);
+    starter.StartGame(second);
+    starter.StartGame(first);
+    EXPECT_EQ(starter.StartsUnderWay(), 2u);
+    ASSERT_TRUE(WaitFor([&] { return starter.StartsUnderWay() == 0; }));
+
+    ASSERT_EQ(starter.Controllers().size(), 2u);
+    std::vector<std::string> windows;
+    for (const auto& controller : starter.Controllers()) {
+        windows.push_back(controller->WindowId().toStdString());
+    }
+    std::sort(windows.begin(), windows.end());
+    // Both in the one browser, whose own start-up window gave way.
+    EXPECT_TRUE(WaitFor([&] {
+        auto open = browser_->OpenWindows();
+        std::sort(open.begin(), open.end());
+        return open == windows;
+    }));
+    auto texts = traces_.Texts();
+    EXPECT_EQ(std::count_if(
+                  texts.begin(), texts.end(),
+                  [](const std::string& t) { return t.starts_with("Automation browser started"); }),
+              1);
+    EXPECT_EQ(Count("Start new IE with url: " + first), 1);
+    EXPECT_TRUE(shell_.calls.empty());
+}
+
+TEST_F(ControlledBrowser, GameGivenUpWhileItStartsNeverGetsItsWindow) {
+    GameStarter& starter = GameStarter::Instance();
+    // Given up while the browser starts: the browser comes up, with its own window only.
+    starter.StartGame(pages_.Url("/game?flash=same"));
+    ASSERT_TRUE(WaitFor([] { return BrowserLayer::StartedBrowser() != 0; }));
+    starter.CloseAll();
+    EXPECT_EQ(browser_->OpenWindows().size(), 1u);
+    const std::vector<std::string> startup = browser_->OpenWindows();
+
+    // Given up once its window was asked for: the window, made all the same, is closed again.
+    starter.StartGame(pages_.Url("/plain"));
+    QCoreApplication::processEvents();
+    starter.CloseAll();
+    Settle();
+    EXPECT_TRUE(WaitFor([&] { return browser_->OpenWindows() == startup; }));
+    EXPECT_TRUE(
+        traces_.Contains("GameStarter: start of game " + pages_.Url("/plain") + " given up"));
+    EXPECT_TRUE(starter.Controllers().empty());
+    EXPECT_EQ(starter.StartsUnderWay(), 0u);
+    EXPECT_TRUE(shell_.calls.empty());
+}
+
 TEST_F(ControlledBrowser, GameWindowOutlivesTheProgramAndTheNextRunReusesTheBrowser) {
     GameStarter& starter = GameStarter::Instance();
-    starter.StartGame(pages_.Url("/game?flash=same"));
+    StartAndWait(starter, pages_.Url("/game?flash=same"));
     ASSERT_EQ(starter.Controllers().size(), 1u);
     const QString window = starter.Controllers()[0]->WindowId();
     ASSERT_TRUE(WaitForHooks(2));

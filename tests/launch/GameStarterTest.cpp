@@ -2,8 +2,11 @@
 // browser is in ControlledBrowserTest.
 #include <gtest/gtest.h>
 
+#include <signal.h>
+
 #include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 
 #include "LaunchTestSupport.h"
 #include "config/Game.h"
@@ -17,8 +20,11 @@ namespace {
 
 using launch_testing::ErrorLog;
 using launch_testing::ShellRecorder;
+using launch_testing::WaitFor;
+using testing_support::ScopedEnv;
 using testing_support::TempHome;
 using testing_support::TraceRecorder;
+using testing_support::WriteFile;
 
 TEST(GameStarter, WithoutAnAutomationBrowserTheGameOpensPlainlyFullScreen) {
     TempHome home;
@@ -28,6 +34,9 @@ TEST(GameStarter, WithoutAnAutomationBrowserTheGameOpensPlainlyFullScreen) {
     BrowserLayer::Init();
 
     GameStarter::Instance().StartGame("http://games.example/slots game");
+    // Known only once the event loop ran: the start never answers from within the click.
+    EXPECT_TRUE(shell.calls.empty());
+    ASSERT_TRUE(WaitFor([&] { return !shell.calls.empty(); }));
 
     EXPECT_TRUE(GameStarter::Instance().Controllers().empty());
     EXPECT_EQ(shell.Parameters(),
@@ -44,11 +53,61 @@ TEST(GameStarter, WithoutAnAutomationBrowserTheGameOpensPlainlyFullScreen) {
     BrowserLayer::Shutdown();
 }
 
+TEST(GameStarter, BrowserThatNeverAnnouncesItselfIsEndedAndTheGameOpensPlainlyOnceUnlessGivenUp) {
+    TempHome home;
+    const std::string programs = home.Root() + "/programs";
+    std::filesystem::create_directories(programs);
+    WriteFile(programs + "/chromium", "#!/bin/sh\nexec /bin/sleep 60\n");
+    std::filesystem::permissions(programs + "/chromium", std::filesystem::perms::owner_all);
+    ScopedEnv path("PATH", programs);
+    const std::string game = "http://games.example/slots";
+    struct Case {
+        const char* what;
+        int startTimeoutMs;
+        bool closeAll;  // the program exits while the browser starts
+        bool shutdown;
+        std::vector<std::string> shell;
+    };
+    for (const Case& c : {
+             Case{"time-out", 300, false, false, {"-new -k " + game}},
+             Case{"given up, then time-out", 300, true, false, {}},
+             Case{"given up, layer shut down", 60000, true, true, {}},
+         }) {
+        SCOPED_TRACE(c.what);
+        ShellRecorder shell;
+        TraceRecorder traces;
+        GameStarter& starter = GameStarter::Instance();
+        const pid_t before = BrowserLayer::StartedBrowser();
+        BrowserLayer::SetStartTimeout(c.startTimeoutMs);
+        BrowserLayer::Init();
+
+        starter.StartGame(game);
+        starter.StartGame(game);
+        EXPECT_EQ(starter.StartsUnderWay(), 1u);
+        EXPECT_TRUE(traces.Contains("GameStarter: game " + game + " is on its way already"));
+        ASSERT_TRUE(WaitFor([&] { return BrowserLayer::StartedBrowser() != before; }));
+        const pid_t stub = BrowserLayer::StartedBrowser();
+        if (c.closeAll) {
+            starter.CloseAll();
+        }
+        if (c.shutdown) {
+            BrowserLayer::Shutdown();
+        }
+        // A browser started and never reached is not left behind.
+        EXPECT_TRUE(WaitFor([&] { return kill(stub, 0) != 0; }));
+        EXPECT_TRUE(WaitFor([&] { return starter.StartsUnderWay() == 0; }));
+        EXPECT_EQ(shell.Parameters(), c.shell);
+        EXPECT_TRUE(starter.Controllers().empty());
+        BrowserLayer::Shutdown();
+    }
+}
+
 TEST(GameStarter, BeforeTheLayerIsSetUpNoControlledWindowIsMade) {
     ShellRecorder shell;
     ASSERT_FALSE(BrowserLayer::IsInitialized());
     EXPECT_EQ(BrowserLayer::Connection(), nullptr);
     GameStarter::Instance().StartGame("http://games.example/poker");
+    ASSERT_TRUE(WaitFor([&] { return !shell.calls.empty(); }));
     EXPECT_TRUE(GameStarter::Instance().Controllers().empty());
     EXPECT_EQ(shell.Parameters(), std::vector<std::string>{"-new -k http://games.example/poker"});
 }
@@ -82,6 +141,7 @@ TEST(LaunchGame, ControlledGamesGoToTheGameStarter) {
     const Game controlled("Checkers", "http://games.example/checkers", "",
                           Game::FLAG_CONTROLLED | Game::FLAG_FAVORITE, QImage());
     LaunchGame(controlled);
+    ASSERT_TRUE(WaitFor([&] { return !shell.calls.empty(); }));
     EXPECT_TRUE(traces.Contains("GameStarter: game http://games.example/checkers starting"));
     EXPECT_EQ(shell.Parameters(),
               std::vector<std::string>{"-new -k http://games.example/checkers"});

@@ -59,21 +59,34 @@ int main(int argc, char** argv) {
 
     BrowserLayer::Init();
     LaunchGame(*chosen);
-    const bool controlled = !GameStarter::Instance().Controllers().empty();
-    std::cout << (controlled ? "Opened in a controlled window: " : "Opened plainly: ")
-              << chosen->name << std::endl;
+    GameStarter& starter = GameStarter::Instance();
 
     TerminationSignals signalWatcher([&app](int) { app.quit(); });
+    bool told = false;
     QTimer watch;
-    QObject::connect(&watch, &QTimer::timeout, &app, [&app] {
-        for (const auto& controller : GameStarter::Instance().Controllers()) {
+    QObject::connect(&watch, &QTimer::timeout, &app, [&] {
+        if (starter.StartsUnderWay() > 0) {
+            return;
+        }
+        const bool controlled = !starter.Controllers().empty();
+        if (!told) {
+            told = true;
+            std::cout << (controlled ? "Opened in a controlled window: " : "Opened plainly: ")
+                      << chosen->name << std::endl;
+            if (!controlled) {
+                watch.stop();
+                QTimer::singleShot(1000, &app, &QApplication::quit);
+                return;
+            }
+        }
+        for (const auto& controller : starter.Controllers()) {
             if (controller->IsAlive()) {
                 return;
             }
         }
         app.quit();
     });
-    watch.start(controlled ? 200 : 1000);
+    watch.start(200);
     app.exec();
 
     GameStarter::Instance().CloseAll();
