@@ -31,7 +31,7 @@ void CTivoraButton::OnSysColorChange() {
     WhiteText(*this);
 }
 
-CTivoraCustomButton::CTivoraCustomButton(QWidget* parent) : CButtonST(parent) {}
+CTivoraCustomButton::CTivoraCustomButton(QWidget* parent) : CListenedButton(parent) {}
 
 void CTivoraCustomButton::Setup(int firstBitmap, int secondBitmap, const QString& tooltip) {
     LoadPictures(firstBitmap, kKeyColor, secondBitmap, kKeyColor);
@@ -55,7 +55,7 @@ bool CTivoraCustomButton::Create(int firstBitmap, int secondBitmap, const QStrin
     return true;
 }
 
-void CTivoraCustomButton::OnClicked() {
+void CListenedButton::OnClicked() {
     if (listener_ != nullptr) {
         listener_->OnButtonClicked(GetDlgCtrlID(this));
     }

@@ -22,9 +22,25 @@ protected:
     void OnSysColorChange() override;
 };
 
+// A button that tells its listener (none until set) of every click, with its control id.
+class CListenedButton : public CButtonST {
+    Q_OBJECT
+public:
+    using CButtonST::CButtonST;
+
+    void SetListener(ButtonListener* listener) { listener_ = listener; }
+    ButtonListener* Listener() const { return listener_; }
+
+protected:
+    void OnClicked() override;
+
+private:
+    ButtonListener* listener_ = nullptr;
+};
+
 // A picture button with a balloon tooltip that tells its listener about clicks: the bar's
 // buttons and the favourites page's add and remove buttons.
-class CTivoraCustomButton : public CButtonST {
+class CTivoraCustomButton : public CListenedButton {
     Q_OBJECT
 public:
     static constexpr int kWidth = 60;
@@ -38,15 +54,6 @@ public:
     // Makes the 60 x 21 button at (x, y) of parent, then Setup.
     virtual bool Create(int firstBitmap, int secondBitmap, const QString& tooltip, int x, int y,
                         QWidget* parent, int id);
-
-    void SetListener(ButtonListener* listener) { listener_ = listener; }
-    ButtonListener* Listener() const { return listener_; }
-
-protected:
-    void OnClicked() override;
-
-private:
-    ButtonListener* listener_ = nullptr;
 };
 
 // The check boxes of the settings pages: the box bitmap left of a white label.

@@ -2,7 +2,7 @@
 
 #include "ui/controls/WindowStyles.h"
 
-CControlButton::CControlButton(QWidget* parent) : CButtonST(parent) {}
+CControlButton::CControlButton(QWidget* parent) : CListenedButton(parent) {}
 
 bool CControlButton::Create(int bitmapId, const QString& tooltip, int x, int y, QWidget* parent,
                             int id) {
@@ -18,10 +18,4 @@ bool CControlButton::Create(int bitmapId, const QString& tooltip, int x, int y, 
     UseBalloonTip();
     SetTip(tooltip, true);
     return true;
-}
-
-void CControlButton::OnClicked() {
-    if (listener_ != nullptr) {
-        listener_->OnButtonClicked(GetDlgCtrlID(this));
-    }
 }

@@ -2,12 +2,11 @@
 
 #include <QString>
 
-#include "ui/controls/ButtonListener.h"
-#include "ui/controls/CButtonST.h"
+#include "ui/controls/TivoraButtons.h"
 
 // One of the bar's small picture buttons (size, hide to tray): a single picture over the
 // bar's own pixels, a balloon tooltip, and its listener told of a click with its id.
-class CControlButton : public CButtonST {
+class CControlButton : public CListenedButton {
     Q_OBJECT
 public:
     static constexpr int kWidth = 12;
@@ -18,13 +17,4 @@ public:
     // A visible child of parent at (x, y) showing bitmap bitmapId; false when the window
     // cannot be made.
     bool Create(int bitmapId, const QString& tooltip, int x, int y, QWidget* parent, int id);
-
-    void SetListener(ButtonListener* listener) { listener_ = listener; }
-    ButtonListener* Listener() const { return listener_; }
-
-protected:
-    void OnClicked() override;
-
-private:
-    ButtonListener* listener_ = nullptr;
 };
