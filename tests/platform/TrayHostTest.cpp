@@ -1,7 +1,6 @@
 // The tray host watch and the tray icon on a real X server and session bus, against the test
 // StatusNotifierWatcher and notification server.
 #include <gtest/gtest.h>
-#include <xcb/xcb.h>
 
 #include <QSignalSpy>
 #include <QSystemTrayIcon>
@@ -68,47 +67,14 @@ TEST(TrayHostTest, FollowsTheOwnerOfTheXEmbedTraySelection) {
     ASSERT_FALSE(host.IsPresent());
 
     // A tray of another client: it owns the selection and announces it on the root window.
-    int screenNumber = 0;
-    xcb_connection_t* tray = xcb_connect(nullptr, &screenNumber);
-    ASSERT_EQ(xcb_connection_has_error(tray), 0);
-    xcb_screen_iterator_t screens = xcb_setup_roots_iterator(xcb_get_setup(tray));
-    for (int i = 0; i < screenNumber; ++i) {
-        xcb_screen_next(&screens);
-    }
-    const xcb_window_t root = screens.data->root;
-    auto atom = [&](const std::string& name) {
-        xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(
-            tray, xcb_intern_atom(tray, 0, static_cast<uint16_t>(name.size()), name.c_str()),
-            nullptr);
-        const xcb_atom_t value = reply->atom;
-        std::free(reply);
-        return value;
-    };
-    const xcb_atom_t selection = atom("_NET_SYSTEM_TRAY_S" + std::to_string(screenNumber));
-    const xcb_window_t window = xcb_generate_id(tray);
-    xcb_create_window(tray, XCB_COPY_FROM_PARENT, window, root, 0, 0, 1, 1, 0,
-                      XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, 0, nullptr);
-    xcb_set_selection_owner(tray, window, selection, XCB_CURRENT_TIME);
-    xcb_client_message_event_t manager{};
-    manager.response_type = XCB_CLIENT_MESSAGE;
-    manager.format = 32;
-    manager.window = root;
-    manager.type = atom("MANAGER");
-    manager.data.data32[0] = XCB_CURRENT_TIME;
-    manager.data.data32[1] = selection;
-    manager.data.data32[2] = window;
-    xcb_send_event(tray, 0, root, XCB_EVENT_MASK_STRUCTURE_NOTIFY,
-                   reinterpret_cast<const char*>(&manager));
-    xcb_flush(tray);
-
+    testing_support::TestXEmbedTray tray;
+    ASSERT_TRUE(tray.Start());
     EXPECT_TRUE(WaitFor([&] { return appeared.count() == 1; }));
     EXPECT_EQ(host.Kind(), "XEmbed");
 
-    xcb_destroy_window(tray, window);
-    xcb_flush(tray);
+    tray.Stop();
     EXPECT_TRUE(WaitFor([&] { return gone.count() == 1; }));
     EXPECT_FALSE(host.IsPresent());
-    xcb_disconnect(tray);
 }
 
 TEST(TrayHostTest, QtsTrayIconRegistersWithTheWatcherAndItsBalloonIsANotification) {
