@@ -20,7 +20,7 @@ RUN_PACKAGES=(
 # whose check is part of the suite, and the X server, window manager and session bus of the
 # desktop tests.
 TEST_PACKAGES=(
-  chromium clang-format xvfb openbox dbus
+  chromium clang-format xvfb openbox dbus appstream
 )
 
 case "${1:-build}" in

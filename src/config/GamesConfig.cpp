@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <stdexcept>
 
+#include "app/ErrorLog.h"
 #include "app/Exceptions.h"
 #include "app/PathUtils.h"
 #include "app/Trace.h"
@@ -50,7 +51,46 @@ GamesConfig::~GamesConfig() {
 }
 
 void GamesConfig::LoadGamesConfig() {
-    LoadGamesConfig(PathUtils::AppendPath(PathUtils::GetModulePath(), kFileName));
+    LoadGamesConfigFor(PathUtils::GetModulePath());
+}
+
+std::vector<std::string> GamesConfig::CataloguePlaces(const std::string& executableFolder) {
+    // The installed layout is <prefix>/bin/tivora beside <prefix>/share/tivora/tivora.cfg. The
+    // executable's folder comes from /proc/self/exe, which has no symbolic links left, so its
+    // parent can be taken by name; the root folder is its own parent.
+    std::string prefix = executableFolder;
+    while (prefix.size() > 1 && prefix.back() == '/') {
+        prefix.pop_back();
+    }
+    const std::string::size_type slash = prefix.find_last_of('/');
+    if (slash == std::string::npos) {
+        prefix = ".";
+    } else {
+        prefix.resize(slash == 0 ? 1 : slash);
+    }
+    return {PathUtils::AppendPath(executableFolder, kFileName),
+            PathUtils::AppendPath(prefix, std::string("share/tivora/") + kFileName)};
+}
+
+std::string GamesConfig::FindGamesConfig(const std::string& executableFolder) {
+    const std::vector<std::string> places = CataloguePlaces(executableFolder);
+    for (const std::string& place : places) {
+        if (QFileInfo::exists(LocalPath(place))) {
+            return place;
+        }
+    }
+    return places.front();
+}
+
+void GamesConfig::LoadGamesConfigFor(const std::string& executableFolder) {
+    const std::string path = FindGamesConfig(executableFolder);
+    if (!QFileInfo::exists(LocalPath(path))) {
+        // The exception's text is fixed; the log says where the file was looked for.
+        const std::vector<std::string> places = CataloguePlaces(executableFolder);
+        LogError("Looked for the games configuration file at " + places[0] + " and at " +
+                 places[1]);
+    }
+    LoadGamesConfig(path);
 }
 
 void GamesConfig::LoadGamesConfig(const std::string& path) {

@@ -29,8 +29,9 @@ public:
 };
 
 // The catalogue of games and the installation's configuration texts, read from "tivora.cfg"
-// beside the executable. The file is laid out as one string field of texts (id 128) followed by
-// game records of five fields each (ids 129 to 133) up to the end of the file.
+// beside the executable or in the installed data folder. The file is laid out as one string field
+// of texts (id 128) followed by game records of five fields each (ids 129 to 133) up to the end of
+// the file.
 class GamesConfig : public SettingsSection {
 public:
     enum FieldId : std::uint8_t {
@@ -53,8 +54,18 @@ public:
     GamesConfig(const GamesConfig&) = delete;
     GamesConfig& operator=(const GamesConfig&) = delete;
 
-    // Loads "tivora.cfg" from the executable's folder.
+    // Loads "tivora.cfg" for the running executable (see LoadGamesConfigFor).
     void LoadGamesConfig();
+    // Loads "tivora.cfg" for an executable in executableFolder: the first of CataloguePlaces
+    // that exists. When none does, the places go to the error log and the load raises
+    // ConfigurationException "Games configuration file doesn't exist".
+    void LoadGamesConfigFor(const std::string& executableFolder);
+    // Where the catalogue of an executable in executableFolder may lie, in the order looked at:
+    // beside it (a build folder), then in the installed data folder ../share/tivora/.
+    static std::vector<std::string> CataloguePlaces(const std::string& executableFolder);
+    // The first of CataloguePlaces that exists, else the place beside the executable (so that
+    // loading it reports the file as missing).
+    static std::string FindGamesConfig(const std::string& executableFolder);
     // Loads the file at path: reads it whole, parses it, checks that it was made for this
     // program's version and builds the picture list. Every failure raises: a missing file or a
     // malformed one ConfigurationException, a file that cannot be opened FrameworkException.

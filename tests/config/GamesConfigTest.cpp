@@ -240,6 +240,39 @@ TEST(GamesCatalogueFile, MissingFileFolderAndHugeFile) {
     }
 }
 
+TEST(GamesCatalogueFile, FoundBesideTheExecutableElseInTheInstalledDataFolder) {
+    TempHome home;
+    const std::string prefix = home.Root() + "/prefix";
+    const std::string bin = prefix + "/bin";
+    const std::string installed = prefix + "/share/tivora/tivora.cfg";
+    std::filesystem::create_directories(prefix + "/share/tivora");
+    std::filesystem::create_directories(bin);
+
+    GamesConfig config;
+    try {
+        config.LoadGamesConfigFor(bin);
+        ADD_FAILURE() << "loaded without a catalogue";
+    } catch (const ConfigurationException& error) {
+        EXPECT_EQ(error.GetMessage(), "Games configuration file doesn't exist");
+    }
+    const std::string log = testing_support::ReadFile(home.ErrorLogPath());
+    EXPECT_NE(log.find("ERROR: Looked for the games configuration file at " + bin +
+                       "/tivora.cfg and at " + installed + "\n"),
+              std::string::npos)
+        << log;
+
+    testing_support::WriteFile(installed, File({MakeGame("Installed")}));
+    config.LoadGamesConfigFor(bin + "/");
+    EXPECT_EQ(AllNames(config), std::vector<std::string>{"Installed"});
+    // A catalogue beside the executable (a build folder) comes first.
+    testing_support::WriteFile(bin + "/tivora.cfg", File({MakeGame("Beside")}));
+    config.LoadGamesConfigFor(bin);
+    EXPECT_EQ(AllNames(config), std::vector<std::string>{"Beside"});
+
+    EXPECT_EQ(GamesConfig::CataloguePlaces("/"),
+              (std::vector<std::string>{"/tivora.cfg", "/share/tivora/tivora.cfg"}));
+}
+
 TEST(GamesCatalogueFile, UnreadableFileIsAFrameworkError) {
     TempHome home;
     const std::string path = home.Root() + "/tivora.cfg";

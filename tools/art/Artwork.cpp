@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <initializer_list>
 
 #include "PixelFont.h"
 
@@ -505,9 +506,9 @@ QImage Arrow(bool up) {
     return image;
 }
 
-void AddIconSizes(std::vector<Piece>& pieces, int id,
-                  const std::function<void(QImage&, int)>& draw) {
-    for (int size : {16, 32, 48, 64}) {
+void AddIconSizes(std::vector<Piece>& pieces, int id, const std::function<void(QImage&, int)>& draw,
+                  std::initializer_list<int> sizes = {16, 32, 48, 64}) {
+    for (int size : sizes) {
         pieces.push_back({"icons/" + std::to_string(id) + "-" + std::to_string(size) + ".png",
                           Icon(size, [&](QImage& image) { draw(image, size); })});
     }
@@ -562,9 +563,11 @@ std::vector<Piece> DrawAll() {
     bitmap(2024, Arrow(false));
 
     // Icons: the program, the tray and its two animation frames, the About box.
-    AddIconSizes(pieces, 137, [](QImage& image, int size) {
-        DrawEmblem(image, 0, 0, size, EmblemStyle::Normal);
-    });
+    // The program's icon also in the larger sizes that the desktop's menus and launchers use.
+    AddIconSizes(
+        pieces, 137,
+        [](QImage& image, int size) { DrawEmblem(image, 0, 0, size, EmblemStyle::Normal); },
+        {16, 32, 48, 64, 128, 256});
     AddIconSizes(pieces, 32512, [](QImage& image, int size) {
         DrawEmblem(image, 0, 0, size, EmblemStyle::Normal);
     });

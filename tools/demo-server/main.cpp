@@ -35,7 +35,7 @@ int main(int argc, char** argv) {
     const QCommandLineOption port("port", "Port to listen on (default 47613).", "port", "47613");
     const QCommandLineOption catalogue("catalogue",
                                        "The packed catalogue (default: tivora.cfg beside this "
-                                       "program).",
+                                       "program, else in ../share/tivora/).",
                                        "file");
     const QCommandLineOption version("version",
                                      "Release version in the manifest (default: the "
@@ -63,10 +63,9 @@ int main(int argc, char** argv) {
     GamesConfig config;
     std::map<std::string, DemoGame> games;
     try {
-        config.LoadGamesConfig(
-            parser.isSet(catalogue)
-                ? parser.value(catalogue).toStdString()
-                : PathUtils::AppendPath(PathUtils::GetModulePath(), GamesConfig::kFileName));
+        config.LoadGamesConfig(parser.isSet(catalogue)
+                                   ? parser.value(catalogue).toStdString()
+                                   : GamesConfig::FindGamesConfig(PathUtils::GetModulePath()));
         for (auto it = config.CreateFullIterator(); it->HasNext();) {
             const Game& game = it->Next();
             const std::string slug = DemoServer::SlugOf(game.url);

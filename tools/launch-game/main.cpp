@@ -22,7 +22,7 @@ int main(int argc, char** argv) {
     parser.addHelpOption();
     const QCommandLineOption catalogue("catalogue",
                                        "The packed catalogue (default: tivora.cfg beside this "
-                                       "program).",
+                                       "program, else in ../share/tivora/).",
                                        "file");
     parser.addOption(catalogue);
     parser.addPositionalArgument("name", "The game's name, as the catalogue spells it.");
@@ -34,10 +34,9 @@ int main(int argc, char** argv) {
 
     GamesConfig config;
     try {
-        config.LoadGamesConfig(
-            parser.isSet(catalogue)
-                ? parser.value(catalogue).toStdString()
-                : PathUtils::AppendPath(PathUtils::GetModulePath(), GamesConfig::kFileName));
+        config.LoadGamesConfig(parser.isSet(catalogue)
+                                   ? parser.value(catalogue).toStdString()
+                                   : GamesConfig::FindGamesConfig(PathUtils::GetModulePath()));
     } catch (const AppException& error) {
         std::cerr << "tivora-launch-game: " << error.GetMessage() << "\n";
         return 1;

@@ -1,0 +1,61 @@
+# Installation and the Debian package. `cmake --install build --prefix /usr` lays the program out
+# as a Linux desktop expects it; `cpack -G DEB` in the build folder packs that layout.
+include(GNUInstallDirs)
+
+option(TIVORA_INSTALL_TOOLS "Install tivora-cfg and tivora-demo-server beside the program" OFF)
+
+install(TARGETS tivora RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# The program looks for its catalogue beside itself, then in ../share/tivora/.
+install(FILES ${PROJECT_BINARY_DIR}/tivora.cfg DESTINATION ${CMAKE_INSTALL_DATADIR}/tivora)
+install(FILES ${PROJECT_SOURCE_DIR}/res/desktop/tivora.desktop
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+
+set(TIVORA_APP_ID io.github.tivora.Tivora)
+configure_file(${PROJECT_SOURCE_DIR}/res/desktop/${TIVORA_APP_ID}.metainfo.xml.in
+               ${PROJECT_BINARY_DIR}/${TIVORA_APP_ID}.metainfo.xml @ONLY)
+install(FILES ${PROJECT_BINARY_DIR}/${TIVORA_APP_ID}.metainfo.xml
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+
+# The program's icon at every size drawn, and each picture again as the double-density icon of
+# half its size.
+set(TIVORA_ICON_SIZES 16 32 48 64 128 256)
+foreach(size IN LISTS TIVORA_ICON_SIZES)
+  install(FILES ${PROJECT_SOURCE_DIR}/res/icons/137-${size}.png
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
+          RENAME tivora.png)
+  math(EXPR half "${size} / 2")
+  if(half IN_LIST TIVORA_ICON_SIZES)
+    install(FILES ${PROJECT_SOURCE_DIR}/res/icons/137-${size}.png
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${half}x${half}@2/apps
+            RENAME tivora.png)
+  endif()
+endforeach()
+
+if(TIVORA_INSTALL_TOOLS)
+  install(TARGETS tivora-cfg tivora-demo-server RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+endif()
+
+# The Debian package: the runtime libraries the program links as Depends (Debian 12 names; the
+# xcb platform plugin and the image format plugins come with libqt6gui6), the browser for
+# controlled games and the Tahoma face as Recommends.
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME tivora)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_VENDOR "Tivora team")
+set(CPACK_PACKAGE_CONTACT "Tivora team <tivora-team@example.org>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "small desktop bar that opens online games")
+set(CPACK_PACKAGE_DESCRIPTION
+    "Tivora is a small bar that stays on the desktop, or in the tray, and opens games in the\n"
+    "browser with one click: favourite games as picture buttons, the others in a drop-down\n"
+    "list, and a search box.")
+string(REPLACE ";" "" CPACK_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION}")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION games)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Tivora team <tivora-team@example.org>")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS
+    "libc6 (>= 2.36), libstdc++6 (>= 12), libgcc-s1, libqt6core6 (>= 6.4.2), libqt6gui6 (>= 6.4.2), libqt6widgets6 (>= 6.4.2), libqt6network6 (>= 6.4.2), libqt6dbus6 (>= 6.4.2), libqt6websockets6 (>= 6.4.2), libcurl4 (>= 7.88), liblog4cpp5v5")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "chromium, fonts-wine")
+include(CPack)
