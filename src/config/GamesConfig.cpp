@@ -85,7 +85,7 @@ std::string GamesConfig::FindGamesConfig(const std::string& executableFolder) {
 void GamesConfig::LoadGamesConfigFor(const std::string& executableFolder) {
     const std::string path = FindGamesConfig(executableFolder);
     if (!QFileInfo::exists(LocalPath(path))) {
-        // The exception's text is fixed; the log says where the file was looked for.
+        // The message box shows the short text of the exception; the log keeps the places.
         const std::vector<std::string> places = CataloguePlaces(executableFolder);
         LogError("Looked for the games configuration file at " + places[0] + " and at " +
                  places[1]);
