@@ -108,7 +108,15 @@ find_bar() {
 }
 window=
 if wait_until "$bar" "the bar" find_bar; then
-  eval "$(xdotool getwindowgeometry --shell "$window")"
+  X=0 Y=0 WIDTH=0
+  while IFS='=' read -r name value; do
+    [[ $value =~ ^-?[0-9]+$ ]] || continue
+    case "$name" in
+      X) X=$value ;;
+      Y) Y=$value ;;
+      WIDTH) WIDTH=$value ;;
+    esac
+  done < <(xdotool getwindowgeometry --shell "$window")
   # The all-games button sits at (269,24) in the normal bar; the mini bar has none.
   if [ "$WIDTH" -eq 357 ]; then
     count_windows() { xdotool search --onlyvisible --pid "$bar" '' 2>/dev/null | wc -l; }
@@ -119,6 +127,8 @@ if wait_until "$bar" "the bar" find_bar; then
   else
     echo "The bar is in its mini size: no drop-down to open" >&2
   fi
+else
+  echo "The bar is not on screen (hidden in the tray at its last exit?)" >&2
 fi
 if kill -0 "$bar" 2>/dev/null && "$standin" --screenshot "$screenshot"; then
   echo "Screenshot of the bar written to $screenshot"
