@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QProcess>
 #include <QStandardPaths>
+#include <filesystem>
 
 #include "support/TestEnvironment.h"
 
@@ -41,6 +42,9 @@ TEST(HeadlessRun, ScreenshotShowsTheBarAtItsFirstPlaceWithTheDropDownOpen) {
     // A click that went astray opens no browser.
     environment.insert("TIVORA_BROWSER", "/bin/true");
     environment.insert("TIVORA_SCREENSHOT", screenshot);
+    const std::string sessionFolders = home.Root() + "/tmp";
+    std::filesystem::create_directories(sessionFolders);
+    environment.insert("TMPDIR", QString::fromStdString(sessionFolders));
     QProcess run;
     run.setProcessEnvironment(environment);
     run.setProcessChannelMode(QProcess::MergedChannels);
@@ -55,6 +59,8 @@ TEST(HeadlessRun, ScreenshotShowsTheBarAtItsFirstPlaceWithTheDropDownOpen) {
     ASSERT_EQ(run.exitCode(), 0) << output.toStdString();
     EXPECT_TRUE(output.contains("Screenshot of the bar written to " + screenshot))
         << output.toStdString();
+    // What the session started was ended and its folder went with it.
+    EXPECT_TRUE(std::filesystem::is_empty(sessionFolders));
 
     QImage shot(screenshot, "PNG");
     ASSERT_FALSE(shot.isNull()) << "no PNG at " << screenshot.toStdString();
