@@ -11,16 +11,18 @@ BUILD_PACKAGES=(
   fonts-wine fonts-dejavu-core
   libgtest-dev libgmock-dev libcpp-httplib-dev libbenchmark-dev
 )
-# What running it needs besides: the browser that controlled games run in, and the opener of
-# plain pages where no browser is found.
+# What running it needs besides: the browser that controlled games run in, the opener of
+# plain pages where no browser is found, and the virtual X server, window manager, pointer
+# driver and session bus it runs on where there is no display.
 RUN_PACKAGES=(
-  chromium xdg-utils
+  chromium xdg-utils xvfb openbox xdotool dbus
 )
 # What the tests need besides: the real browser of the controlled-game tests, the formatter
 # whose check is part of the suite, and the X server, window manager and session bus of the
-# desktop tests.
+# desktop tests, the pointer driver of the run without a display, and the checker of the
+# installed AppStream file.
 TEST_PACKAGES=(
-  chromium clang-format xvfb openbox dbus appstream
+  chromium clang-format xvfb openbox dbus xdotool appstream
 )
 
 case "${1:-build}" in

@@ -1,14 +1,14 @@
 #pragma once
 
-// The D-Bus faces of the test desktop services; moc needs them in a header.
+// The D-Bus faces of the stand-in desktop services; moc needs them in a header.
 #include <QDBusAbstractAdaptor>
 #include <QStringList>
 #include <QVariantMap>
 #include <memory>
 
-#include "support/TestDesktopServices.h"
+#include "DesktopStandins.h"
 
-namespace testing_support {
+namespace desktop_standin {
 
 class WatcherAdaptor : public QDBusAbstractAdaptor {
     Q_OBJECT
@@ -78,4 +78,4 @@ private:
     std::shared_ptr<TestNotificationServer::State> state_;
 };
 
-}  // namespace testing_support
+}  // namespace desktop_standin
