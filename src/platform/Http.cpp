@@ -1,20 +1,13 @@
 #include "platform/Http.h"
 
-#include <curl/curl.h>
-
 #include <memory>
-#include <mutex>
 #include <string_view>
 
+#include "platform/CurlLibrary.h"
 #include "platform/SystemPaths.h"
 
 namespace Http {
 namespace {
-
-void GlobalInit() {
-    static std::once_flag once;
-    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
-}
 
 struct Transfer {
     std::string body;
@@ -87,46 +80,49 @@ int OnProgress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
     return transfer->cancel != nullptr && transfer->cancel->load() ? 1 : 0;
 }
 
-using Handle = std::unique_ptr<CURL, decltype(&curl_easy_cleanup)>;
+struct HandleCleanup {
+    void operator()(CURL* handle) const { Curl().easyCleanup(handle); }
+};
+using Handle = std::unique_ptr<CURL, HandleCleanup>;
 
-Handle MakeHandle(const std::string& address, const Options& options, Transfer& transfer) {
-    GlobalInit();
-    Handle curl(curl_easy_init(), &curl_easy_cleanup);
+Handle MakeHandle(const CurlApi& api, const std::string& address, const Options& options,
+                  Transfer& transfer) {
+    Handle curl(api.easyInit());
     if (!curl) {
         return curl;
     }
     CURL* h = curl.get();
-    curl_easy_setopt(h, CURLOPT_URL, address.c_str());
-    curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https,ftp,file");
-    curl_easy_setopt(h, CURLOPT_USERAGENT, options.userAgent.c_str());
-    curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT, static_cast<long>(options.connectTimeout.count()));
-    curl_easy_setopt(h, CURLOPT_TIMEOUT, static_cast<long>(options.transferTimeout.count()));
-    curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &OnData);
-    curl_easy_setopt(h, CURLOPT_WRITEDATA, &transfer);
-    curl_easy_setopt(h, CURLOPT_HEADERFUNCTION, &OnHeader);
-    curl_easy_setopt(h, CURLOPT_HEADERDATA, &transfer);
+    api.easySetopt(h, CURLOPT_URL, address.c_str());
+    api.easySetopt(h, CURLOPT_NOSIGNAL, 1L);
+    api.easySetopt(h, CURLOPT_PROTOCOLS_STR, "http,https,ftp,file");
+    api.easySetopt(h, CURLOPT_USERAGENT, options.userAgent.c_str());
+    api.easySetopt(h, CURLOPT_CONNECTTIMEOUT, static_cast<long>(options.connectTimeout.count()));
+    api.easySetopt(h, CURLOPT_TIMEOUT, static_cast<long>(options.transferTimeout.count()));
+    api.easySetopt(h, CURLOPT_WRITEFUNCTION, &OnData);
+    api.easySetopt(h, CURLOPT_WRITEDATA, &transfer);
+    api.easySetopt(h, CURLOPT_HEADERFUNCTION, &OnHeader);
+    api.easySetopt(h, CURLOPT_HEADERDATA, &transfer);
 #if LIBCURL_VERSION_NUM >= 0x075700
     // A name still being resolved when the request is cancelled is left to its resolver
     // thread instead of being waited for (glibc's resolver can take tens of seconds). An older
     // libcurl waits for it; the worker's stop limit then still bounds the exit.
-    curl_easy_setopt(h, CURLOPT_QUICK_EXIT, 1L);
+    api.easySetopt(h, CURLOPT_QUICK_EXIT, 1L);
 #endif
-    curl_easy_setopt(h, CURLOPT_NOPROGRESS, 0L);
-    curl_easy_setopt(h, CURLOPT_XFERINFOFUNCTION, &OnProgress);
-    curl_easy_setopt(h, CURLOPT_XFERINFODATA, &transfer);
+    api.easySetopt(h, CURLOPT_NOPROGRESS, 0L);
+    api.easySetopt(h, CURLOPT_XFERINFOFUNCTION, &OnProgress);
+    api.easySetopt(h, CURLOPT_XFERINFODATA, &transfer);
     return curl;
 }
 
-Result Perform(CURL* h, Transfer& transfer) {
+Result Perform(const CurlApi& api, CURL* h, Transfer& transfer) {
     Result result;
     char message[CURL_ERROR_SIZE] = {};
-    curl_easy_setopt(h, CURLOPT_ERRORBUFFER, message);
+    api.easySetopt(h, CURLOPT_ERRORBUFFER, message);
     if (transfer.cancel != nullptr && transfer.cancel->load()) {
         result.error = "Cancelled";
         return result;
     }
-    CURLcode code = curl_easy_perform(h);
+    CURLcode code = api.easyPerform(h);
     if (transfer.headersDone) {
         result.completed = true;
         result.status = transfer.finalStatus;
@@ -138,11 +134,11 @@ Result Perform(CURL* h, Transfer& transfer) {
         } else if (code == CURLE_ABORTED_BY_CALLBACK) {
             result.error = "Cancelled";
         } else {
-            result.error = message[0] != '\0' ? message : curl_easy_strerror(code);
+            result.error = message[0] != '\0' ? message : api.easyStrerror(code);
         }
         return result;
     }
-    curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &result.status);
+    api.easyGetinfo(h, CURLINFO_RESPONSE_CODE, &result.status);
     result.completed = true;
     result.body = std::move(transfer.body);
     return result;
@@ -154,20 +150,24 @@ Result Get(const std::string& address, const Options& options) {
     Transfer transfer;
     transfer.limit = options.maxBodySize;
     transfer.cancel = options.cancel;
-    Handle curl = MakeHandle(address, options, transfer);
+    const CurlApi& api = Curl();
+    if (!api.error.empty()) {
+        return Result{false, 0, {}, api.error};
+    }
+    Handle curl = MakeHandle(api, address, options, transfer);
     if (!curl) {
         return Result{false, 0, {}, "Unable to create a connection"};
     }
-    curl_easy_setopt(curl.get(), CURLOPT_HTTPGET, 1L);
-    curl_easy_setopt(curl.get(), CURLOPT_FOLLOWLOCATION, 1L);
-    curl_easy_setopt(curl.get(), CURLOPT_MAXREDIRS, 5L);
-    curl_easy_setopt(curl.get(), CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    api.easySetopt(curl.get(), CURLOPT_HTTPGET, 1L);
+    api.easySetopt(curl.get(), CURLOPT_FOLLOWLOCATION, 1L);
+    api.easySetopt(curl.get(), CURLOPT_MAXREDIRS, 5L);
+    api.easySetopt(curl.get(), CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
     // Always from the server: ask caches on the way not to answer for it.
-    curl_slist* headers = curl_slist_append(nullptr, "Cache-Control: no-cache");
-    headers = curl_slist_append(headers, "Pragma: no-cache");
-    curl_easy_setopt(curl.get(), CURLOPT_HTTPHEADER, headers);
-    Result result = Perform(curl.get(), transfer);
-    curl_slist_free_all(headers);
+    curl_slist* headers = api.slistAppend(nullptr, "Cache-Control: no-cache");
+    headers = api.slistAppend(headers, "Pragma: no-cache");
+    api.easySetopt(curl.get(), CURLOPT_HTTPHEADER, headers);
+    Result result = Perform(api, curl.get(), transfer);
+    api.slistFreeAll(headers);
     return result;
 }
 
@@ -177,20 +177,24 @@ Result Post(const std::string& address, const std::string& contentType, const st
     transfer.limit = options.maxBodySize;
     transfer.statusOnly = true;
     transfer.cancel = options.cancel;
-    Handle curl = MakeHandle(address, options, transfer);
+    const CurlApi& api = Curl();
+    if (!api.error.empty()) {
+        return Result{false, 0, {}, api.error};
+    }
+    Handle curl = MakeHandle(api, address, options, transfer);
     if (!curl) {
         return Result{false, 0, {}, "Unable to create a connection"};
     }
-    curl_easy_setopt(curl.get(), CURLOPT_POST, 1L);
-    curl_easy_setopt(curl.get(), CURLOPT_POSTFIELDS, body.data());
-    curl_easy_setopt(curl.get(), CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body.size()));
+    api.easySetopt(curl.get(), CURLOPT_POST, 1L);
+    api.easySetopt(curl.get(), CURLOPT_POSTFIELDS, body.data());
+    api.easySetopt(curl.get(), CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body.size()));
     std::string header = "Content-Type: " + contentType;
-    curl_slist* headers = curl_slist_append(nullptr, header.c_str());
+    curl_slist* headers = api.slistAppend(nullptr, header.c_str());
     // No "Expect: 100-continue" round trip for a small form.
-    headers = curl_slist_append(headers, "Expect:");
-    curl_easy_setopt(curl.get(), CURLOPT_HTTPHEADER, headers);
-    Result result = Perform(curl.get(), transfer);
-    curl_slist_free_all(headers);
+    headers = api.slistAppend(headers, "Expect:");
+    api.easySetopt(curl.get(), CURLOPT_HTTPHEADER, headers);
+    Result result = Perform(api, curl.get(), transfer);
+    api.slistFreeAll(headers);
     return result;
 }
 

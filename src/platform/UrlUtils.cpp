@@ -1,16 +1,16 @@
 #include "platform/UrlUtils.h"
 
-#include <curl/curl.h>
-
 #include <cstdlib>
 #include <memory>
 #include <string_view>
+
+#include "platform/CurlLibrary.h"
 
 namespace UrlUtils {
 namespace {
 
 struct CurlUrlDeleter {
-    void operator()(CURLU* handle) const { curl_url_cleanup(handle); }
+    void operator()(CURLU* handle) const { Curl().urlCleanup(handle); }
 };
 using CurlUrl = std::unique_ptr<CURLU, CurlUrlDeleter>;
 
@@ -57,12 +57,16 @@ CurlUrl ParseAbsolute(const std::string& url) {
     if (url.empty() || url.find('\0') != std::string::npos) {
         return nullptr;
     }
-    CurlUrl handle(curl_url());
+    const CurlApi& api = Curl();
+    if (!api.error.empty()) {
+        return nullptr;
+    }
+    CurlUrl handle(api.url());
     if (!handle) {
         return nullptr;
     }
     std::string encoded = EncodeUnsafe(url);
-    if (curl_url_set(handle.get(), CURLUPART_URL, encoded.c_str(), CURLU_NON_SUPPORT_SCHEME) !=
+    if (api.urlSet(handle.get(), CURLUPART_URL, encoded.c_str(), CURLU_NON_SUPPORT_SCHEME) !=
         CURLUE_OK) {
         return nullptr;
     }
@@ -70,12 +74,13 @@ CurlUrl ParseAbsolute(const std::string& url) {
 }
 
 std::optional<std::string> GetPart(CURLU* handle, CURLUPart part, unsigned flags = 0) {
+    const CurlApi& api = Curl();
     char* value = nullptr;
-    if (curl_url_get(handle, part, &value, flags) != CURLUE_OK || value == nullptr) {
+    if (api.urlGet(handle, part, &value, flags) != CURLUE_OK || value == nullptr) {
         return std::nullopt;
     }
     std::string text(value);
-    curl_free(value);
+    api.freeText(value);
     return text;
 }
 

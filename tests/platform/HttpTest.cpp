@@ -66,6 +66,19 @@ protected:
     TestHttpServer server;
 };
 
+// Each test runs in a process of its own, so this one sees the start of the process: the
+// transfer library and its thirty dependencies must arrive with the first request, not at exec.
+TEST_F(HttpServer, TransferLibraryIsLoadedByTheFirstRequest) {
+    EXPECT_EQ(dlopen("libcurl.so.4", RTLD_NOW | RTLD_NOLOAD), nullptr);
+    Http::Result result = Http::Get(server.Url("/target"), {});
+    EXPECT_TRUE(result.completed) << result.error;
+    void* loaded = dlopen("libcurl.so.4", RTLD_NOW | RTLD_NOLOAD);
+    EXPECT_NE(loaded, nullptr);
+    if (loaded != nullptr) {
+        dlclose(loaded);
+    }
+}
+
 TEST_F(HttpServer, GetFollowsRedirectsAndSendsTheUserAgent) {
     Http::Options options;
     options.userAgent = "tivora";

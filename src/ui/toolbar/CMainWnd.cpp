@@ -27,10 +27,6 @@ namespace {
 const QColor kClassBackground(0x51, 0x51, 0x51);
 constexpr int kBalloonSeconds = 10;
 
-std::unique_ptr<CAppSettingsDialog> OrProgramDialog(std::unique_ptr<CAppSettingsDialog> dialog) {
-    return dialog ? std::move(dialog) : std::make_unique<CAppSettingsDialog>();
-}
-
 // The whole desktop: every screen together.
 Rect DesktopRect() {
     const QScreen* screen = QGuiApplication::primaryScreen();
@@ -48,10 +44,9 @@ CMainWnd::CMainWnd(Parts parts)
       window_(parts.window),
       update_(parts.update),
       favoritesPanel_(parts.games, parts.window),
-      settingsPanel_(parts.window, OrProgramDialog(std::move(parts.settingsDialog))),
+      settingsPanel_(parts.window, std::move(parts.settingsDialog)),
       controlButtonsPanel_(parts.window),
-      searchPanel_(parts.games, parts.window),
-      about_(std::make_unique<CAboutDialog>(this)) {
+      searchPanel_(parts.games, parts.window) {
     if (parts.trayHost == nullptr) {
         ownTrayHost_ = std::make_unique<TrayHost>();
         parts.trayHost = ownTrayHost_.get();
@@ -303,13 +298,21 @@ void CMainWnd::OnTrayMenuOpening() {
     }
 }
 
+CAboutDialog& CMainWnd::About() {
+    if (!about_) {
+        about_ = std::make_unique<CAboutDialog>(this);
+    }
+    return *about_;
+}
+
 void CMainWnd::ShowAbout() {
-    if (about_->isVisible()) {
-        about_->raise();
-        about_->activateWindow();
+    CAboutDialog& about = About();
+    if (about.isVisible()) {
+        about.raise();
+        about.activateWindow();
         return;
     }
-    Modal::Exec(*about_);
+    Modal::Exec(about);
 }
 
 void CMainWnd::TopmostChanged(bool) {

@@ -46,7 +46,8 @@ public:
         GamesConfig& games;
         WindowSection& window;
         UpdateSection& update;
-        // The settings dialog; the program's own over the process-wide settings when null.
+        // The settings dialog; when null, the program's own over the process-wide settings,
+        // made when first opened.
         std::unique_ptr<CAppSettingsDialog> settingsDialog;
         // Tells when the desktop has a tray; the tray icon makes its own when null.
         TrayHost* trayHost = nullptr;
@@ -76,7 +77,8 @@ public:
     FavoritesPanel& GetFavoritesPanel() { return favoritesPanel_; }
     SettingsPanel& GetSettingsPanel() { return settingsPanel_; }
     ControlButtonsPanel& GetControlButtonsPanel() { return controlButtonsPanel_; }
-    CAboutDialog& About() const { return *about_; }
+    // Made when first asked for, not with the bar: no dialog delays the bar's first paint.
+    CAboutDialog& About();
 
     // Draws the background as it is painted on screen.
     void PaintBackground(QPainter& painter) const;

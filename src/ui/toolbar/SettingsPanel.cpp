@@ -44,14 +44,15 @@ void SettingsPanel::Destroy() {
 }
 
 void SettingsPanel::OpenSettingsPage(int page) {
-    dialog_->SetActivePage(page);
-    if (!dialog_->IsOpen()) {
-        dialog_->DoModal();
+    CAppSettingsDialog& dialog = Dialog();
+    dialog.SetActivePage(page);
+    if (!dialog.IsOpen()) {
+        dialog.DoModal();
     }
 }
 
 void SettingsPanel::OnButtonClicked(int controlId) {
-    if (controlId != kButtonId || dialog_->IsOpen()) {
+    if (controlId != kButtonId || Dialog().IsOpen()) {
         return;
     }
     // Not from inside the click: the bar may be rebuilt (its buttons made anew) while the
@@ -70,6 +71,9 @@ CTivoraCustomButton* SettingsPanel::Button() const {
     return button_.data();
 }
 
-CAppSettingsDialog& SettingsPanel::Dialog() const {
+CAppSettingsDialog& SettingsPanel::Dialog() {
+    if (!dialog_) {
+        dialog_ = std::make_unique<CAppSettingsDialog>();
+    }
     return *dialog_;
 }

@@ -16,7 +16,8 @@ class SettingsPanel : public ButtonListener {
 public:
     static constexpr int kButtonId = 122;
 
-    // dialog is the settings dialog to run (the program's over the process-wide settings).
+    // dialog is the settings dialog to run; when null, the program's over the process-wide
+    // settings, made when it is first needed rather than with the bar.
     SettingsPanel(const WindowSection& window, std::unique_ptr<CAppSettingsDialog> dialog);
     ~SettingsPanel() override;
     SettingsPanel(const SettingsPanel&) = delete;
@@ -32,7 +33,7 @@ public:
     void OnButtonClicked(int controlId) override;
 
     CTivoraCustomButton* Button() const;
-    CAppSettingsDialog& Dialog() const;
+    CAppSettingsDialog& Dialog();
 
 private:
     const WindowSection& window_;

@@ -10,6 +10,7 @@
 #include "services/UpdateEvents.h"
 #include "support/TestEnvironment.h"
 #include "ui/controls/TivoraButtons.h"
+#include "ui/dialogs/CAboutDialog.h"
 #include "ui/dialogs/CAppSettingsDialog.h"
 #include "ui/dialogs/CUpdateInformation.h"
 #include "ui/toolbar/CControlButton.h"
@@ -180,11 +181,16 @@ TEST(MainWndCommands, MenuCommandsReachTheirTargets) {
     // The settings pages are reached from the menu in mini size too, where the bar has no
     // settings button.
     bar.bar->OnCommand(CMainWnd::ID_MY_INFO);
+    // Made on first use, so that it costs the bar's start nothing; once made, it is kept.
+    EXPECT_TRUE(bar.bar->findChildren<CAboutDialog*>().isEmpty());
     bar.bar->OnCommand(CMainWnd::ID_ABOUT);
-    ASSERT_EQ(bar.modals.ShownDialogs().size(), 2u);
+    bar.bar->OnCommand(CMainWnd::ID_ABOUT);
+    EXPECT_EQ(bar.bar->findChildren<CAboutDialog*>().size(), 1);
+    ASSERT_EQ(bar.modals.ShownDialogs().size(), 3u);
     EXPECT_EQ(bar.modals.ShownDialogs()[0].className, "CAppSettingsDialog");
     EXPECT_EQ(bar.bar->GetSettingsPanel().Dialog().ActivePage(), CAppSettingsDialog::kMyInfoPage);
     EXPECT_EQ(bar.modals.ShownDialogs()[1].className, "CAboutDialog");
+    EXPECT_EQ(bar.modals.ShownDialogs()[2].className, "CAboutDialog");
 }
 
 TEST(MainWndPlace, HiddenAtExitButNoTrayStillShows) {
