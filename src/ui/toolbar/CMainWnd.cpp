@@ -7,6 +7,7 @@
 
 #include "ResourceIds.h"
 #include "app/ComeForwardEvent.h"
+#include "app/ErrorLog.h"
 #include "app/Resources.h"
 #include "app/Trace.h"
 #include "config/UpdateSection.h"
@@ -99,6 +100,10 @@ Rect CMainWnd::StartRect(int left, int top, int sizeMode, const Rect& desktop) {
     return rect;
 }
 
+bool CMainWnd::PlacesItself(const QString& platformName) {
+    return !platformName.startsWith(QLatin1String("wayland"));
+}
+
 bool CMainWnd::IsMini() const {
     return window_.sizeMode == WindowSection::kMiniSize;
 }
@@ -111,6 +116,11 @@ bool CMainWnd::Create() {
     setGeometry(start.ToQRect());
     setFixedSize(start.Width(), start.Height());
     ApplyToolbarHints(*this);
+    if (!PlacesItself(QGuiApplication::platformName())) {
+        LogError(
+            "Running as a Wayland client without XWayland: the bar cannot keep its position "
+            "or stay above other windows");
+    }
 
     const bool panelsMade = CreatePanels();
 

@@ -66,6 +66,9 @@ public:
     // corner lies right of or below it comes back just inside; one partly off stays.
     static Rect StartRect(int left, int top, int sizeMode, const Rect& desktop);
     static QSize SizeFor(int sizeMode);
+    // Whether a window on the named Qt platform can place itself and stay above the others: a
+    // Wayland client can do neither (the program runs through XWayland where it can).
+    static bool PlacesItself(const QString& platformName);
 
     void TopmostChanged(bool alwaysOnTop) override;
     void OnCommand(int id) override;

@@ -54,6 +54,13 @@ TEST(MainWndPlace, StoredCornerComesBackOntoTheDesktop) {
     EXPECT_EQ(CMainWnd::StartRect(-1200, 10, 0, Rect{-1280, 0, 1024, 768}).left, -1200);
 }
 
+TEST(MainWndPlace, OnlyAWaylandClientCannotPlaceItself) {
+    EXPECT_TRUE(CMainWnd::PlacesItself("xcb"));
+    EXPECT_TRUE(CMainWnd::PlacesItself("offscreen"));
+    EXPECT_FALSE(CMainWnd::PlacesItself("wayland"));
+    EXPECT_FALSE(CMainWnd::PlacesItself("wayland-egl"));
+}
+
 // A bar over a catalogue of games, the first `favorites` of them favourites.
 // The temporary home comes first: everything after it lives in it.
 struct Bar : TempHome, ui_testing::Stores {
