@@ -22,4 +22,13 @@ int Exec(QDialog& dialog) {
     return dialog.exec();
 }
 
+void ExecOrRaise(QDialog& dialog) {
+    if (dialog.isVisible()) {
+        dialog.raise();
+        dialog.activateWindow();
+        return;
+    }
+    Exec(dialog);
+}
+
 }  // namespace Modal

@@ -22,4 +22,7 @@ Hook* SetHook(Hook* hook);
 // Runs the dialog modally and returns its result code.
 int Exec(QDialog& dialog);
 
+// A dialog that is open already only comes forward; otherwise it runs as Exec does.
+void ExecOrRaise(QDialog& dialog);
+
 }  // namespace Modal

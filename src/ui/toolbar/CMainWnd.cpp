@@ -9,6 +9,7 @@
 #include "app/ComeForwardEvent.h"
 #include "app/ErrorLog.h"
 #include "app/Resources.h"
+#include "app/TivoraApp.h"
 #include "app/Trace.h"
 #include "config/UpdateSection.h"
 #include "platform/Modal.h"
@@ -24,10 +25,6 @@
 
 namespace {
 
-// What the window class paints before the panels: the bar's own grey.
-const QColor kClassBackground(0x51, 0x51, 0x51);
-constexpr int kBalloonSeconds = 10;
-
 // The whole desktop: every screen together.
 Rect DesktopRect() {
     const QScreen* screen = QGuiApplication::primaryScreen();
@@ -41,9 +38,7 @@ Rect DesktopRect() {
 
 CMainWnd::CMainWnd(Parts parts)
     : QWidget(nullptr, Qt::FramelessWindowHint | Qt::Tool),
-      games_(parts.games),
       window_(parts.window),
-      update_(parts.update),
       favoritesPanel_(parts.games, parts.window),
       settingsPanel_(parts.window, std::move(parts.settingsDialog)),
       controlButtonsPanel_(parts.window),
@@ -54,7 +49,7 @@ CMainWnd::CMainWnd(Parts parts)
     }
     trayHost_ = parts.trayHost;
     tray_ = std::make_unique<CSystemTray>(trayHost_);
-    notice_ = std::make_unique<UpdateNotice>(update_, *tray_, this);
+    notice_ = std::make_unique<UpdateNotice>(parts.update, *tray_, this);
     // The bar paints every pixel of itself.
     setAttribute(Qt::WA_OpaquePaintEvent);
     Trace("Main window instantiated");
@@ -67,10 +62,7 @@ CMainWnd::~CMainWnd() {
     notice_.reset();
     tray_.reset();
     about_.reset();
-    settingsPanel_.Destroy();
-    controlButtonsPanel_.Destroy();
-    favoritesPanel_.Destroy();
-    searchPanel_.Destroy();
+    DestroyPanels();
 }
 
 QSize CMainWnd::SizeFor(int sizeMode) {
@@ -104,10 +96,6 @@ bool CMainWnd::PlacesItself(const QString& platformName) {
     return !platformName.startsWith(QLatin1String("wayland"));
 }
 
-bool CMainWnd::IsMini() const {
-    return window_.sizeMode == WindowSection::kMiniSize;
-}
-
 bool CMainWnd::Create() {
     topmostRegistration_ = window_.AddTopmostListener(*this);
     setWindowFlag(Qt::WindowStaysOnTopHint, window_.AlwaysOnTop() != 0);
@@ -125,7 +113,7 @@ bool CMainWnd::Create() {
     const bool panelsMade = CreatePanels();
 
     tray_->CreateTrayIcon("Tivora", Res::IDI_TRAY, CSystemTray::kMenuId, false, "", "",
-                          CSystemTray::NIIF_NONE, kBalloonSeconds);
+                          CSystemTray::NIIF_NONE, UpdateNotice::kBalloonSeconds);
     tray_->SetCommandTarget(this);
     tray_->LoadAnimationIcons(Res::IDI_TRAY_FRAME_FIRST, Res::IDI_TRAY_FRAME_LAST);
     connect(tray_.get(), &CSystemTray::menuAboutToShow, this, &CMainWnd::OnTrayMenuOpening);
@@ -167,7 +155,8 @@ void CMainWnd::Relayout() {
 }
 
 void CMainWnd::PaintBackground(QPainter& painter) const {
-    painter.fillRect(rect(), kClassBackground);
+    // What the window class paints before the panels.
+    painter.fillRect(rect(), QColor::fromRgb(CTivoraApp::kBackgroundColor));
     searchPanel_.Paint(painter);
     favoritesPanel_.Paint(painter);
 }
@@ -316,13 +305,7 @@ CAboutDialog& CMainWnd::About() {
 }
 
 void CMainWnd::ShowAbout() {
-    CAboutDialog& about = About();
-    if (about.isVisible()) {
-        about.raise();
-        about.activateWindow();
-        return;
-    }
-    Modal::Exec(about);
+    Modal::ExecOrRaise(About());
 }
 
 void CMainWnd::TopmostChanged(bool) {

@@ -73,7 +73,6 @@ public:
     void TopmostChanged(bool alwaysOnTop) override;
     void OnCommand(int id) override;
 
-    bool IsMini() const;
     CSystemTray& Tray() const { return *tray_; }
     UpdateNotice& Notice() const { return *notice_; }
     SearchPanel& GetSearchPanel() { return searchPanel_; }
@@ -113,9 +112,7 @@ private:
     void ShowAbout();
     void ApplyStacking();
 
-    GamesConfig& games_;
     WindowSection& window_;
-    UpdateSection& update_;
     FavoritesPanel favoritesPanel_;
     SettingsPanel settingsPanel_;
     ControlButtonsPanel controlButtonsPanel_;

@@ -36,11 +36,8 @@ void UpdateNotice::Result(int code) {
 void UpdateNotice::Show() {
     tray_.StopIconAnimation();
     pending_ = false;
-    if (dialog_ && dialog_->isVisible()) {
-        dialog_->raise();
-        dialog_->activateWindow();
-        return;
+    if (!dialog_ || !dialog_->isVisible()) {
+        dialog_ = std::make_unique<CUpdateInformation>(update_, owner_);
     }
-    dialog_ = std::make_unique<CUpdateInformation>(update_, owner_);
-    Modal::Exec(*dialog_);
+    Modal::ExecOrRaise(*dialog_);
 }
