@@ -84,7 +84,8 @@ TEST(BarWhileAGameStarts, TakesClicksAndASecondClickOnTheGameStartsItNoMore) {
     ASSERT_TRUE(WaitFor([&] { return clicks == 1; }));
     EXPECT_TRUE(startUnderWayAtClick);
 
-    ASSERT_TRUE(WaitFor([&] { return !starter.Controllers().empty(); }));
+    ASSERT_TRUE(
+        WaitFor([&] { return !starter.Controllers().empty(); }, launch_testing::kLongestStartMs));
     EXPECT_EQ(starter.StartsUnderWay(), 0u);
     ASSERT_EQ(starter.Controllers().size(), 1u);
     const std::vector<std::string> window{starter.Controllers()[0]->WindowId().toStdString()};

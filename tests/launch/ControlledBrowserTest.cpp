@@ -19,6 +19,7 @@ namespace {
 using launch_testing::ErrorLog;
 using launch_testing::GamePages;
 using launch_testing::HeadlessBrowser;
+using launch_testing::kLongestStartMs;
 using launch_testing::ShellRecorder;
 using launch_testing::WaitFor;
 using testing_support::TempHome;
@@ -51,7 +52,7 @@ protected:
     // Starts a game as a click does and lets the event loop run until the start is over.
     static void StartAndWait(GameStarter& starter, const std::string& address) {
         starter.StartGame(address);
-        ASSERT_TRUE(WaitFor([&] { return starter.StartsUnderWay() == 0; }));
+        ASSERT_TRUE(WaitFor([&] { return starter.StartsUnderWay() == 0; }, kLongestStartMs));
     }
 
     // Runs expression in the window's frame of that name (the page itself for nullptr), as the
@@ -309,7 +310,7 @@ TEST_F(ControlledBrowser, GamesClickedWhileTheBrowserStartsShareOneStartAndGetAW
     starter.StartGame(second);
     starter.StartGame(first);
     EXPECT_EQ(starter.StartsUnderWay(), 2u);
-    ASSERT_TRUE(WaitFor([&] { return starter.StartsUnderWay() == 0; }));
+    ASSERT_TRUE(WaitFor([&] { return starter.StartsUnderWay() == 0; }, kLongestStartMs));
 
     ASSERT_EQ(starter.Controllers().size(), 2u);
     std::vector<std::string> windows;

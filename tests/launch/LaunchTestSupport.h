@@ -9,6 +9,7 @@
 #include <thread>
 #include <vector>
 
+#include "launch/BrowserLayer.h"
 #include "platform/ShellExecute.h"
 #include "support/TestEnvironment.h"
 #include "support/TestHttpServer.h"
@@ -68,5 +69,12 @@ public:
 };
 
 using testing_support::WaitFor;
+
+// The longest a game start may take before the program itself gives up on it: the browser's
+// port, the connection, the look at its windows, and the new window's creation and attachment.
+// A test that waits less than this for a start to end asserts a speed the program never
+// promised, and fails on a cold browser start on a busy machine.
+constexpr int kLongestStartMs =
+    BrowserLayer::kStartTimeoutMs + 4 * BrowserLayer::kStepTimeoutMs + 1000;
 
 }  // namespace launch_testing
