@@ -22,7 +22,7 @@ RUN_PACKAGES=(
 # desktop tests, the pointer driver of the run without a display, and the checker of the
 # installed AppStream file.
 TEST_PACKAGES=(
-  chromium clang-format xvfb openbox dbus xdotool appstream
+  chromium clang-format xvfb openbox dbus xdotool appstream desktop-file-utils
 )
 
 case "${1:-build}" in
