@@ -206,16 +206,20 @@ const ExpectedBitmap kBitmaps[] = {
     {Res::IDB_ARROW_UP, 14, 14, false},       {Res::IDB_ARROW_DOWN, 14, 14, false},
 };
 
+// Each also drawn at twice the density, covering the same logical pixels.
 TEST(Artwork, EveryBitmapHasItsSizeAndGreenOnlyWhereTheSkinShowsThrough) {
-    for (const ExpectedBitmap& expected : kBitmaps) {
-        SCOPED_TRACE(expected.id);
-        const QImage bitmap = LoadBitmap(expected.id);
-        ASSERT_FALSE(bitmap.isNull());
-        EXPECT_EQ(bitmap.size(), QSize(expected.width, expected.height));
-        const int green =
-            skin_test::CountPixels(bitmap, [](const QColor& c) { return c == QColor(0, 255, 0); });
-        // Pictures drawn opaque (title bar, scroll bar, edit edges) must hold no key colour.
-        EXPECT_EQ(green > 0, expected.keyed);
+    for (int scale : {1, 2}) {
+        for (const ExpectedBitmap& expected : kBitmaps) {
+            SCOPED_TRACE(testing::Message() << expected.id << " at scale " << scale);
+            const QImage bitmap = LoadBitmap(expected.id, scale);
+            ASSERT_FALSE(bitmap.isNull());
+            EXPECT_EQ(bitmap.size(), QSize(expected.width, expected.height) * scale);
+            EXPECT_EQ(LogicalSize(bitmap), QSize(expected.width, expected.height));
+            const int green = skin_test::CountPixels(
+                bitmap, [](const QColor& c) { return c == QColor(0, 255, 0); });
+            // Pictures drawn opaque (title bar, scroll bar, edit edges) must hold no key colour.
+            EXPECT_EQ(green > 0, expected.keyed);
+        }
     }
     EXPECT_TRUE(LoadBitmap(9999).isNull());
 }
