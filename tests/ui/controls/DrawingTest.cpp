@@ -249,13 +249,14 @@ TEST(Artwork, TheCommittedFilesAreWhatTheGeneratorDraws) {
     EXPECT_EQ(compared, 2 * (32 + 5 * 4 + 2));
 }
 
-TEST(Artwork, EveryIconComesInFourSizes) {
+TEST(Artwork, EveryIconComesInFourSizesAndTheDoubleOfTheTwoLarger) {
     for (int id : {Res::IDI_TIVORA, Res::IDI_TRAY, Res::IDI_TRAY_FRAME_FIRST,
                    Res::IDI_TRAY_FRAME_LAST, Res::IDI_ABOUT}) {
         SCOPED_TRACE(id);
         const QIcon icon = Resources::LoadIcon(id);
         ASSERT_FALSE(icon.isNull());
-        EXPECT_EQ(icon.availableSizes().size(), 4);
+        EXPECT_EQ(icon.availableSizes(),
+                  (QList<QSize>{{16, 16}, {32, 32}, {48, 48}, {64, 64}, {96, 96}, {128, 128}}));
         // Real transparency in the corners, none in the middle.
         const QImage image = icon.pixmap(32, 32).toImage();
         EXPECT_EQ(image.pixelColor(0, 0).alpha(), 0);

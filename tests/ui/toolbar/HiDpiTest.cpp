@@ -11,6 +11,7 @@
 
 #include "ResourceIds.h"
 #include "StoresFixture.h"
+#include "app/Resources.h"
 #include "app/TivoraApp.h"
 #include "platform/Fonts.h"
 #include "support/SkinTestSupport.h"
@@ -164,6 +165,22 @@ TEST(HiDpi, TheBarDropDownAndDialogKeepTheirLayoutAndShowTheDoubleBitmaps) {
     const QImage thumb = CSkinScrollBar::ComposeThumb(40);
     EXPECT_EQ(thumb.size(), QSize(28, 80));
     EXPECT_GT(MixedBlocks(thumb), 0);
+
+    // An icon is the picture of the device size, not a larger one scaled down.
+    const QIcon icon = Resources::LoadIcon(Res::IDI_TIVORA);
+    const struct {
+        int size;
+        const char* picture;
+    } icons[] = {{16, ":/icons/137-32.png"},
+                 {32, ":/icons/137-64.png"},
+                 {48, ":/icons/137-48@2x.png"},
+                 {64, ":/icons/137-64@2x.png"}};
+    for (const auto& expected : icons) {
+        const QImage shown = icon.pixmap(QSize(expected.size, expected.size), 2.0).toImage();
+        EXPECT_EQ(shown.convertToFormat(QImage::Format_ARGB32),
+                  QImage(expected.picture).convertToFormat(QImage::Format_ARGB32))
+            << expected.size;
+    }
 
     // The gallery's page at twice the density.
     QImage sheet(std::max({barShot.width(), listShot.width(), aboutShot.width()}) + 24,
