@@ -16,19 +16,16 @@ configure_file(${PROJECT_SOURCE_DIR}/res/desktop/${TIVORA_APP_ID}.metainfo.xml.i
 install(FILES ${PROJECT_BINARY_DIR}/${TIVORA_APP_ID}.metainfo.xml
         DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 
-# The program's icon at every size drawn, and each picture again as the double-density icon of
-# half its size.
+# The program's icon at every size drawn, and each size again as drawn at twice the density
+# for the double-density folder.
 set(TIVORA_ICON_SIZES 16 32 48 64 128 256)
 foreach(size IN LISTS TIVORA_ICON_SIZES)
   install(FILES ${PROJECT_SOURCE_DIR}/res/icons/137-${size}.png
           DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
           RENAME tivora.png)
-  math(EXPR half "${size} / 2")
-  if(half IN_LIST TIVORA_ICON_SIZES)
-    install(FILES ${PROJECT_SOURCE_DIR}/res/icons/137-${size}.png
-            DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${half}x${half}@2/apps
-            RENAME tivora.png)
-  endif()
+  install(FILES ${PROJECT_SOURCE_DIR}/res/icons/137-${size}@2x.png
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}@2/apps
+          RENAME tivora.png)
 endforeach()
 
 if(TIVORA_INSTALL_TOOLS)

@@ -1,6 +1,8 @@
 #include "app/Resources.h"
 
 #include <QFile>
+#include <QList>
+#include <QPixmap>
 
 #include "app/TextTable.h"
 #include "platform/ProcessObjects.h"
@@ -35,11 +37,24 @@ std::string LoadString(int id) {
 }
 
 QIcon LoadIcon(int id) {
+    // Every picture goes in as a pixmap of its own pixel size. QIcon::addFile would also take
+    // the "@2x" file of each plain one, under the plain one's size, and on a screen of twice
+    // the density the icon then scales that picture down where a plain one of the right size
+    // was there: a blurred icon. The double drawings only add the sizes no plain one has.
     QIcon icon;
-    for (int size : {16, 32, 48, 64}) {
-        QString path = QStringLiteral(":/icons/%1-%2.png").arg(id).arg(size);
-        if (QFile::exists(path)) {
-            icon.addFile(path, QSize(size, size));
+    QList<int> pixelSizes;
+    for (const QString& suffix : {QStringLiteral(""), QStringLiteral("@2x")}) {
+        const int scale = suffix.isEmpty() ? 1 : 2;
+        for (int size : {16, 32, 48, 64}) {
+            const QString path =
+                QStringLiteral(":/icons/%1-%2%3.png").arg(id).arg(size).arg(suffix);
+            if (pixelSizes.contains(size * scale) || !QFile::exists(path)) {
+                continue;
+            }
+            QPixmap pixmap(path);
+            pixmap.setDevicePixelRatio(1.0);
+            icon.addPixmap(pixmap);
+            pixelSizes.append(size * scale);
         }
     }
     return icon;

@@ -1,6 +1,7 @@
 #include "platform/ImageList.h"
 
 #include <QPainter>
+#include <algorithm>
 
 ImageList::ImageList(int width, int height, int initialCapacity) : width_(width), height_(height) {
     if (initialCapacity > 0) {
@@ -9,8 +10,10 @@ ImageList::ImageList(int width, int height, int initialCapacity) : width_(width)
 }
 
 int ImageList::AddMasked(const QImage& image, QRgb keyColor) {
-    if (image.isNull() || image.width() < width_ || image.height() < height_ || width_ <= 0 ||
-        height_ <= 0) {
+    // An image drawn at a device pixel ratio is cut in logical pixels and keeps its ratio.
+    const int ratio = std::max(1, qRound(image.devicePixelRatio()));
+    if (image.isNull() || image.width() < width_ * ratio || image.height() < height_ * ratio ||
+        width_ <= 0 || height_ <= 0) {
         return -1;
     }
     QImage source = image.convertToFormat(QImage::Format_ARGB32);
@@ -24,8 +27,9 @@ int ImageList::AddMasked(const QImage& image, QRgb keyColor) {
         }
     }
     const int first = Count();
-    for (int left = 0; left + width_ <= source.width(); left += width_) {
-        images_.push_back(source.copy(left, 0, width_, height_)
+    const int width = width_ * ratio;
+    for (int left = 0; left + width <= source.width(); left += width) {
+        images_.push_back(source.copy(left, 0, width, height_ * ratio)
                               .convertToFormat(QImage::Format_ARGB32_Premultiplied));
     }
     return first;

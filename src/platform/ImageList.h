@@ -12,7 +12,8 @@ class ImageList {
 public:
     ImageList(int width, int height, int initialCapacity = 0);
 
-    // Adds the image, its pixels of keyColor made transparent; the list keeps its own copy.
+    // Adds the image, its pixels of keyColor made transparent; the list keeps its own copy. An
+    // image with a device pixel ratio is measured and cut in logical pixels and keeps it.
     // Returns the index of the first image added, or -1 for a null image or one smaller than
     // the list's size.
     int AddMasked(const QImage& image, QRgb keyColor);

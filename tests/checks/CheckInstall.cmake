@@ -17,10 +17,8 @@ set(expected
     usr/share/metainfo/io.github.tivora.Tivora.metainfo.xml
     usr/share/tivora/tivora.cfg)
 foreach(size 16 32 48 64 128 256)
-  list(APPEND expected usr/share/icons/hicolor/${size}x${size}/apps/tivora.png)
-endforeach()
-foreach(size 16 32 64 128)
-  list(APPEND expected usr/share/icons/hicolor/${size}x${size}@2/apps/tivora.png)
+  list(APPEND expected usr/share/icons/hicolor/${size}x${size}/apps/tivora.png
+       usr/share/icons/hicolor/${size}x${size}@2/apps/tivora.png)
 endforeach()
 if(INSTALL_TOOLS)
   list(APPEND expected usr/bin/tivora-cfg usr/bin/tivora-demo-server)
@@ -35,11 +33,16 @@ if(missing OR extra)
   message(FATAL_ERROR "installed files differ\n  missing: ${missing}\n  unexpected: ${extra}")
 endif()
 
-# The 2x icon of a size is the picture drawn at twice that size.
+# The 2x icon of a size has twice its pixels (the PNG header's width and height), and it is
+# its own drawing, not the plain picture of the double size.
+file(READ ${DESTDIR}/usr/share/icons/hicolor/32x32@2/apps/tivora.png header OFFSET 16 LIMIT 8 HEX)
+if(NOT header STREQUAL "0000004000000040")
+  message(FATAL_ERROR "32x32@2 is not 64 x 64 pixels (IHDR ${header})")
+endif()
 file(SHA256 ${DESTDIR}/usr/share/icons/hicolor/32x32@2/apps/tivora.png double)
 file(SHA256 ${DESTDIR}/usr/share/icons/hicolor/64x64/apps/tivora.png large)
-if(NOT double STREQUAL large)
-  message(FATAL_ERROR "32x32@2 is not the 64 px picture")
+if(double STREQUAL large)
+  message(FATAL_ERROR "32x32@2 is the 64 px picture, not the 32 px one drawn at twice the density")
 endif()
 
 find_program(APPSTREAMCLI appstreamcli)

@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <functional>
 #include <initializer_list>
 
@@ -24,10 +25,43 @@ const QColor kOrangeEdge(120, 55, 0);
 const QColor kTitleOrange(233, 157, 0);
 const QColor kTrack(225, 109, 2);
 
-QImage Canvas(int width, int height) {
-    QImage image(width, height, QImage::Format_RGB32);
-    image.fill(kKey);
+// Every picture is drawn in logical pixels at a scale of 1 or 2: the image's device pixel
+// ratio. Shapes, outlines and gradients are worked out per device pixel, so that the double
+// size has rounder corners, finer slopes and smoother gradients, not enlarged pixels.
+int ScaleOf(const QImage& image) {
+    return std::max(1, qRound(image.devicePixelRatio()));
+}
+
+// Every picture at the plain density and at twice it.
+constexpr int kScales[] = {1, 2};
+
+QImage Blank(int width, int height, int scale, const QColor& fill) {
+    QImage image(width * scale, height * scale, QImage::Format_RGB32);
+    image.setDevicePixelRatio(scale);
+    image.fill(fill);
     return image;
+}
+
+QImage Canvas(int width, int height, int scale) {
+    return Blank(width, height, scale, kKey);
+}
+
+// Fills a rectangle given in logical pixels.
+void FillRect(QImage& image, int left, int top, int width, int height, const QColor& color) {
+    const int s = ScaleOf(image);
+    for (int y = top * s; y < (top + height) * s; ++y) {
+        for (int x = left * s; x < (left + width) * s; ++x) {
+            if (image.valid(x, y)) {
+                image.setPixelColor(x, y, color);
+            }
+        }
+    }
+}
+
+// A part of a picture, in logical pixels.
+QImage Cut(const QImage& image, int left, int top, int width, int height) {
+    const int s = ScaleOf(image);
+    return image.copy(left * s, top * s, width * s, height * s);
 }
 
 QColor Mix(const QColor& a, const QColor& b, int index, int count) {
@@ -69,6 +103,7 @@ struct Panel {
     QColor highlight;  // invalid: none
 };
 
+// Whether the device pixel (x, y) lies in a rounded rectangle of device size width x height.
 bool InShape(int x, int y, int width, int height, int radius) {
     if (x < 0 || y < 0 || x >= width || y >= height) {
         return false;
@@ -78,21 +113,33 @@ bool InShape(int x, int y, int width, int height, int radius) {
     return x >= cut && x < width - cut;
 }
 
+// Whether a device pixel inside a shape lies on its outline, one logical pixel (scale device
+// pixels) wide: some pixel that near it to the left, right, above or below is outside.
+bool OnOutline(const std::function<bool(int, int)>& inside, int x, int y, int scale) {
+    for (int k = 1; k <= scale; ++k) {
+        if (!inside(x - k, y) || !inside(x + k, y) || !inside(x, y - k) || !inside(x, y + k)) {
+            return true;
+        }
+    }
+    return false;
+}
+
 void DrawPanel(QImage& image, int left, int top, int width, int height, const Panel& panel) {
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            if (!InShape(x, y, width, height, panel.radius)) {
+    const int s = ScaleOf(image);
+    const int w = width * s;
+    const int h = height * s;
+    auto inside = [&](int x, int y) { return InShape(x, y, w, h, panel.radius * s); };
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            if (!inside(x, y)) {
                 continue;
             }
-            const bool edge = !InShape(x - 1, y, width, height, panel.radius) ||
-                              !InShape(x + 1, y, width, height, panel.radius) ||
-                              !InShape(x, y - 1, width, height, panel.radius) ||
-                              !InShape(x, y + 1, width, height, panel.radius);
-            QColor color = edge ? panel.outline : Mix(panel.top, panel.bottom, y - 1, height - 2);
-            if (!edge && y == 1 && panel.highlight.isValid()) {
+            const bool edge = OnOutline(inside, x, y, s);
+            QColor color = edge ? panel.outline : Mix(panel.top, panel.bottom, y - s, h - 2 * s);
+            if (!edge && y / s == 1 && panel.highlight.isValid()) {
                 color = panel.highlight;
             }
-            image.setPixelColor(left + x, top + y, color);
+            image.setPixelColor(left * s + x, top * s + y, color);
         }
     }
 }
@@ -108,15 +155,20 @@ const Panel kCallOutHot{2, QColor(130, 62, 0), QColor(255, 188, 72), QColor(240,
 const Panel kSmallDark{2, QColor(24, 24, 24), QColor(88, 88, 88), QColor(46, 46, 46),
                        QColor(124, 124, 124)};
 
+// A pixel drawing, '#' for ink, its top-left cell at (x, y).
 void Pixels(QImage& image, int x, int y, const std::vector<const char*>& rows,
             const QColor& color) {
-    for (std::size_t row = 0; row < rows.size(); ++row) {
-        for (int column = 0; rows[row][column] != '\0'; ++column) {
-            if (rows[row][column] == '#') {
-                image.setPixelColor(x + column, y + static_cast<int>(row), color);
-            }
-        }
+    int columns = 0;
+    for (const char* row : rows) {
+        columns = std::max(columns, static_cast<int>(std::strlen(row)));
     }
+    PixelFont::DrawCells(
+        image, x, y, columns, static_cast<int>(rows.size()),
+        [&](int column, int row) {
+            const char* line = rows[static_cast<std::size_t>(row)];
+            return column < static_cast<int>(std::strlen(line)) && line[column] == '#';
+        },
+        color);
 }
 
 void CenteredLabel(QImage& image, int left, int width, int y, const std::string& text,
@@ -156,25 +208,17 @@ void DrawEmblem(QImage& image, int left, int top, int size, EmblemStyle style) {
     const int barTop = top + size * 3 / 16;
     const int stemLeft = left + (size - thickness) / 2;
     const int stemBottom = top + size - size * 3 / 16;
-    for (int y = barTop; y < barTop + thickness; ++y) {
-        for (int x = barLeft; x < barRight; ++x) {
-            image.setPixelColor(x, y, letter);
-        }
-    }
-    for (int y = barTop; y < stemBottom; ++y) {
-        for (int x = stemLeft; x < stemLeft + thickness; ++x) {
-            image.setPixelColor(x, y, letter);
-        }
-    }
+    FillRect(image, barLeft, barTop, barRight - barLeft, thickness, letter);
+    FillRect(image, stemLeft, barTop, thickness, stemBottom - barTop, letter);
 }
 
-QImage Icon(int size, const std::function<void(QImage&)>& draw) {
-    QImage image = Canvas(size, size);
+QImage Icon(int size, int scale, const std::function<void(QImage&)>& draw) {
+    QImage image = Canvas(size, size, scale);
     draw(image);
     // Icons carry real transparency.
     QImage result = image.convertToFormat(QImage::Format_ARGB32);
-    for (int y = 0; y < size; ++y) {
-        for (int x = 0; x < size; ++x) {
+    for (int y = 0; y < result.height(); ++y) {
+        for (int x = 0; x < result.width(); ++x) {
             if ((result.pixel(x, y) & 0x00FFFFFF) == 0x0000FF00) {
                 result.setPixel(x, y, 0);
             }
@@ -185,20 +229,20 @@ QImage Icon(int size, const std::function<void(QImage&)>& draw) {
 
 // --- Buttons ----------------------------------------------------------------------------
 
-QImage Button(int width, int height, const Panel& panel) {
-    QImage image = Canvas(width, height);
+QImage Button(int width, int height, const Panel& panel, int scale) {
+    QImage image = Canvas(width, height, scale);
     DrawPanel(image, 0, 0, width, height, panel);
     return image;
 }
 
-QImage LabelButton(int width, int height, const Panel& panel, const std::string& text) {
-    QImage image = Button(width, height, panel);
+QImage LabelButton(int width, int height, const Panel& panel, const std::string& text, int scale) {
+    QImage image = Button(width, height, panel, scale);
     CenteredLabel(image, 0, width, (height - PixelFont::kHeight) / 2, text, kWhite);
     return image;
 }
 
-QImage SearchButton(const Panel& panel, const QColor& glyph) {
-    QImage image = Button(60, 21, panel);
+QImage SearchButton(const Panel& panel, const QColor& glyph, int scale) {
+    QImage image = Button(60, 21, panel, scale);
     const std::string label = "SEARCH";
     const int total = 7 + 4 + PixelFont::TextWidth(label);
     const int x = (60 - total) / 2;
@@ -211,41 +255,43 @@ QImage SearchButton(const Panel& panel, const QColor& glyph) {
 
 // The bar's small buttons stand on its right edge: their last column stays transparent so
 // that the bar's frame shows there.
-QImage ControlButton(const std::vector<const char*>& glyph) {
-    QImage image = Canvas(12, 13);
+QImage ControlButton(const std::vector<const char*>& glyph, int scale) {
+    QImage image = Canvas(12, 13, scale);
     DrawPanel(image, 0, 0, 11, 13, kSmallDark);
     Pixels(image, 0, 0, glyph, kWhite);
     return image;
 }
 
-QImage AllGamesButton() {
-    QImage image = Button(12, 20, kOrangeButton);
+QImage AllGamesButton(int scale) {
+    QImage image = Button(12, 20, kOrangeButton, scale);
     Pixels(image, 0, 8, {"...######...", "....####....", ".....##....."}, kWhite);
     return image;
 }
 
-QImage Logo() {
-    QImage image = Canvas(23, 23);
+QImage Logo(int scale) {
+    QImage image = Canvas(23, 23, scale);
     DrawEmblem(image, 0, 0, 23, EmblemStyle::Normal);
     return image;
 }
 
-QImage CloseCross() {
-    QImage image = Canvas(12, 12);
-    for (int i = 0; i < 8; ++i) {
-        image.setPixelColor(2 + i, 2 + i, kWhite);
-        image.setPixelColor(3 + i, 2 + i, kWhite);
-        image.setPixelColor(9 - i, 2 + i, kWhite);
-        image.setPixelColor(8 - i, 2 + i, kWhite);
-    }
-    // The ends trimmed to the 8 x 8 square of the cross.
-    image.setPixelColor(10, 9, kKey);
-    image.setPixelColor(1, 9, kKey);
+QImage CloseCross(int scale) {
+    QImage image = Canvas(12, 12, scale);
+    // Two strokes two pixels wide, their ends trimmed to the 8 x 8 square of the cross.
+    PixelFont::DrawCells(
+        image, 0, 0, 12, 12,
+        [](int x, int y) {
+            const int i = y - 2;
+            if (i < 0 || i >= 8 || (y == 9 && (x == 10 || x == 1))) {
+                return false;
+            }
+            return x == 2 + i || x == 3 + i || x == 9 - i || x == 8 - i;
+        },
+        kWhite);
     return image;
 }
 
-QImage CheckBox(bool ticked) {
-    QImage image = Canvas(12, 12);
+QImage CheckBox(bool ticked, int scale) {
+    QImage image = Canvas(12, 12, scale);
     DrawPanel(image, 0, 0, 12, 12,
               Panel{1, QColor(22, 22, 22), QColor(236, 236, 236), QColor(255, 255, 255),
                     QColor(176, 176, 176)});
@@ -261,41 +307,43 @@ QImage CheckBox(bool ticked) {
 
 // --- The bar ----------------------------------------------------------------------------
 
-QImage BarBackground() {
+QImage BarBackground(int scale) {
     const int width = 357;
     const int height = 46;
-    QImage image = Canvas(width, height);
+    const int s = scale;
+    QImage image = Canvas(width, height, s);
     DrawPanel(image, 0, 0, width, height,
               Panel{3, QColor(238, 142, 0), QColor(76, 76, 76), QColor(36, 36, 36),
                     QColor(112, 112, 112)});
-    // The control strip on the right, as the mini bar has it.
-    for (int y = 1; y < height - 1; ++y) {
-        if (!InShape(width - 2, y, width, height, 3)) {
+    // The control strip on the right, as the mini bar has it: a shaded column, then orange
+    // up to the outline.
+    const int w = width * s;
+    const int h = height * s;
+    for (int y = s; y < h - s; ++y) {
+        if (!InShape(w - 2 * s, y, w, h, 3 * s)) {
             continue;
         }
-        image.setPixelColor(343, y,
-                            Mix(QColor(135, 102, 38), QColor(232, 151, 38), y - 1, height - 2));
-        for (int x = 344; x < width - 1; ++x) {
-            if (InShape(x + 1, y, width, height, 3)) {
+        for (int x = 343 * s; x < 344 * s; ++x) {
+            image.setPixelColor(x, y,
+                                Mix(QColor(135, 102, 38), QColor(232, 151, 38), y - s, h - 2 * s));
+        }
+        for (int x = 344 * s; x < w - s; ++x) {
+            if (InShape(x + s, y, w, h, 3 * s)) {
                 image.setPixelColor(x, y, QColor(239, 144, 0));
             }
         }
     }
     // A groove between the search row and the games row.
-    for (int x = 2; x < 342; ++x) {
-        image.setPixelColor(x, 21, QColor(26, 26, 26));
-        image.setPixelColor(x, 22, QColor(92, 92, 92));
-    }
+    FillRect(image, 2, 21, 340, 1, QColor(26, 26, 26));
+    FillRect(image, 2, 22, 340, 1, QColor(92, 92, 92));
     DrawEmblem(image, 5, 3, 15, EmblemStyle::Normal);
     PixelFont::DrawText(image, 26, 7, "TIVORA", kWhite, true);
-    for (int x = 26; x < 26 + PixelFont::TextWidth("TIVORA", true); ++x) {
-        image.setPixelColor(x, 16, QColor(251, 138, 0));
-    }
+    FillRect(image, 26, 16, PixelFont::TextWidth("TIVORA", true), 1, QColor(251, 138, 0));
     return image;
 }
 
-QImage FavoritesStrip() {
-    QImage image = Canvas(268, 20);
+QImage FavoritesStrip(int scale) {
+    QImage image = Canvas(268, 20, scale);
     for (int slot = 0; slot < 4; ++slot) {
         DrawPanel(image, 67 * slot, 0, 66, 20,
                   Panel{2, QColor(20, 20, 20), QColor(30, 30, 30), QColor(60, 60, 60),
@@ -308,10 +356,11 @@ QImage FavoritesStrip() {
 
 // A whole field eleven pixels wide, from which the end and edge pieces are cut, so that
 // they fit one another.
-QImage EditField() {
+QImage EditField(int scale) {
     const int width = 11;
     const int height = 18;
-    QImage image = Canvas(width, height);
+    const int s = scale;
+    QImage image = Canvas(width, height, s);
     const QColor outline(20, 20, 20);
     auto rowShade = [&](int y) {
         switch (y) {
@@ -337,15 +386,14 @@ QImage EditField() {
         }
         return 255;
     };
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            if (!InShape(x, y, width, height, 2)) {
+    auto inside = [&](int x, int y) { return InShape(x, y, width * s, height * s, 2 * s); };
+    for (int y = 0; y < height * s; ++y) {
+        for (int x = 0; x < width * s; ++x) {
+            if (!inside(x, y)) {
                 continue;
             }
-            const bool edge =
-                !InShape(x - 1, y, width, height, 2) || !InShape(x + 1, y, width, height, 2) ||
-                !InShape(x, y - 1, width, height, 2) || !InShape(x, y + 1, width, height, 2);
-            const int shade = std::min(rowShade(y), columnShade(x));
+            const bool edge = OnOutline(inside, x, y, s);
+            const int shade = std::min(rowShade(y / s), columnShade(x / s));
             image.setPixelColor(x, y, edge ? outline : QColor(shade, shade, shade));
         }
     }
@@ -355,16 +403,17 @@ QImage EditField() {
 // --- Tabs -------------------------------------------------------------------------------
 
 void DrawTab(QImage& image, int left, const Panel& panel) {
-    const int width = 83;
-    const int height = 17;
+    const int s = ScaleOf(image);
+    const int width = 83 * s;
+    const int height = 17 * s;
     // A rounded top-left corner and a right edge that leans out by six pixels towards the
     // bottom, where the next tab starts.
     auto inside = [&](int x, int y) {
         if (x < 0 || y < 0 || y >= height) {
             return false;
         }
-        const int right = 77 + (y * 6 + 8) / 16;
-        const int cut = CornerCut(2, y);
+        const int right = 77 * s + (y * 6 + 8 * s) / 16;
+        const int cut = CornerCut(2 * s, y);
         return x >= cut && x < right;
     };
     for (int y = 0; y < height; ++y) {
@@ -372,18 +421,21 @@ void DrawTab(QImage& image, int left, const Panel& panel) {
             if (!inside(x, y)) {
                 continue;
             }
-            const bool edge = !inside(x - 1, y) || !inside(x + 1, y) || !inside(x, y - 1);
-            QColor color = edge ? panel.outline : Mix(panel.top, panel.bottom, y - 1, height - 1);
-            if (!edge && y == 1) {
+            bool edge = false;
+            for (int k = 1; k <= s; ++k) {
+                edge = edge || !inside(x - k, y) || !inside(x + k, y) || !inside(x, y - k);
+            }
+            QColor color = edge ? panel.outline : Mix(panel.top, panel.bottom, y - s, height - s);
+            if (!edge && y / s == 1) {
                 color = panel.highlight;
             }
-            image.setPixelColor(left + x, y, color);
+            image.setPixelColor(left * s + x, y, color);
         }
     }
 }
 
-QImage Tabs() {
-    QImage image = Canvas(166, 17);
+QImage Tabs(int scale) {
+    QImage image = Canvas(166, 17, scale);
     DrawTab(image, 0,
             Panel{2, QColor(38, 38, 38), QColor(124, 124, 124), QColor(78, 78, 78),
                   QColor(164, 164, 164)});
@@ -395,9 +447,8 @@ QImage Tabs() {
 
 // --- The dialog title bar ---------------------------------------------------------------
 
-QImage TitleLeft() {
-    QImage image(35, 15, QImage::Format_RGB32);
-    image.fill(kTitleOrange);
+QImage TitleLeft(int scale) {
+    QImage image = Blank(35, 15, scale, kTitleOrange);
     Panel plate{2, QColor(96, 46, 0), QColor(64, 64, 64), QColor(34, 34, 34), QColor(96, 96, 96)};
     DrawPanel(image, 1, 1, 13, 13, plate);
     Pixels(image, 1, 1,
@@ -408,18 +459,19 @@ QImage TitleLeft() {
     return image;
 }
 
-QImage TitleRight() {
+QImage TitleRight(int scale) {
     const int width = 132;
-    QImage image(width, 15, QImage::Format_RGB32);
-    image.fill(kTitleOrange);
-    // Slanted grip lines that thicken towards the close button.
+    const int s = scale;
+    QImage image = Blank(width, 15, s, kTitleOrange);
+    // Slanted grip lines that thicken towards the close button, half a pixel to the left per
+    // row down.
     const QColor line(214, 138, 0);
     for (int x = 40; x < 112; x += 6) {
         const int weight = x < 64 ? 1 : 2;
-        for (int y = 2; y < 13; ++y) {
-            for (int w = 0; w < weight; ++w) {
-                const int px = x + (13 - y) / 2 + w;
-                if (px < 112) {
+        for (int y = 2 * s; y < 13 * s; ++y) {
+            for (int w = 0; w < weight * s; ++w) {
+                const int px = x * s + (13 * s - y) / 2 + w;
+                if (px < 112 * s) {
                     image.setPixelColor(px, y, line);
                 }
             }
@@ -434,8 +486,8 @@ QImage TitleRight() {
 
 // --- Buttons of the dialogs -------------------------------------------------------------
 
-QImage DialogButton(bool hot) {
-    return Button(69, 23, hot ? kOrangeButton : kDarkButton);
+QImage DialogButton(bool hot, int scale) {
+    return Button(69, 23, hot ? kOrangeButton : kDarkButton, scale);
 }
 
 // --- The scroll bar ---------------------------------------------------------------------
@@ -443,19 +495,21 @@ QImage DialogButton(bool hot) {
 using SkinPalette::Stripe;
 using SkinPalette::ThumbStripe;
 
-QImage ThumbTop() {
-    QImage image(14, 6, QImage::Format_RGB32);
-    image.fill(kTrack);
-    for (int x = 0; x < 14; ++x) {
-        for (int y = 0; y < 6; ++y) {
-            const int cut = CornerCut(2, y);
-            if (x < cut || x >= 14 - cut) {
+// The thumb's ends: rounded, an outline one pixel wide, the stripes of the thumb shaded
+// towards its middle.
+QImage ThumbTop(int scale) {
+    const int s = scale;
+    QImage image = Blank(14, 6, s, kTrack);
+    for (int x = 0; x < 14 * s; ++x) {
+        for (int y = 0; y < 6 * s; ++y) {
+            const int cut = CornerCut(2 * s, y);
+            if (x < cut || x >= 14 * s - cut) {
                 continue;  // track colour in the rounded corners
             }
-            QColor color =
-                x == cut || x == 13 - cut || y == 0 ? QColor(231, 170, 74) : ThumbStripe(x).top;
-            if (y > 0 && x > cut && x < 13 - cut) {
-                color = Shade(color, (6 - y) * 6);
+            const bool outline = x < cut + s || x >= 14 * s - cut - s || y < s;
+            QColor color = outline ? QColor(231, 170, 74) : ThumbStripe(x / s).top;
+            if (!outline) {
+                color = Shade(color, (6 * s - y) * 6 / s);
             }
             image.setPixelColor(x, y, color);
         }
@@ -463,16 +517,16 @@ QImage ThumbTop() {
     return image;
 }
 
-QImage ThumbBottom() {
-    QImage image(14, 4, QImage::Format_RGB32);
-    image.fill(kTrack);
-    for (int y = 0; y < 4; ++y) {
-        const int cut = CornerCut(2, 3 - y);
-        for (int x = cut; x < 14 - cut; ++x) {
-            QColor color =
-                x == cut || x == 13 - cut || y == 3 ? QColor(231, 160, 61) : ThumbStripe(x).bottom;
-            if (y < 3 && x > cut && x < 13 - cut) {
-                color = Shade(color, -y * 6);
+QImage ThumbBottom(int scale) {
+    const int s = scale;
+    QImage image = Blank(14, 4, s, kTrack);
+    for (int y = 0; y < 4 * s; ++y) {
+        const int cut = CornerCut(2 * s, 4 * s - 1 - y);
+        for (int x = cut; x < 14 * s - cut; ++x) {
+            const bool outline = x < cut + s || x >= 14 * s - cut - s || y >= 3 * s;
+            QColor color = outline ? QColor(231, 160, 61) : ThumbStripe(x / s).bottom;
+            if (!outline) {
+                color = Shade(color, -(y * 6) / s);
             }
             image.setPixelColor(x, y, color);
         }
@@ -480,21 +534,21 @@ QImage ThumbBottom() {
     return image;
 }
 
-QImage Arrow(bool up) {
-    QImage image(14, 14, QImage::Format_RGB32);
-    image.fill(kTrack);
+QImage Arrow(bool up, int scale) {
+    const int s = scale;
+    QImage image = Blank(14, 14, s, kTrack);
     Panel panel{2, QColor(231, 165, 68), QColor(122, 102, 83), QColor(91, 71, 53),
                 QColor(150, 128, 100)};
     DrawPanel(image, 0, 0, 14, 14, panel);
-    // Stripe shading across, as on the thumb.
-    for (int y = 2; y < 13; ++y) {
-        for (int x = 1; x < 13; ++x) {
-            if (!InShape(x, y, 14, 14, 2) || !InShape(x - 1, y, 14, 14, 2) ||
-                !InShape(x + 1, y, 14, 14, 2) || !InShape(x, y + 1, 14, 14, 2)) {
+    // Stripe shading across, as on the thumb, below the highlight and inside the outline.
+    auto inside = [&](int x, int y) { return InShape(x, y, 14 * s, 14 * s, 2 * s); };
+    for (int y = 2 * s; y < 13 * s; ++y) {
+        for (int x = s; x < 13 * s; ++x) {
+            if (!inside(x, y) || OnOutline(inside, x, y, s)) {
                 continue;
             }
-            const Stripe stripe = ThumbStripe(x);
-            image.setPixelColor(x, y, Mix(stripe.top, stripe.bottom, y - 2, 11));
+            const Stripe stripe = ThumbStripe(x / s);
+            image.setPixelColor(x, y, Mix(stripe.top, stripe.bottom, y - 2 * s, 11 * s));
         }
     }
     std::vector<const char*> glyph = {"......##......", ".....####.....", "....######....",
@@ -506,11 +560,20 @@ QImage Arrow(bool up) {
     return image;
 }
 
+// The file name of a picture drawn at scale: "@2x" before the extension marks the double
+// size, as Qt's image readers and icons expect it.
+std::string FileName(const std::string& stem, int scale) {
+    return stem + (scale == 1 ? "" : "@" + std::to_string(scale) + "x") + ".png";
+}
+
 void AddIconSizes(std::vector<Piece>& pieces, int id, const std::function<void(QImage&, int)>& draw,
                   std::initializer_list<int> sizes = {16, 32, 48, 64}) {
-    for (int size : sizes) {
-        pieces.push_back({"icons/" + std::to_string(id) + "-" + std::to_string(size) + ".png",
-                          Icon(size, [&](QImage& image) { draw(image, size); })});
+    for (int scale : kScales) {
+        for (int size : sizes) {
+            pieces.push_back(
+                {FileName("icons/" + std::to_string(id) + "-" + std::to_string(size), scale),
+                 Icon(size, scale, [&](QImage& image) { draw(image, size); })});
+        }
     }
 }
 
@@ -518,49 +581,54 @@ void AddIconSizes(std::vector<Piece>& pieces, int id, const std::function<void(Q
 
 std::vector<Piece> DrawAll() {
     std::vector<Piece> pieces;
-    auto bitmap = [&](int id, QImage image) {
-        pieces.push_back({"bitmaps/" + std::to_string(id) + ".png", std::move(image)});
-    };
-    // The bar.
-    bitmap(1019, SearchButton(kOrangeButton, kWhite));
-    bitmap(1020, SearchButton(kDarkButton, QColor(251, 138, 0)));
-    bitmap(1021, LabelButton(60, 21, kOrangeButton, "SETTINGS"));
-    bitmap(1022, LabelButton(60, 21, kDarkButton, "SETTINGS"));
-    bitmap(1024, ControlButton({"...........", "...........", "...........", "...........",
-                                "...........", "...........", "...........", "...........",
-                                "...#####...", "...#####...", "..........."}));
-    bitmap(1025, ControlButton({"...........", "...........", "...........", "...#####...",
-                                "...#####...", "...#...#...", "...#...#...", "...#...#...",
-                                "...#####...", "...........", "..........."}));
-    bitmap(1026, AllGamesButton());
-    bitmap(1028, Logo());
-    bitmap(1035, BarBackground());
-    bitmap(1036, FavoritesStrip());
-    // The favourites page's buttons and the update dialog's button.
-    bitmap(1038, LabelButton(69, 22, kOrangeButton, "ADD >"));
-    bitmap(1039, LabelButton(69, 22, kDarkButton, "< REMOVE"));
-    bitmap(1040, LabelButton(69, 22, kDarkButton, "ADD >"));
-    bitmap(1041, LabelButton(69, 22, kOrangeButton, "< REMOVE"));
-    bitmap(1048, Button(68, 22, kCallOut));
-    bitmap(1049, Button(68, 22, kCallOutHot));
-    // The edit field's pieces.
-    const QImage field = EditField();
-    bitmap(2007, field.copy(0, 0, 5, 18));
-    bitmap(2008, field.copy(6, 0, 5, 18));
-    bitmap(2009, field.copy(5, 0, 1, 4));
-    bitmap(2010, field.copy(5, 15, 1, 3));
-    bitmap(2011, Tabs());
-    bitmap(2012, TitleRight());
-    bitmap(2013, TitleLeft());
-    bitmap(2015, CloseCross());
-    bitmap(2016, DialogButton(true));
-    bitmap(2017, DialogButton(false));
-    bitmap(2018, CheckBox(false));
-    bitmap(2019, CheckBox(true));
-    bitmap(2021, ThumbTop());
-    bitmap(2022, ThumbBottom());
-    bitmap(2023, Arrow(true));
-    bitmap(2024, Arrow(false));
+    for (int scale : kScales) {
+        auto bitmap = [&](int id, QImage image) {
+            pieces.push_back({FileName("bitmaps/" + std::to_string(id), scale), std::move(image)});
+        };
+        const int s = scale;
+        // The bar.
+        bitmap(1019, SearchButton(kOrangeButton, kWhite, s));
+        bitmap(1020, SearchButton(kDarkButton, QColor(251, 138, 0), s));
+        bitmap(1021, LabelButton(60, 21, kOrangeButton, "SETTINGS", s));
+        bitmap(1022, LabelButton(60, 21, kDarkButton, "SETTINGS", s));
+        bitmap(1024, ControlButton({"...........", "...........", "...........", "...........",
+                                    "...........", "...........", "...........", "...........",
+                                    "...#####...", "...#####...", "..........."},
+                                   s));
+        bitmap(1025, ControlButton({"...........", "...........", "...........", "...#####...",
+                                    "...#####...", "...#...#...", "...#...#...", "...#...#...",
+                                    "...#####...", "...........", "..........."},
+                                   s));
+        bitmap(1026, AllGamesButton(s));
+        bitmap(1028, Logo(s));
+        bitmap(1035, BarBackground(s));
+        bitmap(1036, FavoritesStrip(s));
+        // The favourites page's buttons and the update dialog's button.
+        bitmap(1038, LabelButton(69, 22, kOrangeButton, "ADD >", s));
+        bitmap(1039, LabelButton(69, 22, kDarkButton, "< REMOVE", s));
+        bitmap(1040, LabelButton(69, 22, kDarkButton, "ADD >", s));
+        bitmap(1041, LabelButton(69, 22, kOrangeButton, "< REMOVE", s));
+        bitmap(1048, Button(68, 22, kCallOut, s));
+        bitmap(1049, Button(68, 22, kCallOutHot, s));
+        // The edit field's pieces.
+        const QImage field = EditField(s);
+        bitmap(2007, Cut(field, 0, 0, 5, 18));
+        bitmap(2008, Cut(field, 6, 0, 5, 18));
+        bitmap(2009, Cut(field, 5, 0, 1, 4));
+        bitmap(2010, Cut(field, 5, 15, 1, 3));
+        bitmap(2011, Tabs(s));
+        bitmap(2012, TitleRight(s));
+        bitmap(2013, TitleLeft(s));
+        bitmap(2015, CloseCross(s));
+        bitmap(2016, DialogButton(true, s));
+        bitmap(2017, DialogButton(false, s));
+        bitmap(2018, CheckBox(false, s));
+        bitmap(2019, CheckBox(true, s));
+        bitmap(2021, ThumbTop(s));
+        bitmap(2022, ThumbBottom(s));
+        bitmap(2023, Arrow(true, s));
+        bitmap(2024, Arrow(false, s));
+    }
 
     // Icons: the program, the tray and its two animation frames, the About box.
     // The program's icon also in the larger sizes that the desktop's menus and launchers use.

@@ -515,7 +515,7 @@ void CButtonST::DrawBitmap(QPainter& painter, const Rect& client, bool hasText, 
     if (picture.isNull()) {
         return;
     }
-    const Rect place = PlacePicture(client, picture.size(), hasText, textArea);
+    const Rect place = PlacePicture(client, LogicalSize(picture), hasText, textArea);
     painter.drawImage(place.left, place.top, picture);
 }
 

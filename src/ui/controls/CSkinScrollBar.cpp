@@ -197,11 +197,16 @@ void CSkinScrollBar::OnMouseLeave() {
 }
 
 QImage CSkinScrollBar::ComposeThumb(int height) {
-    QImage image(kWidth, std::max(1, height), QImage::Format_RGB32);
+    // At the bitmaps' density, so that their ends are not scaled when drawn in.
+    const QImage top = LoadBitmap(Res::IDB_THUMB_TOP);
+    const QImage bottom = LoadBitmap(Res::IDB_THUMB_BOTTOM);
+    const int scale = top.isNull() ? 1 : static_cast<int>(top.devicePixelRatio());
+    QImage image(kWidth * scale, std::max(1, height) * scale, QImage::Format_RGB32);
+    image.setDevicePixelRatio(scale);
     image.fill(kBackground);
     QPainter painter(&image);
-    painter.drawImage(0, 0, LoadBitmap(Res::IDB_THUMB_TOP));
-    painter.drawImage(0, height - 4, LoadBitmap(Res::IDB_THUMB_BOTTOM));
+    painter.drawImage(0, 0, top);
+    painter.drawImage(0, height - 4, bottom);
     Draw3dRect(painter, Rect::FromSize(0, 0, kWidth, height), QColor(231, 170, 74),
                QColor(231, 160, 61));
     for (int column = 1; column <= 12; ++column) {

@@ -67,7 +67,7 @@ void CDialogTitleBar::paintEvent(QPaintEvent*) {
     const int width = this->width();
     FillSolidRect(painter, Rect{0, 0, width, kHeight}, kBackground);
     if (!right_.isNull()) {
-        painter.drawImage(width - right_.width(), 0, right_);
+        painter.drawImage(width - LogicalSize(right_).width(), 0, right_);
     }
     if (!left_.isNull()) {
         painter.drawImage(0, 0, left_);

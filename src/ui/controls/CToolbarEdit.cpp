@@ -72,8 +72,9 @@ void CToolbarEdit::paintEvent(QPaintEvent* event) {
     ends_.Draw(painter, 1, width - kEndWidth, 0);
     if (width - kEndWidth > kEndWidth && !top_.isNull() && !bottom_.isNull()) {
         const int span = width - 2 * kEndWidth;
-        painter.drawImage(QRect(kEndWidth, 0, span, top_.height()), top_);
-        painter.drawImage(QRect(kEndWidth, height - bottom_.height(), span, bottom_.height()),
-                          bottom_);
+        const int topHeight = LogicalSize(top_).height();
+        const int bottomHeight = LogicalSize(bottom_).height();
+        painter.drawImage(QRect(kEndWidth, 0, span, topHeight), top_);
+        painter.drawImage(QRect(kEndWidth, height - bottomHeight, span, bottomHeight), bottom_);
     }
 }

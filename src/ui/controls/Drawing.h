@@ -51,6 +51,17 @@ QImage MakeTransparent(const QImage& image, QRgb key = kKeyColor);
 // Draws image with its key-colour pixels left out.
 void DrawTransparent(QPainter& painter, int x, int y, const QImage& image, QRgb key = kKeyColor);
 
+// The scale the skin's bitmaps are drawn at in this process: 2 when a screen has more than
+// one device pixel per logical pixel (QT_SCALE_FACTOR, the desktop's scale), else 1.
+int SkinScale();
+
 // A skin bitmap by its resource identifier, opaque, key colour included; a null image when
-// the resources have none. Loaded once per process.
+// the resources have none. Loaded once per process. At scale 2 it is the picture drawn at
+// twice the density, with a device pixel ratio of 2: painted at (x, y) it covers the same
+// logical pixels as the plain one.
+QImage LoadBitmap(int id, int scale);
+// The bitmap at SkinScale().
 QImage LoadBitmap(int id);
+
+// An image's size in logical pixels.
+QSize LogicalSize(const QImage& image);

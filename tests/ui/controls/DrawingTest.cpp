@@ -206,16 +206,20 @@ const ExpectedBitmap kBitmaps[] = {
     {Res::IDB_ARROW_UP, 14, 14, false},       {Res::IDB_ARROW_DOWN, 14, 14, false},
 };
 
+// Each also drawn at twice the density, covering the same logical pixels.
 TEST(Artwork, EveryBitmapHasItsSizeAndGreenOnlyWhereTheSkinShowsThrough) {
-    for (const ExpectedBitmap& expected : kBitmaps) {
-        SCOPED_TRACE(expected.id);
-        const QImage bitmap = LoadBitmap(expected.id);
-        ASSERT_FALSE(bitmap.isNull());
-        EXPECT_EQ(bitmap.size(), QSize(expected.width, expected.height));
-        const int green =
-            skin_test::CountPixels(bitmap, [](const QColor& c) { return c == QColor(0, 255, 0); });
-        // Pictures drawn opaque (title bar, scroll bar, edit edges) must hold no key colour.
-        EXPECT_EQ(green > 0, expected.keyed);
+    for (int scale : {1, 2}) {
+        for (const ExpectedBitmap& expected : kBitmaps) {
+            SCOPED_TRACE(testing::Message() << expected.id << " at scale " << scale);
+            const QImage bitmap = LoadBitmap(expected.id, scale);
+            ASSERT_FALSE(bitmap.isNull());
+            EXPECT_EQ(bitmap.size(), QSize(expected.width, expected.height) * scale);
+            EXPECT_EQ(LogicalSize(bitmap), QSize(expected.width, expected.height));
+            const int green = skin_test::CountPixels(
+                bitmap, [](const QColor& c) { return c == QColor(0, 255, 0); });
+            // Pictures drawn opaque (title bar, scroll bar, edit edges) must hold no key colour.
+            EXPECT_EQ(green > 0, expected.keyed);
+        }
     }
     EXPECT_TRUE(LoadBitmap(9999).isNull());
 }
@@ -242,16 +246,17 @@ TEST(Artwork, TheCommittedFilesAreWhatTheGeneratorDraws) {
             << "run tivora-art to regenerate";
         ++compared;
     }
-    EXPECT_EQ(compared, 32 + 5 * 4 + 2);
+    EXPECT_EQ(compared, 2 * (32 + 5 * 4 + 2));
 }
 
-TEST(Artwork, EveryIconComesInFourSizes) {
+TEST(Artwork, EveryIconComesInFourSizesAndTheDoubleOfTheTwoLarger) {
     for (int id : {Res::IDI_TIVORA, Res::IDI_TRAY, Res::IDI_TRAY_FRAME_FIRST,
                    Res::IDI_TRAY_FRAME_LAST, Res::IDI_ABOUT}) {
         SCOPED_TRACE(id);
         const QIcon icon = Resources::LoadIcon(id);
         ASSERT_FALSE(icon.isNull());
-        EXPECT_EQ(icon.availableSizes().size(), 4);
+        EXPECT_EQ(icon.availableSizes(),
+                  (QList<QSize>{{16, 16}, {32, 32}, {48, 48}, {64, 64}, {96, 96}, {128, 128}}));
         // Real transparency in the corners, none in the middle.
         const QImage image = icon.pixmap(32, 32).toImage();
         EXPECT_EQ(image.pixelColor(0, 0).alpha(), 0);
