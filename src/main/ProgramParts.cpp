@@ -44,8 +44,8 @@ void ProgramParts::StartServices() {
         return;
     }
     // The worker's first tick opens the transfer library, some thirty shared objects, under
-    // the dynamic loader's lock: begun before the bar is on the screen, it holds up the first
-    // paint (by a third on two cores), so it waits for that paint.
+    // the dynamic loader's lock: begun before the bar is on the screen, it competes with the
+    // bar's own start-up for that lock and the processor, so it waits for the first paint.
     servicesStart_ =
         std::make_unique<AfterFirstPaint>(*window_, kServicesLatestMs, [] { Services::Start(); });
 }
