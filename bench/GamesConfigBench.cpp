@@ -2,11 +2,9 @@
 // catalogues made in memory, to see how the cost grows with the number of games.
 #include <benchmark/benchmark.h>
 
-#include <QBuffer>
-#include <QImage>
 #include <string>
 
-#include "cfg/CataloguePack.h"
+#include "BenchCatalogue.h"
 #include "config/GamesConfig.h"
 
 namespace {
@@ -20,38 +18,24 @@ void BM_LoadSampleCatalogue(benchmark::State& state) {
 }
 BENCHMARK(BM_LoadSampleCatalogue)->Unit(benchmark::kMicrosecond);
 
-std::string Picture() {
-    QImage image(21, 21, QImage::Format_RGB32);
-    image.fill(QColor(0, 255, 0));
-    for (int i = 0; i < 21; ++i) {
-        image.setPixelColor(i, i, QColor(200, 30, 30));
-    }
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return bytes.toStdString();
-}
-
 void BM_LoadCatalogueOfGames(benchmark::State& state) {
-    CfgPack::Catalogue catalogue;
-    catalogue.texts =
-        "ProductVersion = 1.0.10.0\r\nWebmasterVersion = 3\r\nManifestUrl = http://m/\r\n"
-        "RegistrationUrl = http://r/\r\nDistributionId = d\r\n";
-    const std::string picture = Picture();
-    for (int i = 0; i < state.range(0); ++i) {
-        catalogue.games.push_back({"Game number " + std::to_string(i),
-                                   "http://games.invalid/" + std::to_string(i), "", 0, picture});
-    }
-    const std::string bytes = CfgPack::Encode(catalogue);
+    const std::string bytes = bench::CatalogueOfGames(static_cast<int>(state.range(0)));
     for (auto _ : state) {
         GamesConfig config;
         config.LoadGamesConfigData(bytes);
         benchmark::DoNotOptimize(config.GetGameImages().Count());
     }
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * bytes.size()));
+    state.SetComplexityN(state.range(0));
 }
-BENCHMARK(BM_LoadCatalogueOfGames)->Arg(12)->Arg(100)->Arg(1000)->Unit(benchmark::kMicrosecond);
+// The fitted complexity printed after the runs shows how the cost grows with the games.
+BENCHMARK(BM_LoadCatalogueOfGames)
+    ->Arg(100)
+    ->Arg(1000)
+    ->Arg(3000)
+    ->Arg(10000)
+    ->Complexity()
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

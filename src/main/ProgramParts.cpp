@@ -25,6 +25,7 @@ std::unique_ptr<QWidget> ProgramParts::CreateMainWindow() {
     if (!window->Create()) {
         return nullptr;
     }
+    window_ = window.get();
     return window;
 }
 
@@ -38,10 +39,19 @@ void ProgramParts::ShutdownBrowserLayer() {
 
 void ProgramParts::StartServices() {
     GetUpdateCheckJob().SetListener(&updateRelay_);
-    Services::Start();
+    if (!window_) {
+        Services::Start();
+        return;
+    }
+    // The worker's first tick opens the transfer library, some thirty shared objects, under
+    // the dynamic loader's lock: begun before the bar is on the screen, it competes with the
+    // bar's own start-up for that lock and the processor, so it waits for the first paint.
+    servicesStart_ =
+        std::make_unique<AfterFirstPaint>(*window_, kServicesLatestMs, [] { Services::Start(); });
 }
 
 void ProgramParts::StopServices() {
+    servicesStart_.reset();  // not started yet: never
     if (!Services::Stop()) {
         // The worker outlived its stop and may still use the jobs and the settings: save now and
         // end the process here, before exit destroys what it uses.

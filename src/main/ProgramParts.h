@@ -1,6 +1,10 @@
 #pragma once
 
+#include <QPointer>
+#include <memory>
+
 #include "app/TivoraApp.h"
+#include "main/AfterFirstPaint.h"
 #include "main/UpdateRelay.h"
 
 // The program's parts as the application object starts and stops them.
@@ -13,7 +17,12 @@ public:
     void StopServices() override;
     void CloseGames() override;
 
+    // The worker starts at most this long after the window was made, painted or not.
+    static constexpr int kServicesLatestMs = 1000;
+
 private:
     // Outlives the window and the worker: the update check's listener for the whole run.
     UpdateRelay updateRelay_;
+    QPointer<QWidget> window_;
+    std::unique_ptr<AfterFirstPaint> servicesStart_;
 };

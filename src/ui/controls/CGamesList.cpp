@@ -155,6 +155,22 @@ int CGamesList::InsertItem(const GamesListItem& item) {
     return InsertRow(std::make_unique<GamesListItem>(item));
 }
 
+void CGamesList::SetItems(std::vector<GamesListItem> items) {
+    rows_.clear();
+    rows_.reserve(items.size());
+    // AddItem puts a row before an equal one: the last added of equal names comes first.
+    for (auto item = items.rbegin(); item != items.rend(); ++item) {
+        item->selected = 0;
+        rows_.push_back(std::make_unique<GamesListItem>(std::move(*item)));
+    }
+    std::stable_sort(rows_.begin(), rows_.end(),
+                     [](const auto& a, const auto& b) { return a->text.compare(b->text) < 0; });
+    Renumber();
+    hoverIndex_ = -1;
+    RecalcScroll();
+    update();
+}
+
 int CGamesList::GetItem(GamesListItem& item) const {
     if (item.index < 0 || item.index >= GetItemCount()) {
         return 0;
@@ -263,12 +279,25 @@ int CGamesList::HitTest(const QPoint& point) const {
         return -1;
     }
     Rect row;
-    for (int i = 0; i < GetItemCount(); ++i) {
+    const auto [first, last] = RowsNear(point.y(), point.y());
+    for (int i = first; i <= last; ++i) {
         if (GetItemRect(i, row, kPartRow) != 0 && row.Contains(point.x(), point.y())) {
             return i;
         }
     }
     return -1;
+}
+
+std::pair<int, int> CGamesList::RowsNear(int top, int bottom) const {
+    // Row i starts at 1 + i * step - scrollPos_ and is rowHeight_ + 2 high, so it overlaps the
+    // next by one pixel; one more row on each side covers that and the highlight below a row.
+    const int step = rowHeight_ + 1;
+    const auto floorDiv = [step](int value) {
+        return value >= 0 ? value / step : -((-value + step - 1) / step);
+    };
+    const int first = std::max(0, floorDiv(top - 1 + scrollPos_) - 2);
+    const int last = std::min(GetItemCount() - 1, floorDiv(bottom - 1 + scrollPos_) + 1);
+    return {first, last};
 }
 
 void CGamesList::PlaceScrollBar() {
@@ -380,7 +409,8 @@ void CGamesList::UpdateHover(const QPoint& point) {
         return;
     }
     hoverIndex_ = -1;
-    for (int i = 0; i < GetItemCount(); ++i) {
+    const auto [first, last] = RowsNear(point.y(), point.y());
+    for (int i = first; i <= last; ++i) {
         if (GetItemRect(i, row, kPartRow) != 0 && row.Contains(point.x(), point.y())) {
             hoverIndex_ = i;
         }
@@ -580,7 +610,8 @@ void CGamesList::paintEvent(QPaintEvent* event) {
 void CGamesList::PaintRows(QPainter& p, const Rect& clip) {
     Rect row;
     Rect part;
-    for (int i = 0; i < GetItemCount(); ++i) {
+    const auto [first, last] = RowsNear(clip.top, clip.bottom);
+    for (int i = first; i <= last; ++i) {
         GetItemRect(i, row, kPartRow);
         // The highlight reaches two rows below the row's own bottom.
         if (row.bottom + 2 <= clip.top || row.top >= clip.bottom) {

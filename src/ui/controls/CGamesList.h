@@ -6,6 +6,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/ImageList.h"
@@ -68,6 +69,10 @@ public:
 
     int AddItem(const std::string& text, int image);
     int InsertItem(const GamesListItem& item);
+    // Replaces every row with the given ones (their index and selection ignored), sorted as
+    // AddItem sorts, of equal names the later one first; sorting once instead of shifting the
+    // rows at every addition keeps a list of thousands quick to fill.
+    void SetItems(std::vector<GamesListItem> items);
     int GetItem(GamesListItem& item) const;
     int DeleteItem(int index);
     void DeleteAllItems();
@@ -129,6 +134,9 @@ private:
     int InsertionPosition(const std::string& text) const;
     int InsertRow(std::unique_ptr<GamesListItem> row);
     void Renumber();
+    // The rows that can reach between the heights top and bottom (client coordinates): a few
+    // more than those that do, never fewer; last < first when there are none.
+    std::pair<int, int> RowsNear(int top, int bottom) const;
     void MakeVisible(int index, Alignment alignment);
     void SelectAt(const QPoint& point);
     void UpdateHover(const QPoint& point);

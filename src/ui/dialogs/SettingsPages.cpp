@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <vector>
 
 #include "ResourceIds.h"
 #include "app/ErrorLog.h"
@@ -158,13 +159,18 @@ void CFavoritesDialog::InitPage() {
         remove->Setup(Res::IDB_REMOVE_HOT, Res::IDB_REMOVE,
                       QString::fromStdString(GetText("favorites.buttons.remove.tooltip")));
     }
-    all->DeleteAllItems();
-    favorites->DeleteAllItems();
+    // Filled at once: row by row, a catalogue of thousands would take seconds.
+    std::vector<GamesListItem> allRows;
+    std::vector<GamesListItem> favoriteRows;
     for (auto games = stores_.games.CreateFullIterator(); games->HasNext();) {
         const Game& game = games->Next();
-        CGamesList* list = game.isFavorite ? favorites : all;
-        list->AddItem(game.name, stores_.games.GetImageIndex(game));
+        GamesListItem row;
+        row.text = game.name;
+        row.image = stores_.games.GetImageIndex(game);
+        (game.isFavorite ? favoriteRows : allRows).push_back(std::move(row));
     }
+    all->SetItems(std::move(allRows));
+    favorites->SetItems(std::move(favoriteRows));
     all->SetSelectedIndex(0);
     favorites->SetSelectedIndex(0);
     UpdateButtons();

@@ -34,17 +34,21 @@ bool CAllGamesDropDown::CreateWindow() {
 }
 
 void CAllGamesDropDown::FillDropDown() {
-    DeleteAllItems();
+    std::vector<GamesListItem> rows;
     const std::unique_ptr<GamesIterator> games = games_.CreateFullIterator();
     while (games->HasNext()) {
         const Game& game = games->Next();
         if (game.isFavorite) {
             continue;
         }
-        const int row = AddItem(game.name, games_.GetImageIndex(game));
+        GamesListItem row;
+        row.text = game.name;
+        row.image = games_.GetImageIndex(game);
         // The row only points at the record; the list never changes it.
-        SetItemData(row, const_cast<Game*>(&game));
+        row.data = const_cast<Game*>(&game);
+        rows.push_back(std::move(row));
     }
+    SetItems(std::move(rows));
 }
 
 const Game* CAllGamesDropDown::GameAt(int row) const {

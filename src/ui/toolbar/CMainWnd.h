@@ -6,6 +6,7 @@
 #include "config/GamesConfig.h"
 #include "config/WindowSection.h"
 #include "platform/Rect.h"
+#include "ui/controls/CaretBlinkLimit.h"
 #include "ui/controls/DialogTemplate.h"
 #include "ui/controls/SurfaceDrag.h"
 #include "ui/dialogs/CAppSettingsDialog.h"
@@ -124,5 +125,6 @@ private:
     std::unique_ptr<UpdateNotice> notice_;
     WindowSection::TopmostRegistration topmostRegistration_;
     SurfaceDrag drag_;
+    CaretBlinkLimit caretBlink_;
     bool created_ = false;
 };

@@ -104,6 +104,45 @@ TEST(GamesListSorting, InsertedSelectedCopyBecomesTheOnlySelectedRow) {
     EXPECT_EQ(read.selected, 0);  // Poker lost its selection
 }
 
+// Filling at once must give the rows of adding one by one, a later equal name first.
+TEST(GamesListSorting, SetItemsOrdersAsAddingOneByOne) {
+    const std::vector<std::vector<std::string>> cases = {
+        {},
+        {"Keno"},
+        {"Roulette", "Keno", "Blackjack"},
+        {"Keno", "Keno", "Keno"},
+        {"b", "Keno", "a", "Aces", "Keno", "Zodiac", "Blackjack"}};
+    for (const auto& names : cases) {
+        std::vector<int> marks(names.size());
+        CGamesList added;
+        CGamesList set;
+        set.AddItem("gone", 0);
+        set.SetSelectedIndex(0);
+        std::vector<GamesListItem> items;
+        for (std::size_t i = 0; i < names.size(); ++i) {
+            added.SetItemData(added.AddItem(names[i], static_cast<int>(i)), &marks[i]);
+            GamesListItem item;
+            item.text = names[i];
+            item.image = static_cast<int>(i);
+            item.data = &marks[i];
+            item.selected = 1;
+            items.push_back(item);
+        }
+        set.SetItems(items);
+        ASSERT_EQ(Texts(set), Texts(added)) << names.size();
+        for (int row = 0; row < added.GetItemCount(); ++row) {
+            GamesListItem want;
+            GamesListItem got;
+            want.index = got.index = row;
+            added.GetItem(want);
+            set.GetItem(got);
+            EXPECT_EQ(got.data, want.data) << names.size() << " row " << row;
+            EXPECT_EQ(got.image, want.image) << names.size() << " row " << row;
+        }
+        EXPECT_EQ(set.GetSelectedIndex(), -1) << names.size();
+    }
+}
+
 TEST(GamesListRows, OutOfRangeIndexesChangeNothing) {
     CGamesList list;
     list.AddItem("Keno", 0);
@@ -140,6 +179,40 @@ TEST(GamesListGeometry, SeventeenPixelRowsStartEveryEighteenPixels) {
     EXPECT_EQ(list->HitTest(QPoint(50, 37)), 1);  // the shared pixel belongs to the first
     EXPECT_EQ(list->HitTest(QPoint(50, 90)), -1);
     EXPECT_EQ(list->HitTest(QPoint(0, 20)), -1);  // on the frame
+}
+
+// The row under a point is found without walking every row; scrolled by any amount, it must
+// still be the first row whose rectangle holds the point, and the hover the last one.
+TEST(GamesListGeometry, HitTestAndHoverAgreeWithTheRowRectanglesWhenScrolled) {
+    auto list = MakeList(30);
+    list->hoverTracking = true;
+    list->show();
+    for (int scroll : {0, 7, 18, 19, 250, list->GetScrollMax()}) {
+        list->ScrollBy(scroll - list->GetScrollPos());
+        ASSERT_EQ(list->GetScrollPos(), scroll);
+        for (int y = -3; y < list->height() + 3; ++y) {
+            const QPoint point(50, y);
+            int first = -1;
+            int last = -1;
+            Rect row;
+            for (int i = 0; i < list->GetItemCount(); ++i) {
+                list->GetItemRect(i, row, CGamesList::kPartRow);
+                if (row.Contains(50, y)) {
+                    first = first < 0 ? i : first;
+                    last = i;
+                }
+            }
+            const bool inArea = list->RowsArea().Contains(50, y);
+            EXPECT_EQ(list->HitTest(point), inArea ? first : -1) << scroll << " y " << y;
+            // Coming in afresh: a row already under the mouse keeps the hover.
+            QEvent leave(QEvent::Leave);
+            QCoreApplication::sendEvent(list.get(), &leave);
+            QMouseEvent move(QEvent::MouseMove, point, list->mapToGlobal(point), Qt::NoButton,
+                             Qt::NoButton, Qt::NoModifier);
+            QCoreApplication::sendEvent(list.get(), &move);
+            EXPECT_EQ(list->HoverIndex(), last) << scroll << " y " << y;
+        }
+    }
 }
 
 TEST(GamesListGeometry, TheScrollBarAppearsWhenTwentyOnePixelsPerRowExceedTheArea) {

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <QSignalSpy>
+#include <QStyleHints>
 #include <QTest>
 #include <cmath>
 
@@ -10,6 +11,7 @@
 #include "ui/controls/CButtonST.h"
 #include "ui/controls/CTivoraTabCtrl.h"
 #include "ui/controls/CToolbarEdit.h"
+#include "ui/controls/CaretBlinkLimit.h"
 #include "ui/controls/WindowStyles.h"
 
 namespace {
@@ -276,3 +278,35 @@ TEST(CToolbarEdit, TheBorderIsMadeOfItsPieces) {
 }
 
 }  // namespace
+
+// An idle program must not wake twice a second for a blinking caret: the blink stops after the
+// idle time and comes back with the next key or click, and the period is given back at the end.
+TEST(CaretBlinkLimit, TheBlinkStopsWhenIdleAndComesBackWithInput) {
+    skin_test::ManualTimers timers;
+    QStyleHints* hints = QGuiApplication::styleHints();
+    hints->setCursorFlashTime(1000);
+    CToolbarEdit edit;
+    {
+        CaretBlinkLimit limit;
+        struct Step {
+            int idleMs;
+            QEvent::Type input;  // QEvent::None: no input after the wait
+            int flashTime;
+        };
+        for (const Step& step :
+             {Step{CaretBlinkLimit::kIdleMs - 1, QEvent::None, 1000}, Step{1, QEvent::None, 0},
+              Step{0, QEvent::KeyPress, 1000}, Step{CaretBlinkLimit::kIdleMs, QEvent::None, 0},
+              Step{0, QEvent::MouseButtonPress, 1000}}) {
+            timers.Advance(step.idleMs);
+            if (step.input == QEvent::KeyPress) {
+                QTest::keyClick(&edit, Qt::Key_A);
+            } else if (step.input == QEvent::MouseButtonPress) {
+                QTest::mousePress(&edit, Qt::LeftButton);
+            }
+            EXPECT_EQ(hints->cursorFlashTime(), step.flashTime) << timers.Now();
+        }
+        timers.Advance(CaretBlinkLimit::kIdleMs);
+        ASSERT_TRUE(limit.Stopped());
+    }
+    EXPECT_EQ(hints->cursorFlashTime(), 1000);
+}

@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# Click -> browser started: clicks the bar's first game button ROUNDS times with xdotool and
+# takes the time from just before each click until a stand-in browser
+# (tivora-browser-stub, named by TIVORA_BROWSER) runs; also how long xdotool takes to start
+# and reach the X server, which that time includes. Prints medians in ms.
+# Usage: bench/startup/click.sh [BUILD_DIR] [ROUNDS]
+set -euo pipefail
+if [ -z "${DBUS_SESSION_BUS_ADDRESS:-}" ] && [ -z "${NO_SESSION_BUS:-}" ] &&
+  command -v dbus-run-session >/dev/null; then
+  exec dbus-run-session -- "$0" "$@"
+fi
+build=$(cd "${1:-build}" && pwd)
+rounds=${2:-10}
+command -v xdotool >/dev/null || { echo "missing: xdotool" >&2; exit 2; }
+. "$(dirname "$0")/session.sh"
+export TIVORA_BROWSER=$build/bench/tivora-browser-stub TIVORA_STUB_RECORD=$work/started
+# The first game button, on a first start at (0, 0).
+gx=${GAME_X:-30} gy=${GAME_Y:-32}
+
+"$build/tivora" >/dev/null 2>&1 &
+bar=$!
+sleep 3
+xdotool mousemove "$gx" "$gy"
+sleep 0.5
+spawn=() own=()
+for i in $(seq "$rounds"); do
+  # What xdotool needs before it sends anything: starting and asking the server once.
+  before=$EPOCHREALTIME
+  xdotool getmouselocation >/dev/null
+  own+=("$(awk -v a="$before" -v b="$EPOCHREALTIME" 'BEGIN {printf "%.1f", (b - a) * 1000}')")
+  before=$EPOCHREALTIME
+  xdotool click 1
+  for _ in $(seq 400); do
+    [ "$(wc -l 2>/dev/null <"$work/started" || echo 0)" -ge "$i" ] && break
+    sleep 0.005
+  done
+  started=$(sed -n "${i}p" "$work/started")
+  [ -n "$started" ] || { echo "no browser started after click $i" >&2; kill $bar; exit 1; }
+  spawn+=("$(awk -v a="$before" -v b="$started" 'BEGIN {printf "%.1f", (b - a) * 1000}')")
+  sleep 0.3
+done
+kill $bar
+wait $bar 2>/dev/null || true
+median() { printf '%s\n' "$@" | sort -g | awk '{a[NR]=$1} END {print (NR%2) ? a[(NR+1)/2] : (a[NR/2]+a[NR/2+1])/2}'; }
+echo "click to browser started: $(median "${spawn[@]}") ms (of which xdotool's own start: $(median "${own[@]}") ms)"
