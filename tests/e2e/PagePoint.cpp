@@ -6,7 +6,7 @@
 // screen (the program shows controlled games full screen) and, for each FUNCTION named, the
 // frame's window function of that name is no longer the one the page's own script defines (the
 // program has taken it over). Reaches the browser through the DevTools endpoint that the
-// browser announced in PROFILE. Gives up after 20 s, saying what it saw last.
+// browser announced in PROFILE. Gives up after 45 s, saying what it saw last.
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QJsonArray>
@@ -22,7 +22,8 @@
 
 namespace {
 
-constexpr int kPatienceMs = 20000;
+// The program waits up to 15 s for the browser to start; a loaded machine takes its time.
+constexpr int kPatienceMs = 45000;
 constexpr int kPollMs = 100;
 
 // Evaluated in the page: the point as "X Y", or why not yet.

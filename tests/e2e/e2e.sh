@@ -244,6 +244,10 @@ launch)
 
   # A search with an ampersand and blanks, sent with Enter: every one of them encoded.
   click $((X + 200)) $((Y + 12))
+  # Keys go where the X server has the focus: the window manager gives it on the click, in its
+  # own time.
+  focused() { [ "$(xdotool getwindowfocus 2>/dev/null)" = "$window" ]; }
+  until_true 10 focused || fail "the click did not give the bar the keyboard"
   xdotool type --delay 20 'cats & dogs'
   xdotool key Return
   expect_browser 3 "$search_base/search/search.php?Terms=cats%20%26%20dogs&affiliate=e2e"
