@@ -35,7 +35,7 @@ cleanup() {
     kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
   done
   # The automation browser outlives the bar by design: end the one that runs on this profile.
-  for pid in $(grep -lsF -- "--user-data-dir=$dir/" /proc/[0-9]*/cmdline | cut -d/ -f3); do
+  for pid in $(pgrep -f -- "--user-data-dir=$dir/"); do
     kill "$pid" 2>/dev/null
   done
   [ -n "$server" ] && kill "$server" 2>/dev/null && wait "$server" 2>/dev/null
@@ -148,11 +148,46 @@ hidden() { kill -0 "$bar" 2>/dev/null && ! shown; }
 # at X Y W H: the bar is on screen there, that size.
 at() { shown && geometry && [ "$X $Y $W $H" = "$*" ]; }
 
+# The running bar's tray item on the bus, as the tray host knows it: sets item (its bus name)
+# and item_path. An item of a bar that ended may still be listed for a moment.
+item='' item_path=''
+find_item() {
+  local entry name owner
+  for entry in $(gdbus call --session --dest org.kde.StatusNotifierWatcher \
+    --object-path /StatusNotifierWatcher --method org.freedesktop.DBus.Properties.Get \
+    org.kde.StatusNotifierWatcher RegisteredStatusNotifierItems 2>/dev/null |
+    grep -o "'[^']*'" | tr -d "'"); do
+    # An entry is a bus name, optionally followed by the object path.
+    name=${entry%%/*}
+    owner=$(gdbus call --session --dest org.freedesktop.DBus --object-path /org/freedesktop/DBus \
+      --method org.freedesktop.DBus.GetConnectionUnixProcessID "$name" 2>/dev/null |
+      grep -oE '[0-9]+' | tail -n 1)
+    if [ "$owner" = "$bar" ]; then
+      item=$name
+      item_path=/StatusNotifierItem
+      [[ $entry == */* ]] && item_path=/${entry#*/}
+      return 0
+    fi
+  done
+  return 1
+}
+activate() {
+  gdbus call --session --dest "$item" --object-path "$item_path" \
+    --method org.kde.StatusNotifierItem.Activate 0 0 >/dev/null || fail "Activate was refused"
+}
+
 start_bar() {
   "$dir/bin/tivora" >>"$dir/bar.log" 2>&1 &
   bar=$!
   bars+=("$bar")
   desktop_wait_until "$bar" "the bar" find_window || fail "the bar did not come on screen"
+  # The window shows before the bar has finished starting; a press taken up that late starts
+  # the window manager's move after the pointer has moved on. The bar's answer on the bus
+  # comes from the same thread as its input, once the start is done.
+  until_true 10 find_item || fail "the bar put no item in the tray"
+  gdbus call --session --dest "$item" --object-path "$item_path" \
+    --method org.freedesktop.DBus.Properties.Get org.kde.StatusNotifierItem Status >/dev/null ||
+    fail "the bar does not answer on the bus"
   geometry || fail "the bar's window has no geometry"
 }
 # Ends the bar with SIGTERM, as a session's end does; it must end in order (status 0).
@@ -180,9 +215,12 @@ expect_browser() {
   [ "$got" = "$expected" ] || fail "browser start $n: got '$got', expected '$expected'"
 }
 
-# Drags the bar by its own surface (left of the search box, above the favourites) by DX DY and
-# waits until the window is there; only then lets go, so the window manager's move, which may
-# take the pointer a moment after the press, has followed.
+# Drags the bar by its own surface (left of the search box, above the favourites) by about DX DY
+# and leaves X Y where it ended. The button is let go only once the window has followed the
+# pointer there: the window manager takes the pointer over a moment after the press, and a
+# press that the bar takes up late anchors the move where the pointer was by then, a few pixels
+# on. While the window has not got there the pointer goes back and forth by 16 pixels, more
+# than a window manager's drag threshold.
 drag_bar() {
   local dx=$1 dy=$2 x0=$X y0=$Y
   local sx=$((X + 60)) sy=$((Y + 10))
@@ -190,34 +228,14 @@ drag_bar() {
   for step in 1 2 3 4; do
     xdotool mousemove --sync $((sx + dx * step / 4)) $((sy + dy * step / 4))
   done
-  nudge() {
-    xdotool mousemove $((sx + dx + 1)) $((sy + dy)) mousemove --sync $((sx + dx)) $((sy + dy))
-    geometry && [ "$X $Y" = "$((x0 + dx)) $((y0 + dy))" ]
+  near() { [ $(($1 - $2)) -le 4 ] && [ $(($2 - $1)) -le 4 ]; }
+  followed() {
+    xdotool mousemove $((sx + dx - 16)) $((sy + dy - 16)) mousemove --sync $((sx + dx)) $((sy + dy))
+    geometry && near "$X" $((x0 + dx)) && near "$Y" $((y0 + dy))
   }
-  until_true 10 nudge || { xdotool mouseup 1; fail "the drag left the bar at $X,$Y"; }
+  until_true 10 followed || { xdotool mouseup 1; fail "the drag left the bar at $X,$Y"; }
   xdotool mouseup 1
-}
-
-# The bar's tray item on the bus, as the tray host knows it: "SERVICE PATH".
-tray_item() {
-  gdbus call --session --dest org.kde.StatusNotifierWatcher --object-path /StatusNotifierWatcher \
-    --method org.freedesktop.DBus.Properties.Get org.kde.StatusNotifierWatcher \
-    RegisteredStatusNotifierItems 2>/dev/null | grep -o "'[^']*'" | head -n 1 | tr -d "'"
-}
-item='' item_path=''
-find_item() {
-  local entry
-  entry=$(tray_item)
-  [ -n "$entry" ] || return 1
-  # An entry is a bus name, optionally followed by the object path.
-  item=${entry%%/*}
-  item_path=/StatusNotifierItem
-  [[ $entry == */* ]] && item_path=/${entry#*/}
-  return 0
-}
-activate() {
-  gdbus call --session --dest "$item" --object-path "$item_path" \
-    --method org.kde.StatusNotifierItem.Activate 0 0 >/dev/null || fail "Activate was refused"
+  geometry
 }
 
 case "$group" in
@@ -273,7 +291,6 @@ place)
 
 tray)
   start_bar
-  until_true 10 find_item || fail "the bar put no item in the tray"
   activate
   until_true 10 hidden || fail "Activate did not hide the bar"
   activate
