@@ -334,7 +334,8 @@ game)
   click $((X + 1 + 67 + 33)) $((Y + 33))
   point=$("$page_point" "$dir/data/Tivora/browser" /games/space-shooter.html flash real \
     goCasino CloseGame) || fail "the game's page did not come up with its functions taken over"
-  xdotool search --onlyvisible --name 'Space Shooter' >/dev/null ||
+  # The browser names its window after the page a moment after the page is in.
+  until_true 10 eval 'xdotool search --onlyvisible --name "Space Shooter" >/dev/null' ||
     fail "no window shows the game"
   # "Play for real", clicked: the real site opens in the plain browser, the game closes.
   click $point
