@@ -215,20 +215,25 @@ expect_browser() {
   [ "$got" = "$expected" ] || fail "browser start $n: got '$got', expected '$expected'"
 }
 
-# Drags the bar by its own surface (left of the search box, above the favourites) by about DX DY
-# and leaves X Y where it ended. The button is let go only once the window has followed the
-# pointer there: the window manager takes the pointer over a moment after the press, and a
-# press that the bar takes up late anchors the move where the pointer was by then, a few pixels
-# on. While the window has not got there the pointer goes back and forth by 16 pixels, more
-# than a window manager's drag threshold.
+# Drags the bar by its own surface (left of the search box, above the favourites) towards DX DY
+# and leaves X Y where it ended. After the press the pointer goes back and forth by 24 pixels
+# until the window follows: the window manager takes the pointer over only once the bar has
+# taken up the press, and a long way travelled before that left the move stuck on a loaded
+# machine. Then the pointer goes to the target and back and forth by 16 pixels until the window
+# is near it (the move is anchored where the pointer was when the window manager took over),
+# and only then is the button let go.
 drag_bar() {
   local dx=$1 dy=$2 x0=$X y0=$Y
   local sx=$((X + 60)) sy=$((Y + 10))
   xdotool mousemove --sync "$sx" "$sy" mousedown 1
-  for step in 1 2 3 4; do
-    xdotool mousemove --sync $((sx + dx * step / 4)) $((sy + dy * step / 4))
-  done
-  near() { [ $(($1 - $2)) -le 4 ] && [ $(($2 - $1)) -le 4 ]; }
+  local n=0
+  begun() {
+    n=$((n + 1))
+    xdotool mousemove --sync $((sx + 24 * (1 + n % 2))) $((sy + 24 * (1 + n % 2)))
+    geometry && [ "$X $Y" != "$x0 $y0" ]
+  }
+  until_true 10 begun || { xdotool mouseup 1; fail "the bar did not follow the pointer"; }
+  near() { [ $(($1 - $2)) -le 48 ] && [ $(($2 - $1)) -le 48 ]; }
   followed() {
     xdotool mousemove $((sx + dx - 16)) $((sy + dy - 16)) mousemove --sync $((sx + dx)) $((sy + dy))
     geometry && near "$X" $((x0 + dx)) && near "$Y" $((y0 + dy))
