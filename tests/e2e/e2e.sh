@@ -38,6 +38,8 @@ cleanup() {
   for pid in $(pgrep -f -- "--user-data-dir=$dir/"); do
     kill "$pid" 2>/dev/null
   done
+  # It writes its profile as it ends: the folder goes once it has.
+  until_true 10 eval '! pgrep -f -- "--user-data-dir=$dir/" >/dev/null'
   [ -n "$server" ] && kill "$server" 2>/dev/null && wait "$server" 2>/dev/null
   desktop_stop
   rm -rf "$dir"
