@@ -31,14 +31,18 @@ if [ ${#missing[@]} -ne 0 ]; then
   exit 1
 fi
 
+# shellcheck source=lib/desktop.sh
+source "$(dirname "${BASH_SOURCE[0]}")/lib/desktop.sh"
+
 dir=$(mktemp -d "${TMPDIR:-/tmp}/tivora-headless.XXXXXX")
-xvfb= wm= bus= tray= relay= bar=
+relay='' bar=''
 cleanup() {
   # The bar first, so that it ends in its orderly way while its display and bus are still there.
-  for pid in $bar $relay $tray $bus $wm $xvfb; do
+  for pid in $bar $relay; do
     kill "$pid" 2>/dev/null
     wait "$pid" 2>/dev/null
   done
+  desktop_stop
   rm -rf "$dir"
 }
 trap cleanup EXIT
@@ -46,51 +50,14 @@ trap 'exit 130' INT
 trap 'exit 143' TERM
 trap 'exit 129' HUP
 
-# Waits up to 20 s for a command to succeed, giving up early when the process named goes.
-wait_until() {
-  local pid=$1 what=$2
-  shift 2
-  for _ in $(seq 400); do
-    "$@" && return 0
-    if ! kill -0 "$pid" 2>/dev/null; then
-      echo "$what ended before it was ready" >&2
-      return 1
-    fi
-    sleep 0.05
-  done
-  echo "$what was not ready within 20 s" >&2
-  return 1
-}
-
-# The helpers run in sessions of their own, away from the terminal: a Ctrl+C there must not end
-# the display or the bus under the bar before the bar has ended in order.
-# -displayfd: the server picks a free display and writes its number once it accepts clients.
 # -br: a plain black screen around the bar.
-setsid Xvfb -displayfd 3 -nolisten tcp -br -screen 0 1280x1024x24 3>"$dir/display" 2>"$dir/xvfb.log" &
-xvfb=$!
-wait_until "$xvfb" Xvfb test -s "$dir/display" || { cat "$dir/xvfb.log" >&2; exit 1; }
-export DISPLAY=":$(head -n 1 "$dir/display")"
-unset WAYLAND_DISPLAY
+export DESKTOP_DETACH=1
+desktop_start_x "$dir" -br || exit 1
 export QT_QPA_PLATFORM=xcb
-
-# The window manager keeps its configuration in the session's folder, never in the user's, and
-# takes its themes from the system's folders whatever the bar is given.
-mkdir -p "$dir/wm/config" "$dir/wm/cache" "$dir/wm/data" "$dir/wm/state"
-HOME="$dir/wm" XDG_CONFIG_HOME="$dir/wm/config" XDG_CACHE_HOME="$dir/wm/cache" \
-  XDG_DATA_HOME="$dir/wm/data" XDG_STATE_HOME="$dir/wm/state" \
-  XDG_CONFIG_DIRS=/etc/xdg XDG_DATA_DIRS=/usr/local/share:/usr/share \
-  setsid openbox --sm-disable --startup "touch '$dir/wm-ready'" >"$dir/wm.log" 2>&1 &
-wm=$!
-wait_until "$wm" openbox test -e "$dir/wm-ready" || { cat "$dir/wm.log" >&2; exit 1; }
-
-setsid dbus-daemon --session --nofork --nopidfile --print-address=3 3>"$dir/bus" 2>"$dir/bus.log" &
-bus=$!
-wait_until "$bus" dbus-daemon test -s "$dir/bus" || { cat "$dir/bus.log" >&2; exit 1; }
-export DBUS_SESSION_BUS_ADDRESS=$(head -n 1 "$dir/bus")
-
-setsid "$standin" >"$dir/tray" &
-tray=$!
-wait_until "$tray" tivora-desktop-standin grep -q '^ready$' "$dir/tray" || exit 1
+desktop_start_wm "$dir" || exit 1
+desktop_start_bus "$dir" || exit 1
+desktop_start_standin "$dir" "$standin" || exit 1
+tray=${desktop_pids[-1]}  # the stand-in, started last
 # From here on what the tray shows (the update results) goes to the terminal.
 tail -n +2 -f --pid="$tray" "$dir/tray" &
 relay=$!
@@ -107,7 +74,7 @@ find_bar() {
   [ -n "$window" ]
 }
 window=
-if wait_until "$bar" "the bar" find_bar; then
+if desktop_wait_until "$bar" "the bar" find_bar; then
   X=0 Y=0 WIDTH=0
   while IFS='=' read -r name value; do
     [[ $value =~ ^-?[0-9]+$ ]] || continue
@@ -123,7 +90,7 @@ if wait_until "$bar" "the bar" find_bar; then
     before=$(count_windows)
     xdotool mousemove --sync $((X + 275)) $((Y + 34)) click 1
     opened() { [ "$(count_windows)" -gt "$before" ]; }
-    wait_until "$bar" "the drop-down" opened || echo "The drop-down did not open" >&2
+    desktop_wait_until "$bar" "the drop-down" opened || echo "The drop-down did not open" >&2
   else
     echo "The bar is in its mini size: no drop-down to open" >&2
   fi

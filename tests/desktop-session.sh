@@ -20,60 +20,19 @@ if [ ${#missing[@]} -ne 0 ]; then
   exec "$@"
 fi
 
+source "$(dirname "${BASH_SOURCE[0]}")/../scripts/lib/desktop.sh"
+
 dir=$(mktemp -d "${TMPDIR:-/tmp}/tivora-desktop.XXXXXX")
-xvfb=
-wm=
 cleanup() {
-  for pid in $wm $xvfb; do
-    kill "$pid" 2>/dev/null
-    wait "$pid" 2>/dev/null
-  done
+  desktop_stop
   rm -rf "$dir"
 }
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 
-# -displayfd: the server picks a free display and writes its number once it accepts clients.
-Xvfb -displayfd 3 -nolisten tcp -screen 0 1280x1024x24 3>"$dir/display" 2>"$dir/xvfb.log" &
-xvfb=$!
-for _ in $(seq 200); do
-  [ -s "$dir/display" ] && break
-  if ! kill -0 "$xvfb" 2>/dev/null; then
-    echo "Xvfb did not start:" >&2
-    cat "$dir/xvfb.log" >&2
-    exit 1
-  fi
-  sleep 0.05
-done
-if [ ! -s "$dir/display" ]; then
-  echo "Xvfb gave no display within 10 s" >&2
-  exit 1
-fi
-
-export DISPLAY=":$(head -n 1 "$dir/display")"
-unset WAYLAND_DISPLAY
-
-# The window manager keeps its configuration and caches in the session's folder, never in the
-# user's. It runs the --startup command once it has taken the screen (owns WM_S0).
+desktop_start_x "$dir" || exit 1
 if command -v openbox >/dev/null 2>&1; then
-  mkdir -p "$dir/wm/config" "$dir/wm/cache" "$dir/wm/data"
-  HOME="$dir/wm" XDG_CONFIG_HOME="$dir/wm/config" XDG_CACHE_HOME="$dir/wm/cache" \
-    XDG_DATA_HOME="$dir/wm/data" \
-    openbox --sm-disable --startup "touch '$dir/wm-ready'" >"$dir/wm.log" 2>&1 &
-  wm=$!
-  for _ in $(seq 200); do
-    [ -e "$dir/wm-ready" ] && break
-    if ! kill -0 "$wm" 2>/dev/null; then
-      echo "openbox did not start:" >&2
-      cat "$dir/wm.log" >&2
-      exit 1
-    fi
-    sleep 0.05
-  done
-  if [ ! -e "$dir/wm-ready" ]; then
-    echo "openbox did not take the screen within 10 s" >&2
-    exit 1
-  fi
+  desktop_start_wm "$dir" || exit 1
 else
   export TIVORA_WM_MISSING=openbox
 fi

@@ -292,3 +292,18 @@ void ActivateWithToken(QWidget& window, const std::string& token) {
         SendStartupRemove(x, token);
     }
 }
+
+std::optional<QPoint> PlaceOnScreen(const QWidget& window) {
+    const XWindow x = XWindowOf(window);
+    if (!x) {
+        return std::nullopt;
+    }
+    xcb_translate_coordinates_reply_t* reply = xcb_translate_coordinates_reply(
+        x.connection, xcb_translate_coordinates(x.connection, x.window, x.root, 0, 0), nullptr);
+    if (reply == nullptr) {
+        return std::nullopt;
+    }
+    const QPoint place(reply->dst_x, reply->dst_y);
+    std::free(reply);
+    return place;
+}

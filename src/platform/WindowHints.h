@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QPoint>
+#include <optional>
 #include <string>
 
 class QWidget;
@@ -21,3 +23,10 @@ void SetKeepAbove(QWidget& window, bool above);
 // token that start came with (empty when none), which lets a window manager that prevents
 // focus stealing hand over the focus, and which ends the launcher's busy feedback.
 void ActivateWithToken(QWidget& window, const std::string& token);
+
+// Where the window's top-left corner is on the screen now, as the X server has it; nullopt
+// where the window system cannot say (not X11, no window yet). Qt's own idea of the place can
+// lag behind: it learns of a move from the window manager's report, which comes at the end of a
+// drag, and a report that crosses Qt's own query of the place while the window manager frames a
+// new window leaves it with the frame's first corner.
+std::optional<QPoint> PlaceOnScreen(const QWidget& window);

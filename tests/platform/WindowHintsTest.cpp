@@ -9,11 +9,14 @@
 #include <QWidget>
 #include <QWindow>
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "support/TestDesktopServices.h"
@@ -80,6 +83,14 @@ public:
         const QPoint origin(reply->dst_x, reply->dst_y);
         std::free(reply);
         return origin;
+    }
+
+    // Asks for the window at (x, y) as any client may; the window manager carries it out.
+    void Move(xcb_window_t window, int x, int y) {
+        const uint32_t values[] = {static_cast<uint32_t>(x), static_cast<uint32_t>(y)};
+        xcb_configure_window(connection_, window, XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y,
+                             values);
+        xcb_flush(connection_);
     }
 
     xcb_window_t ActiveWindow() {
@@ -300,6 +311,27 @@ TEST(WindowHintsTest, WindowAppearsAtItsPlaceAndMovesWhereItIsMoved) {
     bar->move(340, 25);
     EXPECT_TRUE(WaitFor([&] { return x.Origin(Id(*bar)) == QPoint(340, 25); }));
     EXPECT_TRUE(WaitFor([&] { return bar->pos() == QPoint(340, 25); }));
+}
+
+// The place is the X server's, also while Qt has not yet handled the window manager's report
+// of a move; a window not made yet has none.
+TEST(WindowHintsTest, PlaceOnScreenIsTheServersAheadOfQt) {
+    SKIP_WITHOUT_WINDOW_MANAGER();
+    XProbe x;
+    auto bar = MakeBar();
+    EXPECT_EQ(PlaceOnScreen(*bar), std::nullopt);
+    bar->move(100, 200);
+    bar->show();
+    // Not Qt's own idea: right after showing it is now and then the frame's first corner.
+    ASSERT_TRUE(
+        WaitFor([&] { return Managed(x, *bar) && x.Origin(Id(*bar)) == QPoint(100, 200); }));
+    x.Move(Id(*bar), 300, 150);
+    // Qt's events are not handled meanwhile: its own idea stays at the old place.
+    for (int i = 0; i < 500 && x.Origin(Id(*bar)) != QPoint(300, 150); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    ASSERT_EQ(x.Origin(Id(*bar)), QPoint(300, 150));
+    EXPECT_EQ(PlaceOnScreen(*bar), std::optional<QPoint>(QPoint(300, 150)));
 }
 
 // A later start's token reaches the window manager with the window, which takes the focus from

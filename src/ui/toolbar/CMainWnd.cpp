@@ -56,6 +56,12 @@ CMainWnd::CMainWnd(Parts parts)
 }
 
 CMainWnd::~CMainWnd() {
+    // The place saved at exit is where the window is, also when the window manager's report of
+    // the last move is still on its way.
+    if (const std::optional<QPoint> place = PlaceOnScreenNow()) {
+        window_.left = place->x();
+        window_.top = place->y();
+    }
     Trace("Main window destroyed");
     topmostRegistration_ = {};
     Trace("Main window deleted");
@@ -146,9 +152,18 @@ void CMainWnd::DestroyPanels() {
     searchPanel_.Destroy();
 }
 
+std::optional<QPoint> CMainWnd::PlaceOnScreenNow() const {
+    return created_ && isVisible() ? PlaceOnScreen(*this) : std::nullopt;
+}
+
 void CMainWnd::Relayout() {
     DestroyPanels();
     const QSize size = SizeFor(window_.sizeMode);
+    // A resize sends the corner that Qt believes in along with the size: it must be the real one,
+    // or the bar jumps to a stale place.
+    if (const std::optional<QPoint> place = PlaceOnScreenNow(); place && *place != pos()) {
+        move(*place);
+    }
     setFixedSize(size);
     CreatePanels();
     update();

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <QPoint>
 #include <QWidget>
 #include <memory>
+#include <optional>
 
 #include "config/GamesConfig.h"
 #include "config/WindowSection.h"
@@ -104,6 +106,8 @@ private:
     bool CreatePanels();
     void DestroyPanels();
     void Relayout();
+    // Where the window is on the screen now, while it is shown (see PlaceOnScreen).
+    std::optional<QPoint> PlaceOnScreenNow() const;
     void ShowHide();
     void HideToTrayIfPossible();
     void Restore();
