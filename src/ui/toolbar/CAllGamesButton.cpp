@@ -2,6 +2,7 @@
 
 #include "ResourceIds.h"
 #include "app/TextTable.h"
+#include "platform/WindowHints.h"
 #include "ui/controls/WindowStyles.h"
 
 CAllGamesButton::CAllGamesButton(GamesConfig& games, QWidget* parent)
@@ -29,6 +30,10 @@ void CAllGamesButton::OnClicked() {
     if (!dropDownMade_) {
         return;
     }
-    const QPoint corner = mapToGlobal(QPoint(0, height()));
+    // Under the button where the bar really is: Qt's idea of the bar's place can lag behind the
+    // window manager's right after the bar shows or is dragged.
+    const QWidget& bar = *window();
+    const QPoint corner =
+        PlaceOnScreen(bar).value_or(bar.mapToGlobal(QPoint())) + mapTo(&bar, QPoint(0, height()));
     dropDown_.ShowDropDown(corner.x(), corner.y() + 1);
 }

@@ -2,13 +2,17 @@
 // hiding into the tray and back, the update notice's balloons, and a tray that goes away.
 #include <gtest/gtest.h>
 
+#include <QProcess>
 #include <QTest>
+#include <chrono>
 #include <cstdlib>
+#include <thread>
 
 #include "ConfigFixtures.h"
 #include "StoresFixture.h"
 #include "app/ComeForwardEvent.h"
 #include "app/TextTable.h"
+#include "platform/WindowHints.h"
 #include "services/UpdateEvents.h"
 #include "support/TestDesktopServices.h"
 #include "support/TestEnvironment.h"
@@ -167,6 +171,21 @@ TEST_F(MainWndDesktop, AppearsWhereStoredAndKeepsWhereItIsMoved) {
     file.LoadAll();
     EXPECT_EQ(stored.left, 250);
     EXPECT_EQ(stored.top, 220);
+
+    // Moved again while Qt has not yet heard of it: the drop-down still opens under the button
+    // where the bar really is.
+    ASSERT_EQ(
+        QProcess::execute("xdotool", {"windowmove", QString::number(d.bar->winId()), "400", "300"}),
+        0);
+    for (int i = 0; i < 500 && PlaceOnScreen(*d.bar) != QPoint(400, 300); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    ASSERT_EQ(PlaceOnScreen(*d.bar), std::optional<QPoint>(QPoint(400, 300)));
+    ASSERT_EQ(d.bar->pos(), QPoint(250, 220));
+    CAllGamesButton& allGames = *d.bar->GetFavoritesPanel().AllGamesButton();
+    allGames.click();
+    EXPECT_EQ(allGames.DropDown().pos(),
+              QPoint(400, 300) + allGames.mapTo(d.bar.get(), QPoint(0, allGames.height() + 1)));
 }
 
 }  // namespace
