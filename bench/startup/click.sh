@@ -5,10 +5,6 @@
 # and reach the X server, which that time includes. Prints medians in ms.
 # Usage: bench/startup/click.sh [BUILD_DIR] [ROUNDS]
 set -euo pipefail
-if [ -z "${DBUS_SESSION_BUS_ADDRESS:-}" ] && [ -z "${NO_SESSION_BUS:-}" ] &&
-  command -v dbus-run-session >/dev/null; then
-  exec dbus-run-session -- "$0" "$@"
-fi
 build=$(cd "${1:-build}" && pwd)
 rounds=${2:-10}
 command -v xdotool >/dev/null || { echo "missing: xdotool" >&2; exit 2; }

@@ -4,10 +4,6 @@
 # Usage: bench/startup/idle.sh [BUILD_DIR] [PERIOD_S]      (xdotool for the focused case)
 # Prints one line per thread that woke ("wakeups thread=NAME count=N") and the totals.
 set -euo pipefail
-if [ -z "${DBUS_SESSION_BUS_ADDRESS:-}" ] && [ -z "${NO_SESSION_BUS:-}" ] &&
-  command -v dbus-run-session >/dev/null; then
-  exec dbus-run-session -- "$0" "$@"
-fi
 build=$(cd "${1:-build}" && pwd)
 period=${2:-20}
 . "$(dirname "$0")/session.sh"

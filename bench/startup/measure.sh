@@ -4,14 +4,6 @@
 # after the start, as medians of ROUNDS alternating runs, and their ratios.
 # Usage: bench/startup/measure.sh [BUILD_DIR] [ROUNDS]     (build in Release or RelWithDebInfo)
 set -euo pipefail
-# A desktop session always has a session bus. Without one, every Qt program that asks for it
-# (the bar's tray watch does so before its first paint) first has libdbus try to start one
-# through dbus-launch, a cost no user sees; so the runs get a bus of their own. NO_SESSION_BUS=1
-# measures without one.
-if [ -z "${DBUS_SESSION_BUS_ADDRESS:-}" ] && [ -z "${NO_SESSION_BUS:-}" ] &&
-  command -v dbus-run-session >/dev/null; then
-  exec dbus-run-session -- "$0" "$@"
-fi
 build=$(cd "${1:-build}" && pwd)
 rounds=${2:-10}
 probe=$build/bench/first-paint-probe

@@ -4,10 +4,6 @@
 # side by side, and how many shared objects each has loaded.
 # Usage: bench/startup/rss-parts.sh [BUILD_DIR] [LINES]
 set -euo pipefail
-if [ -z "${DBUS_SESSION_BUS_ADDRESS:-}" ] && [ -z "${NO_SESSION_BUS:-}" ] &&
-  command -v dbus-run-session >/dev/null; then
-  exec dbus-run-session -- "$0" "$@"
-fi
 build=$(cd "${1:-build}" && pwd)
 lines=${2:-40}
 . "$(dirname "$0")/session.sh"

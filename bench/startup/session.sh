@@ -1,5 +1,14 @@
-# Sourced by the start-up measurements: an Xvfb of their own and a home of their own, removed
-# on exit. Sets $work (a scratch folder) and $x $y (a point in the bar's search box).
+# Sourced by the start-up measurements, before they shift their arguments: a session bus, an
+# Xvfb and a home of their own, removed on exit. Sets $work (a scratch folder) and $x $y (a
+# point in the bar's search box).
+# A desktop session always has a session bus. Without one, every Qt program that asks for it
+# (the bar's tray watch does so before its first paint) first has libdbus try to start one
+# through dbus-launch, a cost no user sees; so the runs get a bus of their own (the calling
+# script runs again inside it). NO_SESSION_BUS=1 measures without one.
+if [ -z "${DBUS_SESSION_BUS_ADDRESS:-}" ] && [ -z "${NO_SESSION_BUS:-}" ] &&
+  command -v dbus-run-session >/dev/null; then
+  exec dbus-run-session -- "$0" "$@"
+fi
 work=$(mktemp -d "${TMPDIR:-/tmp}/tivora-measure.XXXXXX")
 xvfb=
 cleanup() { [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null; rm -rf "$work"; }
