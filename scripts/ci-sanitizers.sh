@@ -56,7 +56,7 @@ suites_of() {
 run_tsan() {
   local build="$top/build-tsan"
   local programs=(services_tests program_tests launch_tests)
-  configure "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTIVORA_TSAN=ON
+  configure "$build" -DCMAKE_BUILD_TYPE=Debug -DTIVORA_TSAN=ON
   cmake --build "$build" --target "${programs[@]}" -- -j2
   local paths=()
   for program in "${programs[@]}"; do
