@@ -9,8 +9,11 @@ endif()
 function(tivora_target_defaults target)
   target_compile_options(${target} PRIVATE ${TIVORA_WARNINGS})
   if(TIVORA_SANITIZE)
-    target_compile_options(${target} PRIVATE -fsanitize=address,undefined -fno-omit-frame-pointer)
-    target_link_options(${target} PRIVATE -fsanitize=address,undefined)
+    # Undefined behaviour stops the program at once, so that a test cannot pass over it.
+    target_compile_options(${target} PRIVATE -fsanitize=address,undefined
+                                             -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
+    target_link_options(${target} PRIVATE -fsanitize=address,undefined
+                                          -fno-sanitize-recover=undefined)
   endif()
   if(TIVORA_TSAN)
     target_compile_options(${target} PRIVATE -fsanitize=thread -fno-omit-frame-pointer)

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that are missing, through sudo when not root.
-# Usage: scripts/ensure-packages.sh build|run|test
+# Usage: scripts/ensure-packages.sh build|run|test|sanitizers
 set -euo pipefail
 
 # What building and running the program needs.
@@ -25,11 +25,18 @@ TEST_PACKAGES=(
   chromium clang-format xvfb openbox dbus xdotool appstream desktop-file-utils
 )
 
+# What the sanitizer and fuzzing stages need besides: clang with its sanitizer and libFuzzer
+# runtimes (gcc's sanitizer runtimes come with build-essential).
+SANITIZER_PACKAGES=(
+  clang libclang-rt-14-dev
+)
+
 case "${1:-build}" in
   build) wanted=("${BUILD_PACKAGES[@]}") ;;
   run) wanted=("${BUILD_PACKAGES[@]}" "${RUN_PACKAGES[@]}") ;;
   test) wanted=("${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}") ;;
-  *) echo "usage: $0 build|run|test" >&2; exit 2 ;;
+  sanitizers) wanted=("${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}" "${SANITIZER_PACKAGES[@]}") ;;
+  *) echo "usage: $0 build|run|test|sanitizers" >&2; exit 2 ;;
 esac
 
 missing=()

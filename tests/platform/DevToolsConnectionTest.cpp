@@ -28,10 +28,12 @@ public:
     FakeBrowser() : server_("fake", QWebSocketServer::NonSecureMode) {
         server_.listen(QHostAddress::LocalHost, 0);
         connect(&server_, &QWebSocketServer::newConnection, this, [this] {
-            client_ = server_.nextPendingConnection();
-            connect(client_, &QWebSocket::textMessageReceived, this, [this](const QString& text) {
-                received.push_back(QJsonDocument::fromJson(text.toUtf8()).object());
-            });
+            // The server hands its connections over: this one lives as long as the browser.
+            client_.reset(server_.nextPendingConnection());
+            connect(client_.get(), &QWebSocket::textMessageReceived, this,
+                    [this](const QString& text) {
+                        received.push_back(QJsonDocument::fromJson(text.toUtf8()).object());
+                    });
         });
     }
     QUrl Url() const {
@@ -48,7 +50,7 @@ public:
 
 private:
     QWebSocketServer server_;
-    QWebSocket* client_ = nullptr;
+    std::unique_ptr<QWebSocket> client_;
 };
 
 TEST(DevToolsConnection, MatchesRepliesToCommandsAndPassesEventsOn) {

@@ -185,8 +185,10 @@ TEST(AuxThread, AThreadThatOutlivesStopIsForgottenAndNeverTouchesItsFreedOwner) 
     std::shared_future<void> released = release.get_future().share();
     std::promise<void> finished;
     std::atomic<int> firstRuns{0};
-    // The jobs of a thread that outlived its stop must stay alive: this one is never freed.
-    auto* stuck = new RecordingJob(3600, [&] {
+    // The jobs of a thread that outlived its stop must stay alive: this one is never freed, and
+    // held from static storage, as an owner would hold it, so that it is no leak.
+    static RecordingJob* stuck = nullptr;
+    stuck = new RecordingJob(3600, [&] {
         if (firstRuns++ == 0) {
             running.set_value();
             released.wait();  // something that no stop request can abort
