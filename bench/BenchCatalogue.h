@@ -2,6 +2,8 @@
 
 // A packed catalogue of any size for the benchmarks, every game with its own picture, in an
 // order that is not the list's (so that sorting is part of what is measured).
+#include <benchmark/benchmark.h>
+
 #include <QBuffer>
 #include <QImage>
 #include <string>
@@ -9,6 +11,12 @@
 #include "cfg/CataloguePack.h"
 
 namespace bench {
+
+// The catalogue sizes every catalogue benchmark runs at; the fitted complexity printed after
+// the runs shows how the cost grows with the games.
+inline void CatalogueSizes(benchmark::internal::Benchmark* b) {
+    b->Arg(100)->Arg(1000)->Arg(3000)->Arg(10000)->Complexity()->Unit(benchmark::kMillisecond);
+}
 
 inline std::string Picture() {
     QImage image(21, 21, QImage::Format_RGB32);

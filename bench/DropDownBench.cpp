@@ -32,13 +32,7 @@ void BM_OpenDropDown(benchmark::State& state) {
     }
     state.SetComplexityN(state.range(0));
 }
-BENCHMARK(BM_OpenDropDown)
-    ->Arg(100)
-    ->Arg(1000)
-    ->Arg(3000)
-    ->Arg(10000)
-    ->Complexity()
-    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_OpenDropDown)->Apply(bench::CatalogueSizes);
 
 }  // namespace
 

@@ -28,14 +28,7 @@ void BM_LoadCatalogueOfGames(benchmark::State& state) {
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * bytes.size()));
     state.SetComplexityN(state.range(0));
 }
-// The fitted complexity printed after the runs shows how the cost grows with the games.
-BENCHMARK(BM_LoadCatalogueOfGames)
-    ->Arg(100)
-    ->Arg(1000)
-    ->Arg(3000)
-    ->Arg(10000)
-    ->Complexity()
-    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LoadCatalogueOfGames)->Apply(bench::CatalogueSizes);
 
 }  // namespace
 
