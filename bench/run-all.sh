@@ -25,6 +25,8 @@ ms() { awk -F, -v name="\"$1\"" '$1 == name {printf "%.1f", $3}' <<<"$2"; }
 paintBar=$(field 'first paint: bar \([0-9.]*\) ms' "$start")
 paintEmpty=$(field 'empty window \([0-9.]*\) ms' "$start")
 paintRatio=$(field 'first paint:.*ratio \([0-9.]*\)' "$start")
+paintText=$(field 'one line of text \([0-9.]*\) ms' "$start")
+textRatio=$(field 'against it ratio \([0-9.]*\)' "$start")
 rssBar=$(field 'RSS after 3 s: bar \([0-9.]*\) MiB' "$start")
 rssEmpty=$(field 'RSS after 3 s:.*empty window \([0-9.]*\) MiB' "$start")
 rssRatio=$(field 'RSS after 3 s:.*ratio \([0-9.]*\)' "$start")
@@ -43,6 +45,7 @@ printf '|%s|%s|%s|%s|%s|\n' "$(printf -- '-%.0s' {1..42})" "$(printf -- '-%.0s' 
   "$(printf -- '-%.0s' {1..16})" "$(printf -- '-%.0s' {1..8})" "$(printf -- '-%.0s' {1..30})"
 row() { printf '| %-40s | %-12s | %-14s | %-6s | %-28s |\n' "$@"; }
 row "exec -> first paint (median of $rounds)" "$paintBar ms" "$paintEmpty ms empty" "$paintRatio" "<= 1.25"
+row "  the same window drawing one line of text" "$paintBar ms" "$paintText ms text" "$textRatio" "-"
 row "RSS 3 s after start (median of $rounds)" "$rssBar MiB" "$rssEmpty MiB empty" "$rssRatio" "<= 1.3"
 row "wake-ups in 20 s, idle" "$wakeBar" "$wakeEmpty empty" "-" "the worker's tick: 10"
 row "wake-ups in 20 s, search box focused" "$wakeFocused" "$wakeEmpty empty" "-" "the worker's tick: 10"
