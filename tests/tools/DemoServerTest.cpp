@@ -49,6 +49,19 @@ TEST(DemoServerProcess, ServesNothingNewerAndPrintsEachRegistration) {
     ASSERT_TRUE(server.waitForReadyRead(10000));
     EXPECT_TRUE(server.readLine().contains("listening"));
 
+    // A second server on the same port would take a share of the requests: it must not start.
+    QProcess second;
+    second.start(QStringLiteral(TIVORA_BINARY_DIR "/tivora-demo-server"),
+                 {"--port", QString::number(port)});
+    if (!second.waitForFinished(10000)) {
+        second.kill();
+        second.waitForFinished();
+        FAIL() << "a second server started on the port already served";
+    }
+    EXPECT_NE(second.exitCode(), 0);
+    EXPECT_TRUE(second.readAllStandardError().contains(
+        QStringLiteral("cannot listen on 127.0.0.1:%1").arg(port).toUtf8()));
+
     httplib::Client client("127.0.0.1", port);
     auto manifest = client.Get("/manifest.xml");
     ASSERT_TRUE(manifest);

@@ -182,6 +182,13 @@ void DemoServer::Routes() {
 
 bool DemoServer::Bind(const std::string& host, int port) {
     port_ = port;
+    // The library's default adds SO_REUSEPORT, with which a second server on a port already
+    // served binds as well and takes a share of its requests. SO_REUSEADDR alone still lets a
+    // server start again at once on the port that the last one left.
+    server_.set_socket_options([](socket_t socket) {
+        int yes = 1;
+        setsockopt(socket, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+    });
     return server_.bind_to_port(host, port);
 }
 

@@ -3,8 +3,10 @@
 // machine.
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <iostream>
 
 #include "DemoServer.h"
@@ -100,7 +102,11 @@ int main(int argc, char** argv) {
     std::signal(SIGTERM, OnSignal);
     std::signal(SIGINT, OnSignal);
     if (!server.Bind("127.0.0.1", portNumber)) {
-        std::cerr << "tivora-demo-server: cannot listen on 127.0.0.1:" << portNumber << "\n";
+        const int error = errno;
+        std::cerr << "tivora-demo-server: cannot listen on 127.0.0.1:" << portNumber << ": "
+                  << (error == EADDRINUSE ? "another server already listens there"
+                                          : std::strerror(error))
+                  << "\n";
         return 1;
     }
     std::cout << "tivora-demo-server: listening on http://127.0.0.1:" << portNumber << "/ ("
