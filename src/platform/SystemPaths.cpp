@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <string_view>
 
 namespace SystemPaths {
 namespace {
@@ -39,7 +40,22 @@ std::optional<std::string> ExecutablePath() {
     if (length <= 0 || static_cast<std::size_t>(length) >= sizeof buffer) {
         return std::nullopt;
     }
-    return std::string(buffer, static_cast<std::size_t>(length));
+    std::string path(buffer, static_cast<std::size_t>(length));
+    // Once the program's file is replaced while it runs (a package upgrade), the kernel names
+    // the running one "<path> (deleted)"; the program's path is still <path>, where its
+    // replacement now lies. A file that really has such a name is still the running file.
+    constexpr std::string_view kDeleted = " (deleted)";
+    if (path.ends_with(kDeleted)) {
+        struct stat running {};
+        struct stat named {};
+        const bool stillNamed = stat("/proc/self/exe", &running) == 0 &&
+                                stat(path.c_str(), &named) == 0 && running.st_dev == named.st_dev &&
+                                running.st_ino == named.st_ino;
+        if (!stillNamed) {
+            path.resize(path.size() - kDeleted.size());
+        }
+    }
+    return path;
 }
 
 std::string ExecutableName() {

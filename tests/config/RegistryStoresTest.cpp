@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QProcess>
 #include <filesystem>
 #include <regex>
 
@@ -90,6 +91,36 @@ TEST(RunAtStartup, FailureToWriteIsAnErrorLineNotSuccess) {
     EXPECT_NE(ReadFile(home.ErrorLogPath())
                   .find("ERROR: Unable to open registry key to change 'RunAtStartup' value\n"),
               std::string::npos);
+}
+
+// A package upgrade replaces the program's file while it runs: the running program still has
+// its path, where the new file lies, and the setting made then reads back as on.
+TEST(RunAtStartup, ProgramWhoseFileWasReplacedKeepsItsPath) {
+    const struct {
+        const char* name;
+        bool replaced;
+    } cases[] = {{"tivora", true}, {"tivora (deleted)", false}, {"tivora (deleted)", true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.name) + (c.replaced ? ", replaced" : ""));
+        TempHome home;
+        const std::string program = home.Root() + "/bin/" + c.name;
+        std::filesystem::create_directories(home.Root() + "/bin");
+        std::filesystem::copy_file(RUN_AT_STARTUP_PROBE, program);
+        QProcess probe;
+        probe.start(QString::fromStdString(program), {});
+        ASSERT_TRUE(probe.waitForReadyRead(10000));
+        if (c.replaced) {
+            std::filesystem::copy_file(RUN_AT_STARTUP_PROBE, program + ".new");
+            std::filesystem::rename(program + ".new", program);
+        }
+        probe.write("\n");
+        ASSERT_TRUE(probe.waitForFinished(10000));
+        const QStringList lines = QString::fromUtf8(probe.readAllStandardOutput()).split('\n');
+        ASSERT_GE(lines.size(), 3);
+        EXPECT_EQ(lines[1].toStdString(), program);
+        EXPECT_EQ(lines[2], "on");
+        EXPECT_EQ(DesktopEntry::ProgramOfEntry(ReadFile(AutostartEntry(home))), program);
+    }
 }
 
 TEST(DesktopEntryExec, AnyPathSurvivesQuotingAndReading) {
