@@ -274,8 +274,9 @@ void CMyInfoDialog::Save() {
     if (fullName == stored.fullName && email == stored.email) {
         return;
     }
+    // Cleared before the save: the file must never say that new details were sent.
     stores_.registration.SetUserInfo(fullName, email);
-    stores_.registration.RequestSave();
     stores_.registration.userInfoSent = 0;
+    stores_.registration.RequestSave();
     stores_.userInfoJob.runNow = true;
 }

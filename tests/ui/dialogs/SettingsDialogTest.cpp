@@ -308,6 +308,13 @@ TEST(SettingsDialog, EveryWayOutButSaveDropsTheEdits) {
     }
 }
 
+// The user-information flag as a written settings file holds it.
+int UserInfoSentIn(const std::string& file) {
+    ui_testing::Stores read;
+    read.storage.ReadSettingsData(file);
+    return read.registration.userInfoSent;
+}
+
 TEST(SettingsDialog, SaveSendsTheUsersDetailsOnlyWhenTheyChanged) {
     struct Case {
         const char* name;
@@ -326,6 +333,13 @@ TEST(SettingsDialog, SaveSendsTheUsersDetailsOnlyWhenTheyChanged) {
         Stores stores(Catalogue({"Keno"}, {}));
         stores.registration.SetUserInfo("Ann Smith", "ann@example.com");
         stores.registration.userInfoSent = 1;
+        // What each written file says about the details: a crash right after the save made for
+        // new details (the last one) must leave them still to be sent.
+        std::vector<int> sentAsWritten;
+        stores.storage.SetBeforeReplaceHook([&](const std::string& written) {
+            ++stores.fileWrites;
+            sentAsWritten.push_back(UserInfoSentIn(ReadFile(written)));
+        });
         CAppSettingsDialog dialog(stores.Parts());
         Open(
             dialog, CAppSettingsDialog::kMyInfoPage,
@@ -339,6 +353,8 @@ TEST(SettingsDialog, SaveSendsTheUsersDetailsOnlyWhenTheyChanged) {
         // The favourites are saved on every SAVE; the details add a save of their own.
         EXPECT_EQ(stores.fileWrites, c.changed ? 2 : 1);
         EXPECT_EQ(stores.registration.userInfoSent.load(), c.changed ? 0 : 1);
+        ASSERT_EQ(sentAsWritten.size(), c.changed ? 2u : 1u);
+        EXPECT_EQ(sentAsWritten.back(), c.changed ? 0 : 1);
         EXPECT_EQ(stores.job.runNow.load(), c.changed);
         RegistrationSection reread;
         reread.LoadCustomData();
