@@ -52,8 +52,20 @@ Http::Options FormPoster::DefaultOptions() {
     return options;
 }
 
-std::string FormPoster::EncodeValue(const std::string& value) {
+std::size_t FormPoster::EncodedSize(const std::string& value) {
+    std::size_t size = 0;
+    for (unsigned char c : value) {
+        size += KeptAsIs(c) ? 1 : 3;
+    }
+    return size;
+}
+
+std::optional<std::string> FormPoster::EncodeValue(const std::string& value) {
     static constexpr char kHex[] = "0123456789ABCDEF";
+    if (EncodedSize(value) > kMaxEncodedValue) {
+        Trace("Unable to canonicalize string '" + value + "'");
+        return std::nullopt;
+    }
     std::string encoded;
     encoded.reserve(value.size());
     for (unsigned char c : value) {
@@ -65,40 +77,40 @@ std::string FormPoster::EncodeValue(const std::string& value) {
             encoded += kHex[c & 0xF];
         }
     }
-    if (encoded.size() > kMaxEncodedValue) {
-        Trace("Unable to canonicalize string '" + value + "'");
-        return {};
-    }
     return encoded;
 }
 
-std::string FormPoster::BuildBody(const Fields& fields) {
+std::optional<std::string> FormPoster::BuildBody(const Fields& fields) {
     std::string body;
     for (const auto& [key, value] : fields) {
+        std::optional<std::string> encoded = EncodeValue(value);
+        if (!encoded) {
+            return std::nullopt;
+        }
         if (!body.empty()) {
             body += '&';
         }
         body += key;
         body += '=';
-        body += EncodeValue(value);
+        body += *encoded;
     }
     return body;
 }
 
 bool FormPoster::Send(const std::string& address, const Fields& fields) const {
-    const std::string body = BuildBody(fields);
+    const std::optional<std::string> body = BuildBody(fields);
     if (address.empty()) {
         Trace("Registration url is empty");
         return false;
     }
-    if (!IsHttpAddress(address)) {
+    if (!body || !IsHttpAddress(address)) {
         return false;
     }
     Http::Options options = options_;
     if (options.cancel == nullptr) {
         options.cancel = AuxThread::StopFlag();
     }
-    Http::Result result = Http::Post(address, kContentType, body, options);
+    Http::Result result = Http::Post(address, kContentType, *body, options);
     if (!result.completed) {
         Trace("Registrator: Internet connection error: " + result.error.substr(0, 255));
         return false;

@@ -26,11 +26,11 @@ TEST(FormEncoding, ReservedAndUnsafeCharactersAreEncoded) {
     EXPECT_EQ(FormPoster::EncodeValue(""), "");
 }
 
-TEST(FormEncoding, ValueTooLongForTheBufferIsSentEmpty) {
+TEST(FormEncoding, ValueTooLongForTheBufferHasNoEncoding) {
     testing_support::TraceRecorder traces;
-    EXPECT_EQ(FormPoster::EncodeValue(std::string(2083, 'a')).size(), 2083u);
+    EXPECT_EQ(FormPoster::EncodeValue(std::string(2083, 'a')), std::string(2083, 'a'));
     const std::string tooLong(700, ' ');  // 2100 bytes once encoded
-    EXPECT_EQ(FormPoster::EncodeValue(tooLong), "");
+    EXPECT_EQ(FormPoster::EncodeValue(tooLong), std::nullopt);
     EXPECT_TRUE(traces.Contains("Unable to canonicalize string '" + tooLong + "'"));
 }
 
@@ -68,6 +68,17 @@ TEST_F(FormServer, RequestAsTheServerSeesIt) {
     auto name = request.params.find("name");
     ASSERT_NE(name, request.params.end());
     EXPECT_EQ(name->second, "Tom & Jerry = friends");
+}
+
+// A value emptied for want of room would be taken for what the user gave: nothing is posted.
+TEST_F(FormServer, FormWithAValueTooLongToEncodeIsNotSent) {
+    FormPoster poster;
+    std::string name;
+    for (int i = 0; i < 232; ++i) {
+        name += "\xE4\xB8\xAD";  // 2088 bytes once encoded
+    }
+    EXPECT_FALSE(poster.Send(server.Url("/register"), {{"action", "info"}, {"name", name}}));
+    EXPECT_TRUE(server.Requests().empty());
 }
 
 TEST_F(FormServer, OnlyStatus200IsSuccess) {

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 #include <QLineEdit>
+#include <QValidator>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -13,6 +14,7 @@
 #include "config/RegistryStores.h"
 #include "config/Settings.h"
 #include "platform/Registry.h"
+#include "services/FormPoster.h"
 #include "services/Services.h"
 #include "ui/controls/CGamesList.h"
 #include "ui/controls/TivoraButtons.h"
@@ -42,6 +44,19 @@ std::string WhyNotWritable(const std::string& path) {
     }
     return "the entry was not written";
 }
+
+// The details are sent as form values: a character whose encoding would no longer fit one is
+// not taken, so that what the user typed is what the server gets. (Three-byte characters
+// reach the limit before the 250 characters do.)
+class FormValueValidator : public QValidator {
+public:
+    using QValidator::QValidator;
+    State validate(QString& input, int&) const override {
+        return FormPoster::EncodedSize(input.toStdString()) <= FormPoster::kMaxEncodedValue
+                   ? Acceptable
+                   : Invalid;
+    }
+};
 
 }  // namespace
 
@@ -261,6 +276,7 @@ void CMyInfoDialog::InitPage() {
     for (int id : {Res::IDC_FULL_NAME, Res::IDC_EMAIL}) {
         if (auto* edit = qobject_cast<QLineEdit*>(GetDlgItem(id))) {
             edit->setMaxLength(kMaxLength);
+            edit->setValidator(new FormValueValidator(edit));
         }
     }
     SetDlgItemText(Res::IDC_FULL_NAME, info.fullName);

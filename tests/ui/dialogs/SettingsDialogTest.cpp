@@ -376,6 +376,35 @@ TEST(SettingsDialog, NameAndEmailTakeAtMost250Characters) {
     });
 }
 
+// Whatever the edits take is sent whole: characters that take more room once encoded for the
+// form stop being taken where the encoded text would no longer fit.
+TEST(SettingsDialog, NameAndEmailTakeOnlyWhatTheFormCanCarry) {
+    const struct {
+        const char* name;
+        QString character;
+        qsizetype kept;
+    } cases[] = {
+        {"two-byte letters", QString::fromUtf8("\xC3\xA9"), 250},  // 6 bytes encoded
+        {"CJK", QString::fromUtf8("\xE4\xB8\xAD"), 231},           // 9 bytes encoded
+    };
+    Stores stores(Catalogue({"Keno"}, {}));
+    CAppSettingsDialog dialog(stores.Parts());
+    Open(dialog, CAppSettingsDialog::kMyInfoPage, [&] {
+        for (const auto& c : cases) {
+            SCOPED_TRACE(c.name);
+            for (int id : {Res::IDC_FULL_NAME, Res::IDC_EMAIL}) {
+                QLineEdit* edit = Edit(dialog, id);
+                edit->clear();
+                for (int i = 0; i < 250; ++i) {  // typed: keyClicks knows ASCII only
+                    QTest::sendKeyEvent(QTest::Click, edit, Qt::Key_unknown, c.character,
+                                        Qt::NoModifier);
+                }
+                EXPECT_EQ(edit->text().size(), c.kept);
+            }
+        }
+    });
+}
+
 TEST(SettingsDialog, ApplicationPageStoresBothChoicesOnEverySave) {
     Stores stores(Catalogue({"Keno"}, {}));
     const std::string entry = *Registry::AutostartFile(RegistryStores::kRunValue);
