@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 
 namespace Picture {
 namespace {
@@ -25,6 +26,12 @@ public:
     std::uint32_t U8(std::int64_t at) const { return static_cast<std::uint8_t>(bytes_[at]); }
     std::uint32_t U16(std::int64_t at) const { return U8(at) | U8(at + 1) << 8; }
     std::uint32_t U32(std::int64_t at) const { return U16(at) | U16(at + 2) << 16; }
+    std::uint32_t U16Be(std::int64_t at) const { return U8(at) << 8 | U8(at + 1); }
+    std::uint32_t U32Be(std::int64_t at) const { return U16Be(at) << 16 | U16Be(at + 2); }
+    bool StartsWith(std::int64_t at, const char* text) const {
+        const auto length = static_cast<std::int64_t>(std::strlen(text));
+        return Has(at, length) && std::memcmp(bytes_.data() + at, text, std::size_t(length)) == 0;
+    }
 
 private:
     QByteArrayView bytes_;
@@ -128,10 +135,129 @@ bool BmpComplete(const Bytes& bytes) {
     return bytes.Has(start, rowBytes * rows);
 }
 
+// Whether a JPEG file reaches its end-of-image mark through whole segments and scans; the
+// decoder makes up the rest of a cut one. Anything that is not a JPEG passes through.
+bool JpegComplete(const Bytes& bytes) {
+    if (!bytes.StartsWith(0, "\xFF\xD8\xFF")) {
+        return true;
+    }
+    std::int64_t at = 2;
+    for (;;) {
+        // Stray bytes before a marker are skipped, as the decoder does; then the marker's 0xFF
+        // and any fill bytes.
+        while (bytes.Has(at, 1) && bytes.U8(at) != 0xFF) {
+            ++at;
+        }
+        while (bytes.Has(at, 1) && bytes.U8(at) == 0xFF) {
+            ++at;
+        }
+        if (!bytes.Has(at, 1)) {
+            return false;
+        }
+        const std::uint32_t code = bytes.U8(at++);
+        if (code == 0xD9) {
+            return true;  // end of image
+        }
+        if (code == 0x01 || (code >= 0xD0 && code <= 0xD8)) {
+            continue;  // markers without a segment
+        }
+        if (!bytes.Has(at, 2) || bytes.U16Be(at) < 2 || !bytes.Has(at, bytes.U16Be(at))) {
+            return false;
+        }
+        at += bytes.U16Be(at);
+        if (code != 0xDA) {
+            continue;
+        }
+        // A scan's coded data runs to the next marker: a 0xFF followed by neither a stuffed
+        // zero nor a restart code.
+        for (;;) {
+            if (!bytes.Has(at, 2)) {
+                return false;
+            }
+            const std::uint32_t next = bytes.U8(at + 1);
+            if (bytes.U8(at) != 0xFF) {
+                ++at;
+            } else if (next == 0x00 || (next >= 0xD0 && next <= 0xD7)) {
+                at += 2;
+            } else {
+                break;
+            }
+        }
+    }
+}
+
+// Whether a GIF file reaches its trailer through whole blocks; the decoder fills the rest of a
+// cut picture with the background. Anything that is not a GIF passes through.
+bool GifComplete(const Bytes& bytes) {
+    if (!bytes.StartsWith(0, "GIF87a") && !bytes.StartsWith(0, "GIF89a")) {
+        return true;
+    }
+    const auto colourTable = [](std::uint32_t flags) -> std::int64_t {
+        return (flags & 0x80) != 0 ? 3 << ((flags & 7) + 1) : 0;
+    };
+    std::int64_t at = 6;
+    // Data sub-blocks: each a length byte and that many bytes, up to an empty one.
+    const auto skipSubBlocks = [&]() {
+        while (bytes.Has(at, 1)) {
+            const std::uint32_t length = bytes.U8(at++);
+            if (length == 0) {
+                return true;
+            }
+            at += length;
+        }
+        return false;
+    };
+    if (!bytes.Has(at, 7)) {
+        return false;
+    }
+    at += 7 + colourTable(bytes.U8(at + 4));
+    for (;;) {
+        if (!bytes.Has(at, 1)) {
+            return false;
+        }
+        const std::uint32_t block = bytes.U8(at++);
+        if (block == 0x3B) {
+            return true;  // trailer
+        }
+        if (block == 0x21) {  // extension: a label, then sub-blocks
+            ++at;
+        } else if (block == 0x2C) {  // image: descriptor, colour table, code size, sub-blocks
+            if (!bytes.Has(at, 9)) {
+                return false;
+            }
+            at += 9 + colourTable(bytes.U8(at + 8)) + 1;
+        } else {
+            return true;  // not a block the decoder knows: its own checks decide
+        }
+        if (!skipSubBlocks()) {
+            return false;
+        }
+    }
+}
+
+// Whether a PNG file reaches its end chunk through whole chunks. Anything that is not a PNG
+// passes through.
+bool PngComplete(const Bytes& bytes) {
+    if (!bytes.StartsWith(0, "\x89PNG\r\n\x1A\n")) {
+        return true;
+    }
+    // Each chunk: its data's length, its type, the data and a check sum.
+    for (std::int64_t at = 8; bytes.Has(at, 12); at += 12 + std::int64_t{bytes.U32Be(at)}) {
+        if (!bytes.Has(at, 12 + std::int64_t{bytes.U32Be(at)})) {
+            return false;
+        }
+        if (bytes.StartsWith(at + 4, "IEND")) {
+            return true;
+        }
+    }
+    return false;
+}
+
 }  // namespace
 
 QImage Decode(QByteArrayView bytes) {
-    if (!BmpComplete(Bytes(bytes))) {
+    const Bytes view(bytes);
+    if (!BmpComplete(view) || !JpegComplete(view) || !GifComplete(view) || !PngComplete(view)) {
         return {};
     }
     return QImage::fromData(bytes);

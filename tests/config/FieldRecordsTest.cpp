@@ -5,11 +5,13 @@
 #include <gtest/gtest.h>
 
 #include <QBuffer>
+#include <QImageWriter>
 #include <vector>
 
 #include "ConfigFixtures.h"
 #include "app/Exceptions.h"
 #include "cfg/CataloguePack.h"
+#include "platform/Picture.h"
 
 namespace {
 
@@ -162,6 +164,81 @@ TEST(FieldRecords, BmpWithItsPixelDataCutShortIsRefused) {
         cursor = buffer.begin();
         EXPECT_EQ(MessageOf([&] { FieldRecords::ReadPictureField(cursor, buffer.end(), 133); }),
                   "Wrong field picture (fieldId: 133; size: " + std::to_string(cut.size()) + ")");
+    }
+}
+
+std::string Written(const QImage& image, const char* format, bool progressive = false) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, format);
+    writer.setProgressiveScanWrite(progressive);
+    EXPECT_TRUE(writer.write(image)) << format;
+    return bytes.toStdString();
+}
+
+// A GIF in four colours, its pixels written as plain codes: a clear code before every second
+// pixel keeps the codes three bits wide. (Qt writes no GIF.)
+std::string Gif(int width, int height) {
+    auto word = [](int value) { return std::string{char(value & 0xFF), char(value >> 8)}; };
+    std::string packed;
+    unsigned bits = 0;
+    int count = 0;
+    auto put = [&](unsigned code) {
+        bits |= code << count;
+        for (count += 3; count >= 8; count -= 8, bits >>= 8) {
+            packed += static_cast<char>(bits & 0xFF);
+        }
+    };
+    for (int i = 0; i < width * height; ++i) {
+        if (i % 2 == 0) {
+            put(4);  // clear
+        }
+        put(static_cast<unsigned>((i % width + i / width) % 4));
+    }
+    put(5);  // end of information
+    packed += static_cast<char>(bits);
+    std::string blocks;
+    for (std::size_t at = 0; at < packed.size(); at += 255) {
+        const std::string block = packed.substr(at, 255);
+        blocks += static_cast<char>(block.size()) + block;
+    }
+    return "GIF89a" + word(width) + word(height) + std::string("\x81\x00\x00", 3) +
+           std::string("\xFF\x00\x00\x00\xFF\x00\x00\x00\xFF\xFF\xFF\xFF", 12) + "," + word(0) +
+           word(0) + word(width) + word(height) + std::string("\x00\x02", 2) + blocks +
+           std::string("\x00;", 2);
+}
+
+// Some decoders fill in what a cut picture lacks; a picture cut anywhere is refused, whatever
+// its format.
+TEST(Picture, CutAnywhereShortOfItsEndIsRefused) {
+    QImage image(32, 16, QImage::Format_RGB32);
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            image.setPixel(x, y, qRgb(x * 8, y * 16, 128));
+        }
+    }
+    const struct {
+        const char* name;
+        std::string whole;
+    } cases[] = {
+        {"BMP", Written(image, "BMP")},   {"GIF", Gif(32, 16)},
+        {"JPEG", Written(image, "JPEG")}, {"progressive JPEG", Written(image, "JPEG", true)},
+        {"PNG", Written(image, "PNG")},   {"ICO", Written(image, "ICO")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_EQ(Picture::Decode(QByteArrayView(c.whole.data(), qsizetype(c.whole.size()))).size(),
+                  QSize(32, 16));
+        std::vector<std::size_t> decoded;
+        for (std::size_t size = 1; size < c.whole.size(); ++size) {
+            Buffer cut(c.whole.substr(0, size));
+            if (!Picture::Decode(QByteArrayView(cut.begin(), cut.end())).isNull()) {
+                decoded.push_back(size);
+            }
+        }
+        EXPECT_TRUE(decoded.empty()) << decoded.size() << " cut sizes decode, the longest "
+                                     << decoded.back() << " of " << c.whole.size() << " bytes";
     }
 }
 
