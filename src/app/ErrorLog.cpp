@@ -69,5 +69,30 @@ std::string ErrorLogLayout::format(const log4cpp::LoggingEvent& event) {
     std::snprintf(stamp, sizeof stamp, "[%02d:%02d:%04d %02d.%02d.%02d] ", local.tm_mday,
                   local.tm_mon + 1, local.tm_year + 1900, local.tm_hour, local.tm_min,
                   local.tm_sec);
-    return stamp + log4cpp::Priority::getPriorityName(event.priority) + ": " + event.message + "\n";
+    return stamp + log4cpp::Priority::getPriorityName(event.priority) + ": " +
+           ErrorLog::Escaped(event.message) + "\n";
+}
+
+std::string ErrorLog::Escaped(std::string_view text) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string escaped;
+    escaped.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        const std::string_view rest = text.substr(i);
+        if (byte < 0x20 || byte == 0x7F) {
+            escaped += "\\x";
+            escaped += kHex[byte >> 4];
+            escaped += kHex[byte & 0x0F];
+        } else if (rest.starts_with("\xC2\x85")) {
+            escaped += "\\u0085";
+            i += 1;
+        } else if (rest.starts_with("\xE2\x80\xA8") || rest.starts_with("\xE2\x80\xA9")) {
+            escaped += rest[2] == '\xA8' ? "\\u2028" : "\\u2029";
+            i += 2;
+        } else {
+            escaped += text[i];
+        }
+    }
+    return escaped;
 }

@@ -267,9 +267,6 @@ void CTvIeHelper::HookScript(const DevToolsFrame& frame, const char* name, const
     browser_->Evaluate(frame, script, this, [=, this](const DevToolsReply& reply) {
         const QString outcome = Outcome(reply);
         if (outcome == "equal" || outcome == "changed") {
-            if (hooked_ != context) {
-                pageErrors_ = 0;  // a new document
-            }
             hooked_ = context;
         }
         if (outcome == "equal") {
@@ -353,7 +350,8 @@ void CTvIeHelper::OnBindingCalled(const QString& name, const QString& payload,
         playAdapter_->Invoke(0, call->arguments, &result);
     } else {
         PageError("Unable to read a script call of the game page: " +
-                  (call ? "unknown function '" + PrintableAddress(call->adapter) + "'" : error));
+                  (call ? "unknown function '" + PrintableAddress(call->adapter, kMaxPageText) + "'"
+                        : error));
     }
 }
 
@@ -399,12 +397,12 @@ void CTvIeHelper::OnPlayForReal(int, const ScriptArguments& arguments, ScriptRes
     }
     if (!address.isText) {
         PageError("PlayForReal javascript was called with a value that is not text (" +
-                  PrintableAddress(address.kind.substr(0, 16)) + ")");
+                  PrintableAddress(address.kind, 16) + ")");
         return;
     }
     if (!UrlUtils::IsWebAddress(address.text)) {
         PageError("PlayForReal address refused, not an http or https address: '" +
-                  PrintableAddress(address.text) + "'");
+                  PrintableAddress(address.text, kMaxPageText) + "'");
         return;
     }
     if (browser_) {

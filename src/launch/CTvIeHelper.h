@@ -66,8 +66,11 @@ public:
     // where it keeps what was replaced.
     static constexpr const char* kBindingPrefix = "__tivoraScriptCall";
     static constexpr const char* kStoreName = "__tivoraReplaced";
-    // Page-driven error lines written per document; one more line says the rest are dropped.
+    // Error lines the page drives, for all its documents together (a page that reloads gets no
+    // new share); one more line says the rest are dropped. The page's text in them is cut
+    // after kMaxPageText bytes.
     static constexpr int kMaxPageErrors = 10;
+    static constexpr std::size_t kMaxPageText = 200;
 
 private:
     // Where a replaced function of the page is kept: in the document of that frame, so that

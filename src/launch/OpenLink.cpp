@@ -36,21 +36,14 @@ bool OpenNetworkLink(const std::string& address, unsigned flags) {
     return true;
 }
 
-std::string PrintableAddress(const std::string& text) {
-    static constexpr char kHex[] = "0123456789ABCDEF";
-    constexpr std::size_t kMaxShown = UrlUtils::kMaxUrlBuffer - 1;
-    std::string printable;
-    for (unsigned char byte : text.substr(0, kMaxShown)) {
-        if (byte < 0x20 || byte == 0x7F) {
-            printable += "\\x";
-            printable += kHex[byte >> 4];
-            printable += kHex[byte & 0x0F];
-        } else {
-            printable += static_cast<char>(byte);
-        }
+std::string PrintableAddress(const std::string& text, std::size_t maxShown) {
+    if (text.size() <= maxShown) {
+        return ErrorLog::Escaped(text);
     }
-    if (text.size() > kMaxShown) {
-        printable += "...";
+    // Cut before a character, not inside one.
+    std::size_t cut = maxShown;
+    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) {
+        --cut;
     }
-    return printable;
+    return ErrorLog::Escaped(std::string_view(text).substr(0, cut)) + "...";
 }

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
+
+#include "platform/UrlUtils.h"
 
 // Flags of OpenLink.
 enum OpenLinkFlags : unsigned {
@@ -18,6 +21,7 @@ void OpenLink(const std::string& address, unsigned flags);
 // and gives false.
 bool OpenNetworkLink(const std::string& address, unsigned flags);
 
-// Text from outside as it may stand in a log line: control bytes as escapes, cut after the
-// longest address a browser takes.
-std::string PrintableAddress(const std::string& text);
+// Text from outside as it may stand in a log line: what breaks a line as escapes
+// (ErrorLog::Escaped), cut after maxShown bytes, by default the longest address a browser takes.
+std::string PrintableAddress(const std::string& text,
+                             std::size_t maxShown = UrlUtils::kMaxUrlBuffer - 1);

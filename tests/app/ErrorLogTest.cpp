@@ -83,6 +83,27 @@ TEST(ErrorLogLayout, MessageIsNotAFormatString) {
     EXPECT_NE(line.find("] ERROR: 100% %s %d\n"), std::string::npos);
 }
 
+// A log line is one line in any viewer: whatever breaks a line is written as an escape, and
+// other text stays as it is.
+TEST(ErrorLogLayout, LineBreakingCharactersAreEscaped) {
+    const struct {
+        std::string message;
+        std::string written;
+    } cases[] = {
+        {"a\nb\rc", "a\\x0Ab\\x0Dc"},
+        {"tab\there, escape \x1B and delete \x7F", "tab\\x09here, escape \\x1B and delete \\x7F"},
+        {"next \xC2\x85 line", "next \\u0085 line"},
+        {"line \xE2\x80\xA8 paragraph \xE2\x80\xA9", "line \\u2028 paragraph \\u2029"},
+        {"caf\xC3\xA9 \xE4\xB8\xAD \xE2\x80\xA7 \xC2\xA0",
+         "caf\xC3\xA9 \xE4\xB8\xAD \xE2\x80\xA7 \xC2\xA0"},
+    };
+    ErrorLogLayout layout;
+    for (const auto& c : cases) {
+        const std::string line = layout.format(EventAt(0, c.message));
+        EXPECT_EQ(line.substr(line.find("ERROR: ")), "ERROR: " + c.written + "\n");
+    }
+}
+
 TEST(LogError, WritesOneLinePerCallIntoErrorsLogInTheDataFolder) {
     TempHome home;
     LogError("first");

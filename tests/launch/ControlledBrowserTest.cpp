@@ -205,6 +205,31 @@ TEST_F(ControlledBrowser, GoCasinoOpensTheAddressPlainlyAndClosesTheGame) {
     EXPECT_EQ(starter.Controllers().size(), 1u);
 }
 
+// A page that reloads gets no new share of the log with each document.
+TEST_F(ControlledBrowser, PageErrorLinesAreCappedAcrossTheFlashFramesDocuments) {
+    GameStarter& starter = GameStarter::Instance();
+    StartAndWait(starter, pages_.Url("/game?flash=same"));
+    ASSERT_EQ(starter.Controllers().size(), 1u);
+    const QString window = starter.Controllers()[0]->WindowId();
+    ASSERT_TRUE(WaitForHooks(2));
+    for (int document = 1; document <= 3; ++document) {
+        const QString last = QStringLiteral("'bad %1/5'").arg(document);
+        Run(window,
+            QStringLiteral("for (var i = 0; i < 6; ++i) goCasino('bad %1/' + i); 0").arg(document));
+        ASSERT_TRUE(WaitFor([&] {
+            const std::string log = ErrorLog();
+            return log.find(last.toStdString()) != std::string::npos ||
+                   log.find("Further errors of the game page") != std::string::npos;
+        }));
+        Run(window, QStringLiteral("location.href = '/flash?v=%1'; 0").arg(document + 1));
+        ASSERT_TRUE(WaitForHooks(2 + 2 * document));
+    }
+    const std::string log = ErrorLog();
+    EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 11) << log;
+    EXPECT_NE(log.find("ERROR: Further errors of the game page are not logged\n"),
+              std::string::npos);
+}
+
 TEST_F(ControlledBrowser, OnlyTheFlashDocumentReachesTheProgramAndItsFirstCallEndsTheGame) {
     GameStarter& starter = GameStarter::Instance();
     StartAndWait(starter, pages_.Url("/game?flash=same&ad=1"));
