@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "app/AppProfile.h"
+#include "app/ErrorLog.h"
 #include "app/Trace.h"
 #include "config/RegistryStores.h"
 #include "platform/Registry.h"
@@ -154,6 +155,11 @@ void RegistrationSection::SaveCustomData() {
 
 void RegistrationSection::LoadCustomData() {
     try {
+        for (Hive hive : {Hive::LocalMachine, Hive::CurrentUser}) {
+            if (const std::string problem = Registry::HiveProblem(hive); !problem.empty()) {
+                LogError("Unable to load registry: " + problem);
+            }
+        }
         ReadUserInfo();
         LoadUidFromRegistry();
     } catch (...) {

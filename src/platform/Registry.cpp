@@ -1,13 +1,15 @@
 #include "platform/Registry.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
+#include <QDir>
+#include <QFile>
 #include <QSettings>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 
 #include "platform/DesktopEntry.h"
 #include "platform/RegularFile.h"
@@ -66,14 +68,9 @@ std::string FirstConfigDir() {
 // An autostart entry is a few lines; a bigger file is not one of ours.
 constexpr std::size_t kMaxEntrySize = 64 * 1024;
 
-// QSettings opens its file by name and would wait forever on a FIFO put in its place: a hive
-// file is handed to it only when it is a regular file or not there yet.
-bool Usable(const std::string& file) {
-    return RegularFile::KindOf(file) != RegularFile::Kind::Other;
-}
-
+// Only a regular file, or none yet, can be written as a hive or an entry.
 bool CanWrite(const std::string& file) {
-    if (!Usable(file)) {
+    if (RegularFile::KindOf(file) == RegularFile::Kind::Other) {
         return false;
     }
     if (access(file.c_str(), F_OK) == 0) {
@@ -83,32 +80,61 @@ bool CanWrite(const std::string& file) {
     return access(dir.c_str(), W_OK) == 0;
 }
 
-bool WriteFileAtomically(const std::string& path, const std::string& content) {
-    std::string temp = path + ".XXXXXX";
-    int fd = mkstemp(temp.data());
-    if (fd < 0) {
-        return false;
+// A hive's values as QSettings reads them, from a private copy of the hive's file. The file
+// itself is read here (a regular file of at most kMaxHiveSize bytes, or none yet) and written
+// back whole by RegularFile::Replace: QSettings never opens it, so nothing it leaves behind
+// (its lock and temporary files) ever lies beside the user's files, a FIFO in its place
+// cannot stall it, and an oversized one is refused unread and never written over.
+class HiveCopy {
+public:
+    explicit HiveCopy(std::string file) : file_(std::move(file)), scratch_(ScratchTemplate()) {
+        RegularFile::ReadResult content = RegularFile::Read(file_, kMaxHiveSize);
+        if ((!content.Ok() && content.status != RegularFile::ReadResult::Status::Missing) ||
+            !scratch_.isValid()) {
+            return;
+        }
+        QFile copy(Copy());
+        if (!copy.open(QIODevice::WriteOnly) ||
+            copy.write(content.bytes.data(), static_cast<qint64>(content.bytes.size())) !=
+                static_cast<qint64>(content.bytes.size())) {
+            return;
+        }
+        copy.close();
+        settings_ = std::make_unique<QSettings>(Copy(), QSettings::IniFormat);
+        if (settings_->status() != QSettings::NoError) {
+            settings_.reset();
+        }
     }
-    bool ok = write(fd, content.data(), content.size()) == static_cast<ssize_t>(content.size());
-    ok = fchmod(fd, 0644) == 0 && ok;
-    ok = fsync(fd) == 0 && ok;
-    ok = close(fd) == 0 && ok;
-    if (!ok || std::rename(temp.c_str(), path.c_str()) != 0) {
-        std::remove(temp.c_str());
-        return false;
-    }
-    return true;
-}
 
-// Writes the hive out; once it is written, what earlier writes cut short left beside it goes.
-bool Synced(QSettings& settings, const std::string& file) {
-    settings.sync();
-    if (settings.status() != QSettings::NoError) {
-        return false;
+    // Whether the hive's values could be read (a missing file has none).
+    bool Ok() const { return settings_ != nullptr; }
+    QSettings& Settings() { return *settings_; }
+
+    // Puts the copy's values in place of the hive's file.
+    bool WriteBack() {
+        settings_->sync();
+        if (settings_->status() != QSettings::NoError) {
+            return false;
+        }
+        // A hive that would be refused when read next is not written.
+        RegularFile::ReadResult written = RegularFile::Read(Copy().toStdString(), kMaxHiveSize);
+        return written.Ok() && RegularFile::Replace(file_, written.bytes).empty();
     }
-    RegularFile::RemoveStaleTemporaries(file);
-    return true;
-}
+
+private:
+    // In the user's runtime folder where there is one: private, and in memory.
+    static QString ScratchTemplate() {
+        const std::string runtime = SystemPaths::RuntimeDir();
+        const QString folder =
+            SystemPaths::IsDirectory(runtime) ? QString::fromStdString(runtime) : QDir::tempPath();
+        return folder + QStringLiteral("/tivora-hive-XXXXXX");
+    }
+    QString Copy() const { return scratch_.filePath(QStringLiteral("registry.ini")); }
+
+    std::string file_;
+    QTemporaryDir scratch_;
+    std::unique_ptr<QSettings> settings_;
+};
 
 }  // namespace
 
@@ -121,6 +147,17 @@ std::optional<std::string> HiveFile(Hive hive) {
         return std::nullopt;
     }
     return *home + "/tivora/registry.ini";
+}
+
+std::string HiveProblem(Hive hive) {
+    auto file = HiveFile(hive);
+    if (!file) {
+        return {};
+    }
+    RegularFile::ReadResult content = RegularFile::Read(*file, kMaxHiveSize);
+    return content.Ok() || content.status == RegularFile::ReadResult::Status::Missing
+               ? std::string()
+               : content.error;
 }
 
 std::optional<std::string> AutostartFile(const std::string& valueName) {
@@ -143,15 +180,12 @@ std::optional<Key> Key::Open(Hive hive, const std::string& path) {
             return Key(hive, key);
         }
     }
-    if (!Usable(*file)) {
+    HiveCopy copy(*file);
+    if (!copy.Ok()) {
         return std::nullopt;
     }
-    QSettings settings(QString::fromStdString(*file), QSettings::IniFormat);
-    if (settings.status() != QSettings::NoError) {
-        return std::nullopt;
-    }
-    settings.beginGroup(SettingsKey(key));
-    if (settings.allKeys().isEmpty()) {
+    copy.Settings().beginGroup(SettingsKey(key));
+    if (copy.Settings().allKeys().isEmpty()) {
         return std::nullopt;
     }
     return Key(hive, key);
@@ -194,15 +228,18 @@ bool Key::SetString(const std::string& name, const std::string& value) const {
         }
         std::string dir = entry->substr(0, entry->find_last_of('/'));
         return SystemPaths::MakeDirectories(dir, 0700) &&
-               WriteFileAtomically(*entry, DesktopEntry::MakeAutostartEntry(name, value));
+               RegularFile::Replace(*entry, DesktopEntry::MakeAutostartEntry(name, value)).empty();
     }
     auto file = HiveFile(hive_);
     if (!file || !CanWrite(*file)) {
         return false;
     }
-    QSettings settings(QString::fromStdString(*file), QSettings::IniFormat);
-    settings.setValue(SettingsKey(path_, name), QString::fromStdString(value));
-    return Synced(settings, *file);
+    HiveCopy copy(*file);
+    if (!copy.Ok()) {
+        return false;
+    }
+    copy.Settings().setValue(SettingsKey(path_, name), QString::fromStdString(value));
+    return copy.WriteBack();
 }
 
 std::optional<std::string> Key::QueryString(const std::string& name, std::size_t bufferSize) const {
@@ -219,11 +256,14 @@ std::optional<std::string> Key::QueryString(const std::string& name, std::size_t
         value = DesktopEntry::ProgramOfEntry(content.bytes);
     } else {
         auto file = HiveFile(hive_);
-        if (!file || !Usable(*file)) {
+        if (!file) {
             return std::nullopt;
         }
-        QSettings settings(QString::fromStdString(*file), QSettings::IniFormat);
-        QVariant stored = settings.value(SettingsKey(path_, name));
+        HiveCopy copy(*file);
+        if (!copy.Ok()) {
+            return std::nullopt;
+        }
+        QVariant stored = copy.Settings().value(SettingsKey(path_, name));
         if (stored.isValid()) {
             value = stored.toString().toStdString();
         }
@@ -243,13 +283,13 @@ bool Key::DeleteValue(const std::string& name) const {
     if (!file || !CanWrite(*file)) {
         return false;
     }
-    QSettings settings(QString::fromStdString(*file), QSettings::IniFormat);
+    HiveCopy copy(*file);
     const QString key = SettingsKey(path_, name);
-    if (!settings.contains(key)) {
+    if (!copy.Ok() || !copy.Settings().contains(key)) {
         return false;
     }
-    settings.remove(key);
-    return Synced(settings, *file);
+    copy.Settings().remove(key);
+    return copy.WriteBack();
 }
 
 }  // namespace Registry

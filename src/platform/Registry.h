@@ -14,10 +14,18 @@ enum class Hive { CurrentUser, LocalMachine };
 
 constexpr const char* kRunKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 
+// A hive holds a few values; a file larger than this is not one, and is refused unread.
+constexpr std::size_t kMaxHiveSize = 1024 * 1024;
+
 // Where a hive is kept: $XDG_CONFIG_HOME/tivora/registry.ini for the user, the first folder of
 // $XDG_CONFIG_DIRS (else /etc/xdg) + /tivora/registry.ini for the machine. nullopt when the
 // folder is unknown.
 std::optional<std::string> HiveFile(Hive hive);
+
+// Why the hive's file cannot be used (larger than kMaxHiveSize, not a regular file,
+// unreadable); empty when it can, or when there is none yet. A refused hive is neither read
+// nor written over.
+std::string HiveProblem(Hive hive);
 
 // The autostart entry behind a value of the Run key.
 std::optional<std::string> AutostartFile(const std::string& valueName);

@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -10,7 +11,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <memory>
+#include <optional>
+#include <sstream>
 
 namespace RegularFile {
 namespace {
@@ -86,16 +90,94 @@ std::string Folder(const std::string& path) {
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-bool IsTemporarySuffix(const char* suffix) {
-    // mkstemp's and Qt's save files both use six letters or digits.
-    for (int i = 0; i < 6; ++i) {
-        char c = suffix[i];
-        bool alnum = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
-        if (!alnum) {
+// Marks a temporary file of a save; nobody names a file so.
+constexpr const char* kTemporaryMark = ".tivora-save.";
+constexpr std::size_t kRandomLength = 6;  // mkstemp's
+
+std::string BaseName(const std::string& path) {
+    return path.substr(path.find_last_of('/') + 1);
+}
+
+std::string TemporaryPrefix(const std::string& path) {
+    return "." + BaseName(path) + kTemporaryMark;
+}
+
+bool IsRandomPart(const char* text) {
+    for (std::size_t i = 0; i < kRandomLength; ++i) {
+        const char c = text[i];
+        if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'))) {
             return false;
         }
     }
-    return suffix[6] == '\0';
+    return text[kRandomLength] == '\0';
+}
+
+long long Nanoseconds(const timespec& time) {
+    return static_cast<long long>(time.tv_sec) * 1000000000LL + time.tv_nsec;
+}
+
+// When this process started, in nanoseconds on the wall clock; nullopt when the system does
+// not say. Read every time: a forked child is a process of its own.
+std::optional<long long> ProcessStart() {
+    ReadResult self = Read("/proc/self/stat", 4096);
+    const std::string::size_type name = self.bytes.rfind(')');
+    if (!self.Ok() || name == std::string::npos) {
+        return std::nullopt;
+    }
+    // The fields after the program's name start with the third; the start time is the 22nd,
+    // in clock ticks since boot.
+    std::istringstream fields(self.bytes.substr(name + 1));
+    std::string skipped;
+    for (int field = 3; field < 22; ++field) {
+        fields >> skipped;
+    }
+    unsigned long long ticks = 0;
+    const long hertz = sysconf(_SC_CLK_TCK);
+    timespec now{};
+    timespec sinceBoot{};
+    if (!(fields >> ticks) || hertz <= 0 || clock_gettime(CLOCK_REALTIME, &now) != 0 ||
+        clock_gettime(CLOCK_BOOTTIME, &sinceBoot) != 0) {
+        return std::nullopt;
+    }
+    const long long startedAfterBoot =
+        static_cast<long long>(ticks / static_cast<unsigned long long>(hertz)) * 1000000000LL +
+        static_cast<long long>(ticks % static_cast<unsigned long long>(hertz)) * 1000000000LL /
+            hertz;
+    return Nanoseconds(now) - (Nanoseconds(sinceBoot) - startedAfterBoot);
+}
+
+// Removes what ended saves of path left beside it: temporary files of path of this user,
+// older than this process and locked by nobody. A save under way, here or in another
+// process, holds the lock on its temporary file; a fresh one is younger than this process.
+void RemoveStaleTemporaries(const std::string& path) {
+    const std::optional<long long> started = ProcessStart();
+    if (!started) {
+        return;  // what is old cannot be told: nothing counts as left over
+    }
+    const std::string prefix = TemporaryPrefix(path);
+    struct CloseDir {
+        void operator()(DIR* dir) const { closedir(dir); }
+    };
+    std::unique_ptr<DIR, CloseDir> dir(opendir(Folder(path).c_str()));
+    if (!dir) {
+        return;
+    }
+    const uid_t me = geteuid();
+    while (const dirent* entry = readdir(dir.get())) {
+        const char* name = entry->d_name;
+        if (std::strncmp(name, prefix.c_str(), prefix.size()) != 0 ||
+            !IsRandomPart(name + prefix.size())) {
+            continue;
+        }
+        Descriptor fd(openat(dirfd(dir.get()), name,
+                             O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+        struct stat info {};
+        if (fd.Get() >= 0 && fstat(fd.Get(), &info) == 0 && S_ISREG(info.st_mode) &&
+            info.st_uid == me && Nanoseconds(info.st_mtim) < *started &&
+            flock(fd.Get(), LOCK_EX | LOCK_NB) == 0) {
+            unlinkat(dirfd(dir.get()), name, 0);
+        }
+    }
 }
 
 // The file a save really writes: the target of a symlink, the path itself otherwise.
@@ -215,7 +297,7 @@ std::string Replace(const std::string& path, const std::string& bytes,
         return Reason("Unable to inspect", target, errno);
     }
 
-    std::string temp = target + ".XXXXXX";
+    std::string temp = Folder(target) + "/" + TemporaryPrefix(target) + "XXXXXX";
     int made = mkstemp(temp.data());
     if (made < 0) {
         int error = errno;
@@ -227,11 +309,14 @@ std::string Replace(const std::string& path, const std::string& bytes,
         }
         return Reason("Unable to create", temp, error);
     }
+    // Open, and so locked, for as long as the file has its temporary name: the clean-up of
+    // another save leaves it alone. (Where the file system has no locks the save goes on, and
+    // the clean-up there removes nothing.)
     Descriptor fd(made);
+    flock(fd.Get(), LOCK_EX | LOCK_NB);
     bool ok = WriteAll(fd.Get(), bytes);
     ok = fchmod(fd.Get(), mode) == 0 && ok;
     ok = fsync(fd.Get()) == 0 && ok;
-    ok = fd.Close() && ok;
     if (ok && beforeReplace) {
         beforeReplace(temp);
     }
@@ -240,33 +325,9 @@ std::string Replace(const std::string& path, const std::string& bytes,
         std::remove(temp.c_str());
         return Reason("Unable to write", target, error);
     }
+    fd.Close();
     RemoveStaleTemporaries(target);
     return {};
-}
-
-void RemoveStaleTemporaries(const std::string& path) {
-    const std::string folder = Folder(path);
-    const std::string prefix = path.substr(path.find_last_of('/') + 1) + ".";
-    struct CloseDir {
-        void operator()(DIR* dir) const { closedir(dir); }
-    };
-    std::unique_ptr<DIR, CloseDir> dir(opendir(folder.c_str()));
-    if (!dir) {
-        return;
-    }
-    const uid_t me = geteuid();
-    while (const dirent* entry = readdir(dir.get())) {
-        const char* name = entry->d_name;
-        if (std::strncmp(name, prefix.c_str(), prefix.size()) != 0 ||
-            !IsTemporarySuffix(name + prefix.size())) {
-            continue;
-        }
-        struct stat info {};
-        if (fstatat(dirfd(dir.get()), name, &info, AT_SYMLINK_NOFOLLOW) == 0 &&
-            S_ISREG(info.st_mode) && info.st_uid == me) {
-            unlinkat(dirfd(dir.get()), name, 0);
-        }
-    }
 }
 
 }  // namespace RegularFile

@@ -35,16 +35,17 @@ ReadResult Read(const std::string& path, std::size_t maxBytes);
 // Replaces the content of the file at path with bytes; an empty string on success, else why
 // not. The file keeps its permission bits (a new one gets 0644); a symlink is written through
 // to its target; a file without its owner's write permission is refused, whoever runs this.
-// The new content is written beside the file and renamed over it, so that a crash leaves the
-// old or the new content; where nothing can be made beside it (a read-only folder holding a
-// writable file) the file is rewritten in place. beforeReplace, when set, runs with the
-// written temporary file's path just before the rename. After a successful replacement the
-// temporary files that interrupted earlier replacements left behind are removed.
+// The new content is written beside the file under a temporary name and renamed over it, so
+// that a crash leaves the old or the new content; where nothing can be made beside it (a
+// read-only folder holding a writable file) the file is rewritten in place. beforeReplace,
+// when set, runs with the written temporary file's path just before the rename.
+//
+// The temporary name is "." + the file's name + ".tivora-save." + six letters or digits, which
+// no person gives a file. The temporary file stays locked (flock) while it has that name. After
+// a successful replacement the temporary files of the same file that ended saves left behind
+// are removed: those of this user older than this process and locked by nobody. Nothing else
+// beside the file is touched.
 std::string Replace(const std::string& path, const std::string& bytes,
                     const std::function<void(const std::string&)>& beforeReplace = {});
-
-// Removes what interrupted replacements of path left beside it: regular files of this user
-// named path + "." + six letters or digits. Nothing else of that folder is touched.
-void RemoveStaleTemporaries(const std::string& path);
 
 }  // namespace RegularFile

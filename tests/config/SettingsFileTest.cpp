@@ -8,6 +8,7 @@
 #include <csignal>
 #include <filesystem>
 #include <future>
+#include <set>
 #include <thread>
 
 #include "app/ErrorLog.h"
@@ -339,11 +340,11 @@ TEST(SettingsFile, FailedWriteIsLoggedAndCustomDataStillSaved) {
     EXPECT_NE(ReadFile(home.ErrorLogPath()).find("ERROR: Unable to save settings file\n"),
               std::string::npos);
     // No temporary file is left behind.
-    int entries = 0;
+    std::set<std::string> entries;
     for (const auto& entry : std::filesystem::directory_iterator(home.AppDataFolder())) {
-        entries += entry.path().filename().string().rfind("tivora.sts.", 0) == 0;
+        entries.insert(entry.path().filename().string());
     }
-    EXPECT_EQ(entries, 0);
+    EXPECT_EQ(entries, (std::set<std::string>{"errors.log", "tivora.sts"}));
     RegistrationSection reread;
     reread.LoadCustomData();
     EXPECT_EQ(reread.GetUserInfo().fullName, "Ann");
@@ -534,42 +535,156 @@ TEST(OutsideFiles, SaveKeepsWhatTheUserDecidedAboutTheFile) {
     }
 }
 
-TEST(OutsideFiles, SaveRemovesTemporaryFilesThatEarlierSavesLeftBehind) {
+TEST(OutsideFiles, OversizedHiveIsRefusedAndNeverWrittenOver) {
+    TempHome home;
+    {
+        RegistrationSection saved;
+        saved.SetUserInfo("Ann", "ann@example.test");
+        saved.SaveCustomData();
+    }
+    const std::string hive = *Registry::HiveFile(Registry::Hive::CurrentUser);
+    std::filesystem::resize_file(hive, Registry::kMaxHiveSize + 1);
+    const std::string before = ReadFile(hive);
+    RegistrationSection section;
+    section.LoadCustomData();
+    EXPECT_TRUE(section.IsUserInfoEmpty());
+    EXPECT_NE(Log(home).find("ERROR: Unable to load registry: " + hive + " is larger than"),
+              std::string::npos);
+    section.SetUserInfo("Bob", "bob@example.test");
+    section.SaveCustomData();
+    EXPECT_TRUE(ReadFile(hive) == before);
+}
+
+// Copies of the file that the user made beside it, whatever their names, outlast every save;
+// nothing else is left beside it.
+TEST(OutsideFiles, SaveLeavesTheUsersFilesBesideItAlone) {
     const struct {
         const char* name;
+        // The file the program saves to, and the one its content ends up in.
         std::function<std::string(const TempHome&)> path;
+        std::function<std::string(const TempHome&)> written;
         std::function<void()> save;
     } files[] = {
         {"settings file", [](const TempHome& h) { return SettingsPath(h); },
+         [](const TempHome& h) { return SettingsPath(h); }, [] { Sections().storage.SaveAll(); }},
+        {"settings file through a symlink", [](const TempHome& h) { return SettingsPath(h); },
+         [](const TempHome& h) { return h.Root() + "/sync/tivora.sts"; },
          [] { Sections().storage.SaveAll(); }},
         {"user hive", [](const TempHome& h) { return h.ConfigHome() + "/tivora/registry.ini"; },
+         [](const TempHome& h) { return h.ConfigHome() + "/tivora/registry.ini"; },
          [] {
              auto key = Registry::Key::CreateForWriting(Registry::Hive::CurrentUser, "Software\\X");
              ASSERT_TRUE(key);
              EXPECT_TRUE(key->SetString("value", "text"));
+             EXPECT_TRUE(key->DeleteValue("value"));
          }},
     };
     for (const auto& file : files) {
         SCOPED_TRACE(file.name);
         TempHome home;
         const std::string path = file.path(home);
+        const std::string written = file.written(home);
         std::filesystem::create_directories(std::filesystem::path(path).parent_path());
-        for (const char* suffix : {".a1B2c3", ".ZZZZZZ", ".a1B2c", ".a1B2c3d", ".bak"}) {
-            WriteFile(path + suffix, "left over");
+        std::filesystem::create_directories(std::filesystem::path(written).parent_path());
+        if (written != path) {
+            WriteFile(written, "");
+            std::filesystem::create_symlink(written, path);
         }
-        std::filesystem::create_directory(path + ".dir123");
-        if (geteuid() == 0) {
-            WriteFile(path + ".Other1", "another user's");
-            ASSERT_EQ(chown((path + ".Other1").c_str(), 65534, 65534), 0);
+        for (const char* suffix : {".backup", ".2024v1", ".old123", ".a1B2c3", ".bak"}) {
+            WriteFile(written + suffix, "the user's");
         }
+        const auto folder = std::filesystem::path(written).parent_path();
+        auto entries = [&] {
+            std::set<std::string> names;
+            for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+                names.insert(entry.path().filename().string());
+            }
+            names.insert(std::filesystem::path(written).filename().string());
+            names.erase("errors.log");
+            return names;
+        };
+        const std::set<std::string> before = entries();
         file.save();
-        EXPECT_FALSE(testing_support::FileExists(path + ".a1B2c3"));
-        EXPECT_FALSE(testing_support::FileExists(path + ".ZZZZZZ"));
-        for (const char* kept : {".a1B2c", ".a1B2c3d", ".bak", ".dir123"}) {
-            EXPECT_TRUE(std::filesystem::exists(path + kept)) << kept;
-        }
-        EXPECT_EQ(geteuid() == 0, testing_support::FileExists(path + ".Other1"));
+        file.save();
+        EXPECT_EQ(entries(), before);
+        EXPECT_EQ(ReadFile(written + ".backup"), "the user's");
     }
+}
+
+// A save that died left its temporary file, which the next run removes; a save still under way
+// in another process keeps its own.
+TEST(OutsideFiles, OnlyTheTemporaryFileOfAnEndedSaveIsRemoved) {
+    TempHome home;
+    auto save = [](const char* name, const std::function<void(const std::string&)>& beforeReplace) {
+        Sections sections;
+        sections.names.names = {name};
+        sections.storage.SetBeforeReplaceHook(beforeReplace);
+        sections.storage.SaveAll();
+    };
+    auto inChild = [](const std::function<void()>& body) {
+        const pid_t child = fork();
+        if (child == 0) {
+            body();
+            _exit(0);
+        }
+        return child;
+    };
+    auto exitCode = [](pid_t child) {
+        int status = 0;
+        return waitpid(child, &status, 0) == child && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    };
+    // Left by an earlier run: older than any process now running.
+    auto makeOld = [](const std::string& file) {
+        const timespec anHourAgo[2] = {{time(nullptr) - 3600, 0}, {time(nullptr) - 3600, 0}};
+        ASSERT_EQ(utimensat(AT_FDCWD, file.c_str(), anHourAgo, 0), 0);
+    };
+    auto others = [&] {
+        std::set<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(home.AppDataFolder())) {
+            names.insert(entry.path().string());
+        }
+        names.erase(SettingsPath(home));
+        names.erase(home.ErrorLogPath());
+        return names;
+    };
+    save("First", {});
+
+    std::string crashed;
+    ASSERT_EQ(exitCode(inChild([&] { save("Crashed", [](const std::string&) { _exit(3); }); })), 3);
+    ASSERT_EQ(others().size(), 1u);
+    crashed = *others().begin();
+    makeOld(crashed);
+
+    int ready[2];
+    int go[2];
+    ASSERT_EQ(pipe(ready), 0);
+    ASSERT_EQ(pipe(go), 0);
+    const pid_t inFlight = inChild([&] {
+        save("In flight", [&](const std::string& temporary) {
+            makeOld(temporary);
+            char byte = 0;
+            if (write(ready[1], "r", 1) != 1 || read(go[0], &byte, 1) != 1) {
+                _exit(4);
+            }
+        });
+    });
+    close(ready[1]);
+    char byte = 0;
+    ASSERT_EQ(read(ready[0], &byte, 1), 1);
+
+    EXPECT_EQ(exitCode(inChild([&] { save("Later", {}); })), 0);
+    const std::set<std::string> left = others();
+    EXPECT_EQ(left.count(crashed), 0u);
+    EXPECT_EQ(left.size(), 1u);
+
+    ASSERT_EQ(write(go[1], "g", 1), 1);
+    EXPECT_EQ(exitCode(inFlight), 0);
+    close(ready[0]);
+    close(go[0]);
+    close(go[1]);
+    EXPECT_EQ(SavedNames(SettingsPath(home)), std::vector<std::string>{"In flight"});
+    EXPECT_TRUE(others().empty());
+    EXPECT_EQ(Log(home).find("Unable to save settings file"), std::string::npos);
 }
 
 }  // namespace outside_files
