@@ -11,7 +11,7 @@ int main() {
     std::cout << "ready" << std::endl;
     std::string line;
     std::getline(std::cin, line);
-    SetRunAtStartup(true);
+    static_cast<void>(SetRunAtStartup(true));  // what it did is read back below
     std::cout << VersionUtils::GetModuleName() << '\n'
               << (GetRunAtStartup() ? "on" : "off") << std::endl;
     return 0;

@@ -649,10 +649,9 @@ TEST(OutsideFiles, OnlyTheTemporaryFileOfAnEndedSaveIsRemoved) {
     };
     save("First", {});
 
-    std::string crashed;
     ASSERT_EQ(exitCode(inChild([&] { save("Crashed", [](const std::string&) { _exit(3); }); })), 3);
     ASSERT_EQ(others().size(), 1u);
-    crashed = *others().begin();
+    const std::string crashed = *others().begin();
     makeOld(crashed);
 
     int ready[2];
