@@ -78,6 +78,7 @@ TEST(GameStarter, BrowserThatNeverAnnouncesItselfIsEndedAndTheGameOpensPlainlyOn
         TraceRecorder traces;
         GameStarter& starter = GameStarter::Instance();
         const pid_t before = BrowserLayer::StartedBrowser();
+        BrowserLayer::SetHostProgram(launch_testing::BuiltHost());
         BrowserLayer::SetStartTimeout(c.startTimeoutMs);
         BrowserLayer::Init();
 
