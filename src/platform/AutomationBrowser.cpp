@@ -1,7 +1,6 @@
 #include "platform/AutomationBrowser.h"
 
 #include <sys/stat.h>
-#include <sys/un.h>
 #include <unistd.h>
 
 #include <QEventLoop>
@@ -10,6 +9,7 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "platform/BrowserHost.h"
 #include "platform/DetachedProcess.h"
 #include "platform/DevToolsConnection.h"
 #include "platform/SystemPaths.h"
@@ -64,7 +64,7 @@ std::optional<std::string> SocketPath(const std::string& profileDir, std::string
         return std::nullopt;
     }
     std::string path = *folder + "/tivora-browser-" + NameOf(profileDir) + ".socket";
-    if (path.size() >= sizeof(sockaddr_un::sun_path)) {
+    if (path.size() > BrowserHost::kMaxSocketPath) {
         if (why != nullptr) {
             *why = "the browser's socket path is too long: " + path;
         }

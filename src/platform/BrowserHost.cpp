@@ -340,7 +340,11 @@ private:
     }
 
     void ToClient(int number, const QByteArray& message) {
-        Client& client = clients_.at(number);
+        auto found = clients_.find(number);
+        if (found == clients_.end()) {
+            return;
+        }
+        Client& client = found->second;
         client.out.Add(message);
         if (!client.out.Flush(client.fd.Get(), true) || client.out.Size() > kMaxClientBacklog) {
             Drop(number);
@@ -426,8 +430,10 @@ private:
             return false;
         }
         const QString session = sessionId.toString();
+        // Neither on another client's session nor about it (a detach, say).
         const int owner = OwnerOf(session);
-        if (owner != 0 && owner != number) {
+        const int subject = OwnerOf(params.toObject().value("sessionId").toString());
+        if ((owner != 0 && owner != number) || (subject != 0 && subject != number)) {
             ToClient(number, Json({{"id", id},
                                    {"error", QJsonObject{{"code", -32001},
                                                          {"message",
@@ -553,12 +559,16 @@ int Run(const std::string& socketPath, const std::string& program,
         !problem.empty()) {
         return Fail(kUnsafeFolder, problem);
     }
+    // Made under a name of its own and renamed into place once it listens: whoever finds the
+    // socket can connect.
+    const std::string making = socketPath + ".new";
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
-    if (socketPath.size() >= sizeof address.sun_path) {
+    static_assert(kMaxSocketPath + 5 == sizeof address.sun_path);
+    if (socketPath.size() > kMaxSocketPath) {
         return Fail(kCannotListen, "the socket's path is too long: " + socketPath);
     }
-    std::memcpy(address.sun_path, socketPath.c_str(), socketPath.size() + 1);
+    std::memcpy(address.sun_path, making.c_str(), making.size() + 1);
 
     const std::string lockPath = LockPathFor(socketPath);
     Descriptor lock(open(lockPath.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600));
@@ -571,16 +581,19 @@ int Run(const std::string& socketPath, const std::string& program,
         return Fail(kAlreadyServed, "another host serves " + socketPath);
     }
 
-    // Held by this host from here on: whatever is at the path is a dead host's socket.
-    unlink(socketPath.c_str());
+    // Held by this host from here on: whatever is at the paths is a dead host's.
+    unlink(making.c_str());
     Descriptor listener(socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
     const mode_t mask = umask(0177);  // the socket is made 0600, with no moment more open
     const bool bound =
         listener.Get() >= 0 &&
         bind(listener.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
     umask(mask);
-    if (!bound || listen(listener.Get(), 16) != 0) {
-        return Fail(kCannotListen, "cannot listen on " + socketPath + ": " + std::strerror(errno));
+    if (!bound || listen(listener.Get(), 16) != 0 ||
+        rename(making.c_str(), socketPath.c_str()) != 0) {
+        const int error = errno;
+        unlink(making.c_str());
+        return Fail(kCannotListen, "cannot listen on " + socketPath + ": " + std::strerror(error));
     }
 
     sigset_t caught;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QtGlobal>
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -19,9 +20,9 @@
 // Several clients at once: up to kMaxClients are served side by side, as if each had a
 // connection of its own. Command ids are renumbered on the pipe and given back in the answers;
 // a session belongs to the client that attached it (and its child sessions with it), its events
-// go to that client only, and another client's command to it is answered "Session with given id
-// not found." Events of the browser itself go to every client. When a client goes, however it
-// goes, the sessions it attached are let run (in case a target waits for its debugger) and
+// go to that client only, and another client's command on it or about it is answered "Session with
+// given id not found." Events of the browser itself go to every client. When a client goes, however
+// it goes, the sessions it attached are let run (in case a target waits for its debugger) and
 // detached, as the browser does for a connection that closes; answers still due to it are
 // dropped. A further client beyond kMaxClients is closed at once.
 //
@@ -43,6 +44,10 @@ constexpr int kMaxOutstanding = 1000;
 // Asked to end (SIGTERM, SIGINT, SIGHUP), the host closes the browser's pipe and asks the
 // browser to end; one still there after kEndGraceMs is killed.
 constexpr int kEndGraceMs = 5000;
+
+// The longest socket path the host can serve: a UNIX socket's 108 bytes, less the terminating
+// zero and the ".new" of the name it is made under.
+constexpr std::size_t kMaxSocketPath = 103;
 
 // Exit codes of the host when it ends before the browser ran; otherwise it ends with the
 // browser's status (128 + the signal number when a signal ended it).

@@ -113,6 +113,8 @@ TEST(BrowserHost, ServesSeveralClientsEachWithItsOwnIdsAndSessions) {
                               .result.value("sessionId")
                               .toString();
     EXPECT_EQ(b.Call("Runtime.enable", {}, session).error, "Session with given id not found.");
+    EXPECT_EQ(b.Call("Target.detachFromTarget", {{"sessionId", session}}).error,
+              "Session with given id not found.");
     a.Call("Fake.emit",
            {{"event", QJsonObject{{"method", "Page.loadEventFired"}, {"sessionId", child}}}});
     b.Call("Fake.emit", {{"event", QJsonObject{{"method", "Target.targetCreated"}}}});
