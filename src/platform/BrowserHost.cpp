@@ -412,24 +412,14 @@ private:
 
     // Passes a client's command on; false when it is not one.
     bool FromClient(int number, const QByteArray& bytes) {
-        QJsonParseError error{};
-        const QJsonDocument document = QJsonDocument::fromJson(bytes, &error);
-        if (error.error != QJsonParseError::NoError || !document.isObject()) {
+        std::optional<QJsonObject> message = ClientCommand(bytes);
+        if (!message) {
             return false;
         }
-        const QJsonObject message = document.object();
-        const QJsonValue id = message.value("id");
-        const QJsonValue method = message.value("method");
-        const QJsonValue params = message.value("params");
-        const QJsonValue sessionId = message.value("sessionId");
-        const double idValue = id.toDouble(-1);
-        if (!id.isDouble() || idValue < 0 || idValue > kMaxId || idValue != std::floor(idValue) ||
-            !method.isString() || method.toString().isEmpty() ||
-            !(params.isUndefined() || params.isObject()) ||
-            !(sessionId.isUndefined() || sessionId.isString())) {
-            return false;
-        }
-        const QString session = sessionId.toString();
+        const QJsonValue id = message->value("id");
+        const QJsonValue method = message->value("method");
+        const QJsonValue params = message->value("params");
+        const QString session = message->value("sessionId").toString();
         // Neither on another client's session nor about it (a detach, say).
         const int owner = OwnerOf(session);
         const int subject = OwnerOf(params.toObject().value("sessionId").toString());
@@ -447,15 +437,9 @@ private:
             command.attachTarget = params.toObject().value("targetId").toString();
         }
         command.attaches = command.attaches || method.toString() == "Target.attachToBrowserTarget";
-        QJsonObject forwarded{{"id", Send(std::move(command))}, {"method", method}};
-        if (params.isObject()) {
-            forwarded.insert("params", params);
-        }
-        if (!session.isEmpty()) {
-            forwarded.insert("sessionId", session);
-        }
+        message->insert("id", Send(std::move(command)));
         ++clients_.at(number).outstanding;
-        ToBrowser(forwarded);
+        ToBrowser(*message);
         return true;
     }
 
@@ -544,6 +528,34 @@ int High(int fd) {
 }
 
 }  // namespace
+
+std::optional<QJsonObject> ClientCommand(const QByteArray& message) {
+    QJsonParseError error{};
+    const QJsonDocument document = QJsonDocument::fromJson(message, &error);
+    if (error.error != QJsonParseError::NoError || !document.isObject()) {
+        return std::nullopt;
+    }
+    const QJsonObject object = document.object();
+    const QJsonValue id = object.value("id");
+    const QJsonValue method = object.value("method");
+    const QJsonValue params = object.value("params");
+    const QJsonValue sessionId = object.value("sessionId");
+    const double idValue = id.toDouble(-1);
+    if (!id.isDouble() || idValue < 0 || idValue > kMaxId || idValue != std::floor(idValue) ||
+        !method.isString() || method.toString().isEmpty() ||
+        !(params.isUndefined() || params.isObject()) ||
+        !(sessionId.isUndefined() || sessionId.isString())) {
+        return std::nullopt;
+    }
+    QJsonObject command{{"id", id}, {"method", method}};
+    if (params.isObject()) {
+        command.insert("params", params);
+    }
+    if (!sessionId.toString().isEmpty()) {
+        command.insert("sessionId", sessionId);
+    }
+    return command;
+}
 
 std::string LockPathFor(const std::string& socketPath) {
     return socketPath + ".lock";

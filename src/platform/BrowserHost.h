@@ -1,7 +1,10 @@
 #pragma once
 
+#include <QByteArray>
+#include <QJsonObject>
 #include <QtGlobal>
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -58,6 +61,11 @@ enum ExitCode {
     kCannotListen = 67,
     kCannotStart = 68,  // the browser program could not be started
 };
+
+// A client's message as the host passes it on: only its "id", "method", "params" and
+// "sessionId"; nullopt when it is not a JSON object with a whole-number "id" from 0 to 2^53 - 1,
+// a non-empty text "method" and, when present, an object "params" and a text "sessionId".
+std::optional<QJsonObject> ClientCommand(const QByteArray& message);
 
 // The lock beside the socket that one host holds while it serves it.
 std::string LockPathFor(const std::string& socketPath);
