@@ -249,4 +249,17 @@ TEST(CTvIeHelper, WithoutAWindowCallsAndDestructionDoNothing) {
                                                         "failed: WebBrowser doesn't exist"}));
 }
 
+// The build puts the host beside the program; an installed program finds it in libexec.
+TEST(BrowserLayer, HostIsLookedForBesideTheProgramThenInLibexec) {
+    const std::pair<const char*, std::vector<std::string>> cases[] = {
+        {"/usr/bin", {"/usr/bin/tivora-browser-host", "/usr/libexec/tivora/tivora-browser-host"}},
+        {"/opt/t/bin/",
+         {"/opt/t/bin/tivora-browser-host", "/opt/t/libexec/tivora/tivora-browser-host"}},
+        {"/", {"/tivora-browser-host", "/libexec/tivora/tivora-browser-host"}},
+    };
+    for (const auto& [folder, places] : cases) {
+        EXPECT_EQ(BrowserLayer::HostPlaces(folder), places) << folder;
+    }
+}
+
 }  // namespace
