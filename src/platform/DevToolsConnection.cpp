@@ -81,6 +81,9 @@ void DevToolsConnection::FinishOpening() {
     open_ = state == QLocalSocket::ConnectedState && PeerIsThisUser(socket_);
     if (!open_) {
         socket_.abort();
+    } else if (socket_.bytesAvailable() > 0) {
+        // Events of the browser that came before the opening ended.
+        QMetaObject::invokeMethod(this, &DevToolsConnection::OnReadyRead, Qt::QueuedConnection);
     }
     emit progressed();
     if (!opening.hasContext || opening.context) {
