@@ -5,6 +5,8 @@ include(GNUInstallDirs)
 option(TIVORA_INSTALL_TOOLS "Install tivora-cfg and tivora-demo-server beside the program" OFF)
 
 install(TARGETS tivora RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# The automation browser's host, started by the program only: beside it, else here.
+install(TARGETS tivora-browser-host RUNTIME DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/tivora)
 # The program looks for its catalogue beside itself, then in ../share/tivora/.
 install(FILES ${PROJECT_BINARY_DIR}/tivora.cfg DESTINATION ${CMAKE_INSTALL_DATADIR}/tivora)
 install(FILES ${PROJECT_SOURCE_DIR}/res/desktop/tivora.desktop
@@ -53,6 +55,6 @@ set(CPACK_DEBIAN_PACKAGE_SECTION games)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Tivora team <tivora-team@example.org>")
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "libc6 (>= 2.36), libstdc++6 (>= 12), libgcc-s1, libqt6core6 (>= 6.4.2), libqt6gui6 (>= 6.4.2), libqt6widgets6 (>= 6.4.2), libqt6network6 (>= 6.4.2), libqt6dbus6 (>= 6.4.2), libqt6websockets6 (>= 6.4.2), libcurl4 (>= 7.88), liblog4cpp5v5")
+    "libc6 (>= 2.36), libstdc++6 (>= 12), libgcc-s1, libqt6core6 (>= 6.4.2), libqt6gui6 (>= 6.4.2), libqt6widgets6 (>= 6.4.2), libqt6network6 (>= 6.4.2), libqt6dbus6 (>= 6.4.2), libcurl4 (>= 7.88), liblog4cpp5v5")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "chromium, fonts-wine")
 include(CPack)

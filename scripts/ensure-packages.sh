@@ -6,7 +6,7 @@ set -euo pipefail
 # What building and running the program needs.
 BUILD_PACKAGES=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev qt6-websockets-dev libgl1-mesa-dev
+  qt6-base-dev libgl1-mesa-dev
   libcurl4-openssl-dev liblog4cpp5-dev libxcb1-dev
   fonts-wine fonts-dejavu-core
   libgtest-dev libgmock-dev libcpp-httplib-dev libbenchmark-dev

@@ -1,5 +1,7 @@
 #include "launch/BrowserLayer.h"
 
+#include <unistd.h>
+
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QJsonArray>
@@ -34,6 +36,7 @@ struct State {
     std::vector<Waiting> waiting;
     bool pumpScheduled = false;
     std::vector<std::string> arguments;
+    std::string hostProgram;
     int startTimeoutMs = kStartTimeoutMs;
     pid_t started = 0;
     bool startingHere = false;            // the browser being reached was started by this layer
@@ -131,6 +134,7 @@ void StartReaching(State& state) {
         AnswerWaiting(nullptr);
         return;
     }
+    options.hostProgram = HostProgram();
     options.extraArguments = state.arguments;
     options.startTimeoutMs = state.startTimeoutMs;
     options.connectTimeoutMs = kStepTimeoutMs;
@@ -215,6 +219,46 @@ bool IsInitialized() {
 
 std::string ProfileFolder() {
     return PathUtils::GetAppDataFile("browser");
+}
+
+std::vector<std::string> HostPlaces(const std::string& executableFolder) {
+    // The installed layout is <prefix>/bin/tivora beside <prefix>/libexec/tivora/; the folder
+    // comes from /proc/self/exe, which has no symbolic links left, so its parent is taken by
+    // name.
+    std::string prefix = executableFolder;
+    while (prefix.size() > 1 && prefix.back() == '/') {
+        prefix.pop_back();
+    }
+    const std::string::size_type slash = prefix.find_last_of('/');
+    if (slash == std::string::npos) {
+        prefix = ".";
+    } else {
+        prefix.resize(slash == 0 ? 1 : slash);
+    }
+    return {PathUtils::AppendPath(executableFolder, kHostName),
+            PathUtils::AppendPath(prefix, std::string("libexec/tivora/") + kHostName)};
+}
+
+std::string HostProgram() {
+    if (!Layer().hostProgram.empty()) {
+        return Layer().hostProgram;
+    }
+    std::vector<std::string> places;
+    try {
+        places = HostPlaces(PathUtils::GetModulePath());
+    } catch (const AppException&) {
+        return kHostName;  // not found: the start fails and says so
+    }
+    for (const std::string& place : places) {
+        if (access(place.c_str(), X_OK) == 0) {
+            return place;
+        }
+    }
+    return places.front();
+}
+
+void SetHostProgram(std::string path) {
+    Layer().hostProgram = std::move(path);
 }
 
 void RequestConnection(QObject* context, ConnectionDone done) {

@@ -47,12 +47,23 @@ DevToolsConnection* Connection();
 // The automation browser's profile folder, under the application data folder.
 std::string ProfileFolder();
 
+// The browser host program: the one set with SetHostProgram, else the first of HostPlaces for
+// the running executable that is there (else the first place).
+std::string HostProgram();
+// Where the host of an executable in executableFolder may lie, in the order looked at: beside
+// it (a build folder), then in the installed ../libexec/tivora/.
+std::vector<std::string> HostPlaces(const std::string& executableFolder);
+// The host program to start from now on (tests start the one of their build).
+void SetHostProgram(std::string path);
+constexpr const char* kHostName = "tivora-browser-host";
+
 // Extra arguments for an automation browser started from now on (tests run it headless).
 void SetBrowserArguments(std::vector<std::string> arguments);
-// How long a browser started from now on may take to announce its port.
+// How long a browser started from now on may take to answer.
 void SetStartTimeout(int timeoutMs);
 
-// The automation browser started by this process, 0 when none was.
+// The browser host (and with it the automation browser) started by this process, 0 when none
+// was.
 pid_t StartedBrowser();
 
 // Time-outs of the set-up steps.

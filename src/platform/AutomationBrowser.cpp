@@ -4,11 +4,12 @@
 #include <unistd.h>
 
 #include <QEventLoop>
-#include <QFile>
-#include <cctype>
+#include <algorithm>
 #include <csignal>
+#include <cstdint>
 #include <cstdio>
 
+#include "platform/BrowserHost.h"
 #include "platform/DetachedProcess.h"
 #include "platform/DevToolsConnection.h"
 #include "platform/SystemPaths.h"
@@ -16,10 +17,8 @@
 namespace AutomationBrowser {
 namespace {
 
-constexpr const char* kPortFile = "DevToolsActivePort";
 constexpr const char* kPrograms[] = {"chromium", "chromium-browser", "google-chrome",
                                      "google-chrome-stable"};
-constexpr int kUuidLength = 36;
 
 bool MakePrivateFolder(const std::string& path) {
     if (!SystemPaths::MakeDirectories(path, 0700)) {
@@ -33,8 +32,15 @@ bool MakePrivateFolder(const std::string& path) {
     return (info.st_mode & 0777) == 0700 || chmod(path.c_str(), 0700) == 0;
 }
 
-std::string PortFile(const std::string& profileDir) {
-    return profileDir + "/" + kPortFile;
+// FNV-1a: a short stable name for a profile folder, the same for every build of the program.
+std::string NameOf(const std::string& profileDir) {
+    std::uint64_t hash = 14695981039346656037ull;
+    for (unsigned char byte : profileDir) {
+        hash = (hash ^ byte) * 1099511628211ull;
+    }
+    char hex[17];
+    std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(hash));
+    return hex;
 }
 
 }  // namespace
@@ -48,40 +54,29 @@ std::optional<std::string> FindProgram() {
     return std::nullopt;
 }
 
-std::optional<QUrl> ReadEndpoint(const std::string& profileDir) {
-    QFile file(QString::fromStdString(PortFile(profileDir)));
-    if (!file.open(QIODevice::ReadOnly)) {
-        return std::nullopt;
-    }
-    const QList<QByteArray> lines = file.read(4096).split('\n');
-    if (lines.size() < 2) {
-        return std::nullopt;
-    }
-    bool isNumber = false;
-    const int port = lines[0].trimmed().toInt(&isNumber);
-    const QByteArray path = lines[1].trimmed();
-    // The path names the browser by a UUID; anything else is not its file, or not all of it.
-    const QByteArray prefix = "/devtools/browser/";
-    if (!isNumber || port <= 0 || port > 65535 || !path.startsWith(prefix) ||
-        path.size() != prefix.size() + kUuidLength) {
-        return std::nullopt;
-    }
-    for (char byte : path.mid(prefix.size())) {
-        if (!(std::isxdigit(static_cast<unsigned char>(byte)) || byte == '-')) {
-            return std::nullopt;
+std::optional<std::string> SocketPath(const std::string& profileDir, std::string* why) {
+    std::string problem;
+    auto folder = SystemPaths::UserRuntimeFolder(&problem);
+    if (!folder) {
+        if (why != nullptr) {
+            *why = "no private runtime folder: " + problem;
         }
+        return std::nullopt;
     }
-    QUrl url;
-    url.setScheme("ws");
-    url.setHost("127.0.0.1");
-    url.setPort(port);
-    url.setPath(QString::fromLatin1(path));
-    return url;
+    std::string path = *folder + "/tivora-browser-" + NameOf(profileDir) + ".socket";
+    if (path.size() > BrowserHost::kMaxSocketPath) {
+        if (why != nullptr) {
+            *why = "the browser's socket path is too long: " + path;
+        }
+        return std::nullopt;
+    }
+    return path;
 }
 
 std::vector<std::string> StartArguments(const Options& options) {
     std::vector<std::string> arguments = options.extraArguments;
-    arguments.push_back("--remote-debugging-port=0");
+    // The DevTools connection on descriptors 3 and 4, which only the host holds: no port.
+    arguments.push_back("--remote-debugging-pipe");
     arguments.push_back("--user-data-dir=" + options.profileDir);
     arguments.push_back("--no-first-run");
     arguments.push_back("--no-default-browser-check");
@@ -90,6 +85,15 @@ std::vector<std::string> StartArguments(const Options& options) {
         arguments.push_back("--no-sandbox");
     }
     arguments.push_back("about:blank");
+    return arguments;
+}
+
+std::vector<std::string> HostArguments(const Options& options, const std::string& socketPath,
+                                       const std::string& program) {
+    std::vector<std::string> arguments = {"--socket", socketPath, "--", program};
+    for (std::string& argument : StartArguments(options)) {
+        arguments.push_back(std::move(argument));
+    }
     return arguments;
 }
 
@@ -114,24 +118,38 @@ void Connector::Begin() {
         Finish(false);
         return;
     }
-    if (auto endpoint = ReadEndpoint(options_.profileDir)) {
-        connection_.OpenAsync(*endpoint, options_.connectTimeoutMs, this, [this](bool opened) {
-            if (opened) {
-                Finish(true);
-            } else {
-                StartBrowser();
-            }
-        });
+    auto socket = SocketPath(options_.profileDir);
+    if (!socket) {
+        Finish(false);
         return;
     }
-    StartBrowser();
+    socket_ = *socket;
+    // A host that serves the profile already is reused when its browser answers.
+    connection_.OpenAsync(QString::fromStdString(socket_), options_.connectTimeoutMs, this,
+                          [this](bool opened) {
+                              if (!opened) {
+                                  StartHost();
+                                  return;
+                              }
+                              Probe(options_.connectTimeoutMs, [this](bool answered) {
+                                  if (answered) {
+                                      Finish(true);
+                                  } else {
+                                      connection_.Close();
+                                      StartHost();
+                                  }
+                              });
+                          });
 }
 
-void Connector::StartBrowser() {
-    // Nobody answers on the announced port: whatever wrote it is gone.
-    std::remove(PortFile(options_.profileDir).c_str());
+void Connector::StartHost() {
     auto program = FindProgram();
-    auto pid = program ? DetachedProcess::Start(*program, StartArguments(options_)) : std::nullopt;
+    if (!program) {
+        Finish(false);
+        return;
+    }
+    auto pid =
+        DetachedProcess::Start(options_.hostProgram, HostArguments(options_, socket_, *program));
     if (!pid) {
         Finish(false);
         return;
@@ -143,27 +161,55 @@ void Connector::StartBrowser() {
 }
 
 void Connector::Poll() {
-    // The browser writes the file once it listens. A browser already running on the profile
-    // without a port takes the start over and no file comes: then the wait runs out. A browser
-    // that could not start is gone early (its exit status is collected at once).
-    std::optional<QUrl> endpoint = ReadEndpoint(options_.profileDir);
-    if (endpoint) {
-        poll_.stop();
-        reached_ = true;
-        connection_.OpenAsync(*endpoint, options_.connectTimeoutMs, this,
-                              [this](bool opened) { Finish(opened); });
-    } else if (kill(started_, 0) != 0) {
+    if (trying_) {
+        return;
+    }
+    // A host that could not serve (the browser did not start, or another host holds the
+    // socket) is gone early: its exit status is collected at once.
+    if (kill(started_, 0) != 0) {
         poll_.stop();
         reached_ = true;  // nothing left to end
         Finish(false);
-    } else if (waited_.elapsed() >= options_.startTimeoutMs) {
+        return;
+    }
+    if (waited_.elapsed() >= options_.startTimeoutMs) {
         poll_.stop();
         EndUnreachedBrowser();
         Finish(false);
+        return;
     }
+    // Until the host listens, the socket is missing or a dead host's, and refuses at once.
+    trying_ = true;
+    connection_.OpenAsync(
+        QString::fromStdString(socket_), options_.connectTimeoutMs, this, [this](bool opened) {
+            if (!opened) {
+                trying_ = false;
+                return;
+            }
+            poll_.stop();
+            const int left =
+                static_cast<int>(std::max<qint64>(1, options_.startTimeoutMs - waited_.elapsed()));
+            Probe(left, [this](bool answered) {
+                trying_ = false;
+                if (answered) {
+                    reached_ = true;
+                    Finish(true);
+                } else {
+                    connection_.Close();
+                    EndUnreachedBrowser();
+                    Finish(false);
+                }
+            });
+        });
+}
+
+void Connector::Probe(int timeoutMs, std::function<void(bool)> done) {
+    connection_.Request("Browser.getVersion", {}, {}, timeoutMs, this,
+                        [done = std::move(done)](const DevToolsReply& reply) { done(reply.ok); });
 }
 
 void Connector::EndUnreachedBrowser() {
+    // The host closes the browser's pipe, and the browser ends with it.
     if (started_ != 0 && !reached_) {
         kill(started_, SIGTERM);
     }

@@ -1,27 +1,42 @@
 #include "platform/DevToolsConnection.h"
 
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <QEventLoop>
 #include <QJsonDocument>
 #include <QTimer>
 #include <memory>
 #include <optional>
 
+namespace {
+
+// Whether the other end of a connected local socket runs as this user.
+bool PeerIsThisUser(const QLocalSocket& socket) {
+    ucred peer{};
+    socklen_t size = sizeof peer;
+    return getsockopt(static_cast<int>(socket.socketDescriptor()), SOL_SOCKET, SO_PEERCRED, &peer,
+                      &size) == 0 &&
+           peer.uid == geteuid();
+}
+
+}  // namespace
+
 DevToolsConnection::DevToolsConnection(QObject* parent) : QObject(parent) {
-    socket_.setMaxAllowedIncomingMessageSize(kMaxMessageSize);
-    connect(&socket_, &QWebSocket::textMessageReceived, this, &DevToolsConnection::OnTextMessage);
-    connect(&socket_, &QWebSocket::disconnected, this, &DevToolsConnection::OnDisconnected);
-    connect(&socket_, &QWebSocket::connected, this, &DevToolsConnection::progressed);
-    connect(&socket_, qOverload<QAbstractSocket::SocketError>(&QWebSocket::error), this,
-            &DevToolsConnection::progressed);
+    connect(&socket_, &QLocalSocket::readyRead, this, &DevToolsConnection::OnReadyRead);
+    connect(&socket_, &QLocalSocket::disconnected, this, &DevToolsConnection::OnDisconnected);
+    connect(&socket_, &QLocalSocket::connected, this, &DevToolsConnection::progressed);
+    connect(&socket_, &QLocalSocket::errorOccurred, this, &DevToolsConnection::progressed);
     // An opening ends when the socket settles, connected or not, or at its deadline; always
-    // from the event loop, also when the socket gives up within open().
-    connect(&socket_, &QWebSocket::stateChanged, this, [this](QAbstractSocket::SocketState state) {
-        if (opening_ && (state == QAbstractSocket::ConnectedState ||
-                         state == QAbstractSocket::UnconnectedState)) {
-            QMetaObject::invokeMethod(this, &DevToolsConnection::FinishOpening,
-                                      Qt::QueuedConnection);
-        }
-    });
+    // from the event loop, also when the socket gives up within connectToServer().
+    connect(&socket_, &QLocalSocket::stateChanged, this,
+            [this](QLocalSocket::LocalSocketState state) {
+                if (opening_ && (state == QLocalSocket::ConnectedState ||
+                                 state == QLocalSocket::UnconnectedState)) {
+                    QMetaObject::invokeMethod(this, &DevToolsConnection::FinishOpening,
+                                              Qt::QueuedConnection);
+                }
+            });
     openingDeadline_.setSingleShot(true);
     connect(&openingDeadline_, &QTimer::timeout, this, &DevToolsConnection::FinishOpening);
 }
@@ -31,7 +46,7 @@ DevToolsConnection::~DevToolsConnection() {
     socket_.abort();
 }
 
-void DevToolsConnection::OpenAsync(const QUrl& url, int timeoutMs, QObject* context,
+void DevToolsConnection::OpenAsync(const QString& socketPath, int timeoutMs, QObject* context,
                                    std::function<void(bool)> done) {
     Opening opening{context != nullptr, context, std::move(done)};
     if (open_ || opening_) {
@@ -43,26 +58,32 @@ void DevToolsConnection::OpenAsync(const QUrl& url, int timeoutMs, QObject* cont
         });
         return;
     }
+    // A connection closed with something still to write may not have let go yet.
+    socket_.abort();
+    frames_ = DevToolsFrames(kMaxMessageSize);
     opening_ = std::move(opening);
     openingDeadline_.start(timeoutMs);
-    socket_.open(url);
+    socket_.connectToServer(socketPath);
 }
 
 void DevToolsConnection::FinishOpening() {
     if (!opening_) {
         return;
     }
-    const QAbstractSocket::SocketState state = socket_.state();
-    if (state != QAbstractSocket::ConnectedState && state != QAbstractSocket::UnconnectedState &&
+    const QLocalSocket::LocalSocketState state = socket_.state();
+    if (state != QLocalSocket::ConnectedState && state != QLocalSocket::UnconnectedState &&
         openingDeadline_.isActive()) {
         return;  // on its way still
     }
     openingDeadline_.stop();
     Opening opening = std::move(*opening_);
     opening_.reset();
-    open_ = state == QAbstractSocket::ConnectedState;
+    open_ = state == QLocalSocket::ConnectedState && PeerIsThisUser(socket_);
     if (!open_) {
         socket_.abort();
+    } else if (socket_.bytesAvailable() > 0) {
+        // Events of the browser that came before the opening ended.
+        QMetaObject::invokeMethod(this, &DevToolsConnection::OnReadyRead, Qt::QueuedConnection);
     }
     emit progressed();
     if (!opening.hasContext || opening.context) {
@@ -70,13 +91,13 @@ void DevToolsConnection::FinishOpening() {
     }
 }
 
-bool DevToolsConnection::Open(const QUrl& url, int timeoutMs) {
+bool DevToolsConnection::Open(const QString& socketPath, int timeoutMs) {
     if (open_) {
         return true;
     }
     auto opened = std::make_shared<std::optional<bool>>();
     QObject waiting;
-    OpenAsync(url, timeoutMs, &waiting, [opened](bool ok) { *opened = ok; });
+    OpenAsync(socketPath, timeoutMs, &waiting, [opened](bool ok) { *opened = ok; });
     // The opening ends at its own deadline; the margin only keeps the two from racing.
     WaitUntil([opened] { return opened->has_value(); }, timeoutMs + 1000);
     return opened->value_or(false);
@@ -88,7 +109,9 @@ bool DevToolsConnection::IsOpen() const {
 
 void DevToolsConnection::Close() {
     if (open_) {
-        socket_.close();
+        // What was sent still goes out before the socket closes.
+        socket_.flush();
+        socket_.disconnectFromServer();
         // The socket reports the end later; the connection is over for its users now.
         OnDisconnected();
     }
@@ -107,8 +130,7 @@ qint64 DevToolsConnection::Send(const QString& method, const QJsonObject& params
         message.insert("sessionId", sessionId);
     }
     pending_.emplace(id, std::move(pending));
-    socket_.sendTextMessage(
-        QString::fromUtf8(QJsonDocument(message).toJson(QJsonDocument::Compact)));
+    socket_.write(DevToolsFrames::Frame(QJsonDocument(message).toJson(QJsonDocument::Compact)));
     return id;
 }
 
@@ -163,9 +185,28 @@ bool DevToolsConnection::WaitUntil(const std::function<bool()>& done, int timeou
     return done();
 }
 
-void DevToolsConnection::OnTextMessage(const QString& text) {
+void DevToolsConnection::OnReadyRead() {
+    while (open_ && socket_.bytesAvailable() > 0) {
+        const QByteArray bytes = socket_.read(64 * 1024);
+        frames_.Append(bytes.constData(), bytes.size());
+        while (open_) {
+            std::optional<QByteArray> message = frames_.Next();
+            if (!message) {
+                break;
+            }
+            OnMessage(*message);
+        }
+        if (frames_.TakeOverflow()) {
+            // A message larger than any the program asks for: the other end is not the browser.
+            socket_.abort();
+            OnDisconnected();
+        }
+    }
+}
+
+void DevToolsConnection::OnMessage(const QByteArray& bytes) {
     QJsonParseError error{};
-    QJsonDocument document = QJsonDocument::fromJson(text.toUtf8(), &error);
+    QJsonDocument document = QJsonDocument::fromJson(bytes, &error);
     if (error.error != QJsonParseError::NoError || !document.isObject()) {
         return;  // not a protocol message; nothing to answer
     }

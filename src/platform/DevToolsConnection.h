@@ -1,15 +1,16 @@
 #pragma once
 
 #include <QJsonObject>
+#include <QLocalSocket>
 #include <QObject>
 #include <QPointer>
 #include <QString>
 #include <QTimer>
-#include <QUrl>
-#include <QWebSocket>
 #include <functional>
 #include <map>
 #include <optional>
+
+#include "platform/DevToolsFrames.h"
 
 // The answer to one DevTools command.
 struct DevToolsReply {
@@ -18,9 +19,11 @@ struct DevToolsReply {
     QString error;       // when not: the browser's message, or why no answer came
 };
 
-// One WebSocket connection to a Chromium browser's DevTools endpoint: commands with their
-// ids and replies, flattened sessions, and the events of every session. Lives on the thread
-// that made it; everything arrives through that thread's event loop.
+// One connection to a Chromium browser's DevTools endpoint, on the local socket of its browser
+// host (the browser's pipe framing: JSON messages each ended by a NUL byte): commands with their
+// ids and replies, flattened sessions, and the events of every session. Only a socket whose
+// other end runs as this user is taken. Lives on the thread that made it; everything arrives
+// through that thread's event loop.
 class DevToolsConnection : public QObject {
     Q_OBJECT
 public:
@@ -32,10 +35,10 @@ public:
     // Opens the connection without waiting for it: done gets whether it opened, from the event
     // loop, at most timeoutMs later, and only while context (when given) exists. One opening at
     // a time; a connection that is open already answers true.
-    void OpenAsync(const QUrl& url, int timeoutMs, QObject* context,
+    void OpenAsync(const QString& socketPath, int timeoutMs, QObject* context,
                    std::function<void(bool opened)> done);
     // Opens the connection and waits for it at most timeoutMs.
-    bool Open(const QUrl& url, int timeoutMs);
+    bool Open(const QString& socketPath, int timeoutMs);
     bool IsOpen() const;
     // Closes the connection; outstanding commands are answered with an error.
     void Close();
@@ -82,7 +85,8 @@ private:
         ReplyHandler handler;
     };
 
-    void OnTextMessage(const QString& text);
+    void OnReadyRead();
+    void OnMessage(const QByteArray& bytes);
     void OnDisconnected();
     void Answer(Pending pending, const DevToolsReply& reply);
     void FailAllPending(const QString& why);
@@ -95,7 +99,8 @@ private:
         std::function<void(bool)> done;
     };
 
-    QWebSocket socket_;
+    QLocalSocket socket_;
+    DevToolsFrames frames_{kMaxMessageSize};
     qint64 nextId_ = 1;
     std::map<qint64, Pending> pending_;
     bool open_ = false;

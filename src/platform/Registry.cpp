@@ -122,11 +122,11 @@ public:
     }
 
 private:
-    // In the user's runtime folder where there is one: private, and in memory.
+    // In the user's private runtime folder where there is one, else the temporary folder
+    // (QTemporaryDir makes the scratch folder 0700 either way).
     static QString ScratchTemplate() {
-        const std::string runtime = SystemPaths::RuntimeDir();
-        const QString folder =
-            SystemPaths::IsDirectory(runtime) ? QString::fromStdString(runtime) : QDir::tempPath();
+        const std::optional<std::string> runtime = SystemPaths::UserRuntimeFolder();
+        const QString folder = runtime ? QString::fromStdString(*runtime) : QDir::tempPath();
         return folder + QStringLiteral("/tivora-hive-XXXXXX");
     }
     QString Copy() const { return scratch_.filePath(QStringLiteral("registry.ini")); }

@@ -9,7 +9,6 @@
 #include <QLocalSocket>
 #include <QTimer>
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
 #include <optional>
 
@@ -39,43 +38,10 @@ std::optional<std::string> ParseRequest(const QByteArray& line) {
     return token;
 }
 
-// The folder of the lock and the socket. The session's runtime folder is the user's own;
-// without one, a folder of this user's own under the temporary folder, since anyone can make
-// names there: a lock file another user made first would let two instances run side by side.
-std::string RuntimeFolder() {
-    std::string dir = SystemPaths::RuntimeDir();
-    if (dir == "/tmp") {
-        const char* tmp = std::getenv("TMPDIR");
-        std::string base = tmp != nullptr && tmp[0] == '/' ? tmp : "/tmp";
-        dir = base + "/tivora-" + std::to_string(geteuid());
-    }
-    return dir;
-}
-
+// The lock and the socket live in the user's runtime folder; empty when there is none.
 std::string RuntimePath(const std::string& name, const char* suffix) {
-    return RuntimeFolder() + "/" + name + suffix;
-}
-
-// Makes the private folder when it is missing and checks that it is one: a real folder (not a
-// link), of this user, closed to everyone else. Empty when it is, else why not.
-std::string EnsurePrivateFolder(const std::string& dir) {
-    if (mkdir(dir.c_str(), 0700) != 0 && errno != EEXIST) {
-        return "cannot make " + dir + ": " + std::strerror(errno);
-    }
-    struct stat info {};
-    if (lstat(dir.c_str(), &info) != 0) {
-        return "cannot inspect " + dir + ": " + std::strerror(errno);
-    }
-    if (!S_ISDIR(info.st_mode)) {
-        return dir + " is not a folder";
-    }
-    if (info.st_uid != geteuid()) {
-        return dir + " belongs to another user";
-    }
-    if ((info.st_mode & 077) != 0) {
-        return dir + " is open to other users";
-    }
-    return {};
+    auto folder = SystemPaths::UserRuntimeFolder();
+    return folder ? *folder + "/" + name + suffix : std::string();
 }
 
 }  // namespace
@@ -91,14 +57,13 @@ std::string NamedMutex::PathFor(const std::string& name) {
 NamedMutex::Result NamedMutex::Create(const std::string& name) {
     Close();
     error_.clear();
-    const std::string dir = RuntimeFolder();
-    if (dir != SystemPaths::RuntimeDir()) {
-        error_ = EnsurePrivateFolder(dir);
-        if (!error_.empty()) {
-            return Result::Failed;
-        }
+    std::string why;
+    auto folder = SystemPaths::UserRuntimeFolder(&why);
+    if (!folder) {
+        error_ = "no private runtime folder: " + why;
+        return Result::Failed;
     }
-    const std::string path = PathFor(name);
+    const std::string path = *folder + "/" + name + ".lock";
     int fd = open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
     if (fd < 0) {
         error_ = "cannot open " + path + ": " + std::strerror(errno);
@@ -140,18 +105,17 @@ std::string InstanceChannel::PathFor(const std::string& name) {
 
 bool InstanceChannel::Listen(const std::string& name,
                              std::function<void(const std::string& token)> onRequest) {
-    const std::string dir = RuntimeFolder();
-    if (dir != SystemPaths::RuntimeDir() && !EnsurePrivateFolder(dir).empty()) {
-        return false;  // what is there to remove below may not be ours
+    const std::string path = PathFor(name);
+    if (path.empty()) {
+        return false;
     }
     onRequest_ = std::move(onRequest);
     server_ = std::make_unique<QLocalServer>();
     server_->setSocketOptions(QLocalServer::UserAccessOption);
-    QString path = QString::fromStdString(PathFor(name));
     // Only the holder of the marker listens, so a socket file left there is stale.
-    QLocalServer::removeServer(path);
+    QLocalServer::removeServer(QString::fromStdString(path));
     connect(server_.get(), &QLocalServer::newConnection, this, &InstanceChannel::OnNewConnection);
-    return server_->listen(path);
+    return server_->listen(QString::fromStdString(path));
 }
 
 bool InstanceChannel::IsValidToken(const std::string& token) {

@@ -9,9 +9,9 @@
 class QLocalServer;
 
 // A named marker that tells whether another instance of the program is running: an exclusive
-// lock on a file named after the marker in the runtime directory, or, without one, in a
-// private folder of the user under $TMPDIR (else /tmp). The kernel drops the lock when the
-// process ends, however it ends.
+// lock on a file named after the marker in the user's runtime folder (see
+// SystemPaths::UserRuntimeFolder). The kernel drops the lock when the process ends, however it
+// ends.
 class NamedMutex {
 public:
     enum class Result {
@@ -31,7 +31,7 @@ public:
     // Why the last Create failed; empty after any other outcome.
     const std::string& Error() const { return error_; }
 
-    // The lock file's path for a marker name.
+    // The lock file's path for a marker name; empty when the user has no runtime folder.
     static std::string PathFor(const std::string& name);
 
 private:
@@ -64,6 +64,7 @@ public:
     // A token is printable ASCII of at most kMaxTokenLength characters.
     static bool IsValidToken(const std::string& token);
 
+    // The socket's path; empty when the user has no runtime folder.
     static std::string PathFor(const std::string& name);
 
 private:

@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <string_view>
 
 namespace SystemPaths {
@@ -93,11 +94,62 @@ std::optional<std::string> ConfigHome() {
     return UnderHome(".config");
 }
 
-std::string RuntimeDir() {
-    if (auto dir = AbsoluteEnv("XDG_RUNTIME_DIR")) {
-        return *dir;
+std::optional<std::string> CacheHome() {
+    if (auto dir = AbsoluteEnv("XDG_CACHE_HOME")) {
+        return dir;
     }
-    return "/tmp";
+    return UnderHome(".cache");
+}
+
+std::string PrivateFolderProblem(const std::string& path) {
+    struct stat info {};
+    if (lstat(path.c_str(), &info) != 0) {
+        return "cannot inspect " + path + ": " + std::strerror(errno);
+    }
+    if (!S_ISDIR(info.st_mode)) {
+        return path + " is not a folder";
+    }
+    if (info.st_uid != geteuid()) {
+        return path + " belongs to another user";
+    }
+    if ((info.st_mode & 077) != 0) {
+        return path + " is open to other users";
+    }
+    return {};
+}
+
+std::optional<std::string> UserRuntimeFolder(std::string* why) {
+    std::string problems;
+    auto usable = [&problems](const std::string& path) {
+        std::string problem = PrivateFolderProblem(path);
+        if (!problem.empty()) {
+            problems += (problems.empty() ? "" : "; ") + problem;
+        }
+        return problem.empty();
+    };
+    if (auto dir = AbsoluteEnv("XDG_RUNTIME_DIR"); dir && usable(*dir)) {
+        return dir;
+    }
+    const std::string tmp = AbsoluteEnv("TMPDIR").value_or("/tmp");
+    const std::string shared = tmp + "/tivora-" + std::to_string(geteuid());
+    // An existing entry is judged as it is: what someone else made there stays theirs.
+    mkdir(shared.c_str(), 0700);
+    if (usable(shared)) {
+        return shared;
+    }
+    if (auto cache = CacheHome()) {
+        const std::string own = *cache + "/tivora/runtime";
+        MakeDirectories(own, 0700);
+        if (usable(own)) {
+            return own;
+        }
+    } else {
+        problems += "; no cache home";
+    }
+    if (why != nullptr) {
+        *why = problems;
+    }
+    return std::nullopt;
 }
 
 bool IsDirectory(const std::string& path) {

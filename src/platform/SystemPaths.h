@@ -21,8 +21,19 @@ std::optional<std::string> DataHome();
 // The XDG config home: $XDG_CONFIG_HOME when absolute, else $HOME/.config; nullopt when unknown.
 std::optional<std::string> ConfigHome();
 
-// The directory for sockets and locks: $XDG_RUNTIME_DIR when absolute, else /tmp.
-std::string RuntimeDir();
+// The XDG cache home: $XDG_CACHE_HOME when absolute, else $HOME/.cache; nullopt when unknown.
+std::optional<std::string> CacheHome();
+
+// The user's runtime folder, for the locks and sockets that only the user may reach: the first
+// of $XDG_RUNTIME_DIR, tivora-<uid> under $TMPDIR (else /tmp) and tivora/runtime under the cache
+// home that is a real folder (not a link) of this user, closed to everyone else. The last two are
+// made when missing. Anyone can make names under /tmp, so a name taken there by someone else
+// moves the choice on to the cache home. nullopt when no candidate will do, each one's reason
+// in *why.
+std::optional<std::string> UserRuntimeFolder(std::string* why = nullptr);
+
+// Empty when path is a real folder of this user that nobody else can enter, else why not.
+std::string PrivateFolderProblem(const std::string& path);
 
 // The user's home directory: $HOME, else the password database; nullopt when unknown.
 std::optional<std::string> HomeDir();

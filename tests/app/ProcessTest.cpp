@@ -1,5 +1,6 @@
 // The real program in real processes: single instance, command line, missing display, signals.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -8,6 +9,7 @@
 #include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 
 #include "app/TivoraApp.h"
 #include "platform/SingleInstance.h"
@@ -94,6 +96,40 @@ TEST(Process, TwoRealInstancesAndAnOrderlyTerminate) {
     // The lock is gone with the process: a new start runs again.
     NamedMutex after;
     EXPECT_EQ(after.Create(CTivoraApp::kMutexName), NamedMutex::Result::Created);
+}
+
+// Without a runtime folder, with the name under the temporary folder taken by someone else, the
+// two starts still find each other (in the cache home) and only one bar runs.
+TEST(Process, TwoStartsMakeOneBarWithoutARuntimeFolderWhateverOthersMadeUnderTmp) {
+    struct Case {
+        const char* name;
+        std::function<void(const std::string& entry)> make;
+    };
+    std::vector<Case> cases = {
+        {"a link", [](const std::string& entry) { std::filesystem::create_symlink("/", entry); }}};
+    if (geteuid() == 0) {  // only root can give a folder away
+        cases.push_back({"another user's folder", [](const std::string& entry) {
+                             std::filesystem::create_directory(entry);
+                             ASSERT_EQ(chown(entry.c_str(), 65534, 65534), 0);
+                         }});
+    }
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempHome home;
+        unsetenv("XDG_RUNTIME_DIR");
+        testing_support::ScopedEnv tmp("TMPDIR", home.Root());
+        c.make(home.Root() + "/tivora-" + std::to_string(geteuid()));
+        auto first = Start();
+        ASSERT_TRUE(WaitFor([&] { return Listening(); }));
+        EXPECT_EQ(
+            InstanceChannel::PathFor(CTivoraApp::kMutexName).rfind(home.Root() + "/cache/", 0), 0u);
+        auto second = Start();
+        ASSERT_TRUE(second->waitForFinished(10000));
+        EXPECT_EQ(second->exitCode(), 0);
+        EXPECT_EQ(first->state(), QProcess::Running);
+        first->terminate();
+        EXPECT_TRUE(first->waitForFinished(10000));
+    }
 }
 
 TEST(Process, InterruptAndHangUpEndTheProgramInOrderWithTheExitSave) {

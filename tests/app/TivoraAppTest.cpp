@@ -132,10 +132,12 @@ TEST(TivoraApp, MarkerThatCannotBeMadeIsOneLogLineAndTheProgramRuns) {
     const char* tmp = std::getenv("TMPDIR");
     const std::optional<std::string> oldTmp = tmp ? std::optional<std::string>(tmp) : std::nullopt;
     setenv("TMPDIR", home.Root().c_str(), 1);
-    // A folder under the temporary folder in the user's name, open to everyone.
+    // A folder under the temporary folder in the user's name, open to everyone, and a cache
+    // home that cannot hold a folder.
     const std::string folder = home.Root() + "/tivora-" + std::to_string(geteuid());
     std::filesystem::create_directory(folder);
     std::filesystem::permissions(folder, std::filesystem::perms::all);
+    testing_support::WriteFile(home.Root() + "/cache", "");
     RecordingParts parts;
     AppRun run;
     {
@@ -147,8 +149,9 @@ TEST(TivoraApp, MarkerThatCannotBeMadeIsOneLogLineAndTheProgramRuns) {
     EXPECT_EQ(std::count(parts.calls.begin(), parts.calls.end(), "StartServices"), 1);
     const std::string log = ErrorLog(home);
     EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 1) << log;
-    EXPECT_NE(log.find("] ERROR: Unable to create single instance lock: " + folder +
-                       " is open to other users\n"),
+    EXPECT_NE(log.find("] ERROR: Unable to create single instance lock: no private runtime "
+                       "folder: " +
+                       folder + " is open to other users; "),
               std::string::npos)
         << log;
 }

@@ -2,11 +2,12 @@
 //
 // Where a user would click an element of a page that the program opened in its automation
 // browser: prints "X Y", the screen point at the centre of element ELEMENT (by id) in the frame
-// named FRAME of the page whose address contains URL_PART, once that page is loaded, fills the
+// named FRAME of a page whose address contains URL_PART, once that page is loaded, fills the
 // screen (the program shows controlled games full screen) and, for each FUNCTION named, the
 // frame's window function of that name is no longer the one the page's own script defines (the
-// program has taken it over). Reaches the browser through the DevTools endpoint that the
-// browser announced in PROFILE. Gives up after 45 s, saying what it saw last.
+// program has taken it over). Reaches the browser through the socket of the browser host that
+// serves PROFILE, beside the program's own connection. Gives up after 45 s, saying what it saw
+// last.
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QJsonArray>
@@ -15,7 +16,9 @@
 #include <QStringList>
 #include <QThread>
 #include <cstdio>
+#include <map>
 #include <optional>
+#include <string>
 
 #include "platform/AutomationBrowser.h"
 #include "platform/DevToolsConnection.h"
@@ -67,41 +70,51 @@ int main(int argc, char** argv) {
 
     QElapsedTimer waited;
     waited.start();
-    QString seen = "no DevTools endpoint in " + args[1];
+    std::string why;
+    const std::optional<std::string> socket =
+        AutomationBrowser::SocketPath(args[1].toStdString(), &why);
+    if (!socket) {
+        std::fprintf(stderr, "tivora-e2e-page-point: %s\n", why.c_str());
+        return 1;
+    }
+    QString seen = "no browser host on " + QString::fromStdString(*socket);
     DevToolsConnection connection;
-    QString session;
+    std::map<QString, QString> sessions;  // by page
     while (waited.elapsed() < kPatienceMs) {
         if (!connection.IsOpen()) {
-            const std::optional<QUrl> endpoint =
-                AutomationBrowser::ReadEndpoint(args[1].toStdString());
-            if (!endpoint || !connection.Open(*endpoint, 2000)) {
+            sessions.clear();
+            if (!connection.Open(QString::fromStdString(*socket), 2000)) {
                 QThread::msleep(kPollMs);
                 continue;
             }
         }
-        if (session.isEmpty()) {
-            seen = "no page at an address with " + urlPart;
-            const DevToolsReply targets = connection.Call("Target.getTargets");
-            for (const auto& value : targets.result.value("targetInfos").toArray()) {
-                const QJsonObject target = value.toObject();
-                if (target.value("type").toString() == "page" &&
-                    target.value("url").toString().contains(urlPart)) {
-                    const DevToolsReply attached = connection.Call(
-                        "Target.attachToTarget",
-                        {{"targetId", target.value("targetId")}, {"flatten", true}});
-                    session = attached.result.value("sessionId").toString();
-                    break;
-                }
+        // Every page at such an address is looked at: the program may have opened it before,
+        // and given the earlier window's page its own functions back.
+        seen = "no page at an address with " + urlPart;
+        const DevToolsReply targets = connection.Call("Target.getTargets");
+        for (const auto& value : targets.result.value("targetInfos").toArray()) {
+            const QJsonObject target = value.toObject();
+            const QString page = target.value("targetId").toString();
+            if (target.value("type").toString() != "page" ||
+                !target.value("url").toString().contains(urlPart)) {
+                continue;
             }
-        }
-        if (!session.isEmpty()) {
-            const DevToolsReply reply = connection.Call(
-                "Runtime.evaluate", {{"expression", script}, {"returnByValue", true}}, session);
+            if (!sessions.count(page)) {
+                const DevToolsReply attached = connection.Call(
+                    "Target.attachToTarget", {{"targetId", page}, {"flatten", true}});
+                if (!attached.ok) {
+                    continue;
+                }
+                sessions[page] = attached.result.value("sessionId").toString();
+            }
+            const DevToolsReply reply =
+                connection.Call("Runtime.evaluate",
+                                {{"expression", script}, {"returnByValue", true}}, sessions[page]);
             const QString answer =
                 reply.ok ? reply.result.value("result").toObject().value("value").toString()
                          : reply.error;
             if (!reply.ok) {
-                session.clear();  // the page went; look for it again
+                sessions.erase(page);  // the page went; look for it again
             }
             if (answer.startsWith("point ")) {
                 std::printf("%s\n", qPrintable(answer.mid(6)));

@@ -84,7 +84,7 @@ touch "$dir/browser.log"
 # The program reads its catalogue beside itself: a copy of it gets one whose addresses are
 # those of this run's demo server. Two favourites, a plain one and a controlled full-screen one
 # (favourites stand in name order), and two games for the drop-down.
-cp "$build/tivora" "$dir/bin/tivora" || fail "cannot copy the program"
+cp "$build/tivora" "$build/tivora-browser-host" "$dir/bin/" || fail "cannot copy the program"
 pictures="$here/../../res/sample"
 write_catalogue() {
   local base="http://127.0.0.1:$1"
@@ -336,19 +336,62 @@ tray)
   ;;
 
 game)
+  # The automation browser's host, and every process below it.
+  host_pid() { pgrep -f -- "^$dir/bin/tivora-browser-host --socket " ; }
+  tree() {
+    local pids=("$@") i child
+    for ((i = 0; i < ${#pids[@]}; i++)); do
+      for child in $(cat /proc/"${pids[i]}"/task/*/children 2>/dev/null); do pids+=("$child"); done
+    done
+    echo "${pids[@]}"
+  }
+  # Sockets of the machine in the TCP LISTEN state, as "socket:[inode]".
+  tcp_listeners() {
+    awk 'FNR > 1 && $4 == "0A" { print "socket:[" $10 "]" }' /proc/net/tcp /proc/net/tcp6
+  }
+  games() { xdotool search --onlyvisible --name "Space Shooter" 2>/dev/null | wc -l; }
+
   start_bar
   # The second favourite runs in the automation browser, full screen.
   click $((X + 1 + 67 + 33)) $((Y + 33))
-  point=$("$page_point" "$dir/data/Tivora/browser" /games/space-shooter.html flash real \
-    goCasino CloseGame) || fail "the game's page did not come up with its functions taken over"
+  "$page_point" "$dir/data/Tivora/browser" /games/space-shooter.html flash real \
+    goCasino CloseGame >/dev/null || fail "the game's page did not come up with its functions taken over"
   # The browser names its window after the page a moment after the page is in.
-  until_true 10 eval 'xdotool search --onlyvisible --name "Space Shooter" >/dev/null' ||
-    fail "no window shows the game"
+  until_true 10 eval '[ "$(games)" -eq 1 ]' || fail "no window shows the game"
+
+  # Only the user's own processes can drive the browser: nothing of it listens on the network.
+  host=$(host_pid)
+  [ -n "$host" ] || fail "no browser host runs"
+  browser_tree=$(tree "$host")
+  [ "$(wc -w <<<"$browser_tree")" -ge 3 ] || fail "the host has no browser below it: $browser_tree"
+  listeners=$(tcp_listeners)
+  for pid in $browser_tree; do
+    for fd in /proc/"$pid"/fd/*; do
+      link=$(readlink "$fd" 2>/dev/null) || continue
+      grep -qxF "$link" <<<"$listeners" && fail "process $pid of the browser listens on TCP ($link)"
+    done
+  done
+
+  # The bar ends: the game stays. A new bar drives the same browser.
+  terminate_bar
+  sleep 1
+  [ "$(games)" -eq 1 ] || fail "the game's window went with the bar"
+  start_bar
+  # The first game fills the screen above everything while it has the focus: the user brings
+  # the bar forward first.
+  xdotool windowactivate "$window" 2>/dev/null
+  until_true 10 eval '[ "$(xdotool getwindowfocus 2>/dev/null)" = "$window" ]' ||
+    fail "the new bar did not come forward"
+  click $((X + 1 + 67 + 33)) $((Y + 33))
+  until_true 20 eval '[ "$(games)" -eq 2 ]' || fail "the new bar opened no second game window"
+  point=$("$page_point" "$dir/data/Tivora/browser" /games/space-shooter.html flash real \
+    goCasino CloseGame) || fail "the new bar did not take the second game's functions over"
+  [ "$(host_pid)" = "$host" ] || fail "the new bar started another browser host: $(host_pid)"
+
   # "Play for real", clicked: the real site opens in the plain browser, the game closes.
   click $point
   expect_browser 1 "--new-window $site/casino.html"
-  until_true 10 eval '! xdotool search --onlyvisible --name "Space Shooter" >/dev/null' ||
-    fail "the game's window stayed open"
+  until_true 10 eval '[ "$(games)" -eq 1 ]' || fail "the game's window stayed open"
   terminate_bar
   ;;
 

@@ -2,9 +2,16 @@
 // One browser start per test; each test skips itself where Chromium is not installed.
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <unistd.h>
+
 #include <QCoreApplication>
 #include <QJsonObject>
 #include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <sstream>
 
 #include "LaunchTestSupport.h"
 #include "launch/BrowserLayer.h"
@@ -26,6 +33,58 @@ using testing_support::TempHome;
 using testing_support::TraceRecorder;
 
 constexpr const char* kHooked = "succeeded: script's IDispatch changed";
+
+// root and every process below it.
+std::vector<pid_t> ProcessTree(pid_t root) {
+    std::vector<pid_t> tree{root};
+    for (std::size_t i = 0; i < tree.size(); ++i) {
+        const std::string task = "/proc/" + std::to_string(tree[i]) + "/task";
+        std::error_code ignored;
+        for (const auto& thread : std::filesystem::directory_iterator(task, ignored)) {
+            std::ifstream children(thread.path() / "children");
+            for (pid_t child = 0; children >> child;) {
+                tree.push_back(child);
+            }
+        }
+    }
+    return tree;
+}
+
+// The socket inodes of every TCP listener of the machine, IPv4 and IPv6.
+std::set<std::string> TcpListeners() {
+    std::set<std::string> inodes;
+    for (const char* table : {"/proc/net/tcp", "/proc/net/tcp6"}) {
+        std::ifstream file(table);
+        std::string line;
+        std::getline(file, line);  // the heading
+        while (std::getline(file, line)) {
+            std::istringstream fields(line);
+            std::string field[10];
+            for (std::string& f : field) {
+                fields >> f;
+            }
+            if (field[3] == "0A") {  // LISTEN
+                inodes.insert(field[9]);
+            }
+        }
+    }
+    return inodes;
+}
+
+// The listeners among the sockets that process pid holds.
+int ListenersHeldBy(pid_t pid, const std::set<std::string>& listeners) {
+    int held = 0;
+    std::error_code ignored;
+    const std::string fds = "/proc/" + std::to_string(pid) + "/fd";
+    for (const auto& fd : std::filesystem::directory_iterator(fds, ignored)) {
+        const std::string target = std::filesystem::read_symlink(fd.path(), ignored).string();
+        if (target.starts_with("socket:[") &&
+            listeners.count(target.substr(8, target.size() - 9)) != 0) {
+            ++held;
+        }
+    }
+    return held;
+}
 
 class ControlledBrowser : public testing::Test {
 protected:
@@ -378,6 +437,41 @@ TEST_F(ControlledBrowser, GameGivenUpWhileItStartsNeverGetsItsWindow) {
     EXPECT_TRUE(starter.Controllers().empty());
     EXPECT_EQ(starter.StartsUnderWay(), 0u);
     EXPECT_TRUE(shell_.calls.empty());
+}
+
+// Only the user's own processes can drive the browser: it has no network listener, and its
+// connection lives in a host that it does not outlive.
+TEST_F(ControlledBrowser, NothingOfTheBrowserListensOnTheNetworkAndItGoesWithItsHost) {
+    GameStarter& starter = GameStarter::Instance();
+    StartAndWait(starter, pages_.Url("/game?flash=same"));
+    ASSERT_TRUE(WaitForHooks(2));
+    const pid_t host = BrowserLayer::StartedBrowser();
+    ASSERT_NE(host, 0);
+    const std::vector<pid_t> tree = ProcessTree(host);
+    ASSERT_GE(tree.size(), 3u) << "the host, the browser and its helpers";
+    const std::set<std::string> listeners = TcpListeners();
+    for (pid_t pid : tree) {
+        EXPECT_EQ(ListenersHeldBy(pid, listeners), 0) << "process " << pid;
+    }
+
+    // The host killed, the browser's pipe closes and the browser ends with every helper.
+    inspector_.reset();
+    kill(host, SIGKILL);
+    EXPECT_TRUE(WaitFor(
+        [&] { return std::all_of(tree.begin(), tree.end(), testing_support::ProcessEnded); },
+        15000));
+    EXPECT_TRUE(WaitFor([&] { return !starter.Controllers()[0]->IsAlive(); }));
+
+    // The next game finds the dead host's socket and starts a new host and browser.
+    StartAndWait(starter, pages_.Url("/plain"));
+    const pid_t second = BrowserLayer::StartedBrowser();
+    EXPECT_NE(second, host);
+    ASSERT_EQ(starter.Controllers().size(), 2u);
+    EXPECT_TRUE(starter.Controllers()[1]->IsAlive());
+    // The browser closed, its host ends too.
+    browser_->Connection().Call("Browser.close");
+    BrowserLayer::Shutdown();
+    EXPECT_TRUE(WaitFor([&] { return testing_support::ProcessEnded(second); }, 15000));
 }
 
 TEST_F(ControlledBrowser, GameWindowOutlivesTheProgramAndTheNextRunReusesTheBrowser) {

@@ -79,6 +79,7 @@ TEST(GameStarter, BrowserThatNeverAnnouncesItselfIsEndedAndTheGameOpensPlainlyOn
         TraceRecorder traces;
         GameStarter& starter = GameStarter::Instance();
         const pid_t before = BrowserLayer::StartedBrowser();
+        BrowserLayer::SetHostProgram(launch_testing::BuiltHost());
         BrowserLayer::SetStartTimeout(c.startTimeoutMs);
         BrowserLayer::Init();
 
@@ -252,6 +253,19 @@ TEST(CTvIeHelper, WithoutAWindowCallsAndDestructionDoNothing) {
     }
     EXPECT_EQ(traces.Texts(), (std::vector<std::string>{"Close javascript was called",
                                                         "failed: WebBrowser doesn't exist"}));
+}
+
+// The build puts the host beside the program; an installed program finds it in libexec.
+TEST(BrowserLayer, HostIsLookedForBesideTheProgramThenInLibexec) {
+    const std::pair<const char*, std::vector<std::string>> cases[] = {
+        {"/usr/bin", {"/usr/bin/tivora-browser-host", "/usr/libexec/tivora/tivora-browser-host"}},
+        {"/opt/t/bin/",
+         {"/opt/t/bin/tivora-browser-host", "/opt/t/libexec/tivora/tivora-browser-host"}},
+        {"/", {"/tivora-browser-host", "/libexec/tivora/tivora-browser-host"}},
+    };
+    for (const auto& [folder, places] : cases) {
+        EXPECT_EQ(BrowserLayer::HostPlaces(folder), places) << folder;
+    }
 }
 
 }  // namespace

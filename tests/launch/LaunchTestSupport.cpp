@@ -90,6 +90,10 @@ std::string ErrorLog() {
     return testing_support::ReadFile(PathUtils::GetAppDataFile(ErrorLog::kFileName));
 }
 
+const char* BuiltHost() {
+    return BROWSER_HOST;
+}
+
 bool HeadlessBrowser::Available() {
     return AutomationBrowser::FindProgram().has_value();
 }
@@ -109,6 +113,7 @@ std::vector<std::string> HeadlessBrowser::Arguments() {
 }
 
 HeadlessBrowser::HeadlessBrowser() {
+    BrowserLayer::SetHostProgram(BuiltHost());
     BrowserLayer::SetBrowserArguments(Arguments());
     BrowserLayer::Init();
 }
@@ -120,9 +125,10 @@ HeadlessBrowser::~HeadlessBrowser() {
         }
         BrowserLayer::Shutdown();
     }
-    const pid_t browser = BrowserLayer::StartedBrowser();
-    if (browser != 0 && !WaitFor([browser] { return kill(browser, 0) != 0; }, 5000)) {
-        kill(browser, SIGKILL);
+    // The host ends with its browser; killed, it takes the browser along.
+    const pid_t host = BrowserLayer::StartedBrowser();
+    if (host != 0 && !WaitFor([host] { return testing_support::ProcessEnded(host); }, 5000)) {
+        kill(host, SIGKILL);
     }
 }
 

@@ -51,6 +51,9 @@ private:
 // Contents of the errors.log of the current data home ("" when there is none).
 std::string ErrorLog();
 
+// The browser host of this build.
+const char* BuiltHost();
+
 // The automation browser for one test, headless and quiet (the machine has no network): set
 // up on construction, closed and waited for on destruction.
 class HeadlessBrowser {

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QCoreApplication>
@@ -65,65 +66,105 @@ TEST(NamedMutex, LivesInTheRuntimeDirectoryOrInAPrivateFolderUnderTmp) {
 }
 
 // Anyone can make names under /tmp: whatever is not a private folder of this user there is
-// not trusted with the lock, so that nobody can hold it for us or make us share it.
-TEST(NamedMutex, FolderUnderTmpThatIsNotPrivatelyOursFailsWithTheReason) {
+// passed over for one in the cache home, so that nobody can hold the lock for us or make us
+// share it, and the program never runs unguarded for it.
+TEST(NamedMutex, FolderIsTheFirstPrivateOneOfRuntimeTmpAndCache) {
     using std::filesystem::perms;
+    enum Chosen { kRuntime, kTmp, kCache, kNone };
     struct Case {
         const char* name;
-        std::function<void(const std::string& folder, const std::string& elsewhere)> make;
-        const char* reason;
+        std::function<void(const std::string& root, const std::string& tmpEntry)> make;
+        Chosen chosen;
+        const char* failure;  // why the lock cannot be had there; nullptr when it can
+    };
+    auto privateFolder = [](const std::string& path) {
+        std::filesystem::create_directories(path);
+        std::filesystem::permissions(path, perms::owner_all);
     };
     std::vector<Case> cases = {
-        {"open to others",
-         [](const std::string& f, const std::string&) {
-             std::filesystem::create_directory(f);
-             std::filesystem::permissions(f, perms::all);
+        {"runtime folder",
+         [&](const std::string& r, const std::string&) {
+             privateFolder(r + "/run");
+             setenv("XDG_RUNTIME_DIR", (r + "/run").c_str(), 1);
          },
-         "open to other users"},
-        {"a link to a private folder",
-         [](const std::string& f, const std::string& elsewhere) {
-             std::filesystem::create_directory(elsewhere);
-             std::filesystem::permissions(elsewhere, perms::owner_all);
-             std::filesystem::create_symlink(elsewhere, f);
+         kRuntime, nullptr},
+        {"runtime folder missing",
+         [](const std::string& r, const std::string&) {
+             setenv("XDG_RUNTIME_DIR", (r + "/run").c_str(), 1);
          },
-         "is not a folder"},
+         kTmp, nullptr},
+        {"runtime folder open to others",
+         [](const std::string& r, const std::string&) {
+             std::filesystem::create_directory(r + "/run");
+             std::filesystem::permissions(r + "/run", perms::all);
+             setenv("XDG_RUNTIME_DIR", (r + "/run").c_str(), 1);
+         },
+         kTmp, nullptr},
+        {"no runtime folder", [](const std::string&, const std::string&) {}, kTmp, nullptr},
+        {"tmp folder open to others",
+         [](const std::string&, const std::string& t) {
+             std::filesystem::create_directory(t);
+             std::filesystem::permissions(t, perms::all);
+         },
+         kCache, nullptr},
+        {"tmp entry a link to a private folder",
+         [&](const std::string& r, const std::string& t) {
+             privateFolder(r + "/elsewhere");
+             std::filesystem::create_symlink(r + "/elsewhere", t);
+         },
+         kCache, nullptr},
+        {"tmp entry a file",
+         [](const std::string&, const std::string& t) { testing_support::WriteFile(t, ""); },
+         kCache, nullptr},
+        {"tmp entry a FIFO",
+         [](const std::string&, const std::string& t) { ASSERT_EQ(mkfifo(t.c_str(), 0600), 0); },
+         kCache, nullptr},
         {"lock file a link",
-         [](const std::string& f, const std::string& elsewhere) {
-             std::filesystem::create_directory(f);
-             std::filesystem::permissions(f, perms::owner_all);
-             testing_support::WriteFile(elsewhere, "");
-             std::filesystem::create_symlink(elsewhere, f + "/m.lock");
+         [&](const std::string& r, const std::string& t) {
+             privateFolder(t);
+             testing_support::WriteFile(r + "/elsewhere", "");
+             std::filesystem::create_symlink(r + "/elsewhere", t + "/m.lock");
          },
-         "cannot open"},
+         kTmp, "cannot open"},
+        {"tmp entry a file and no cache home",
+         [](const std::string& r, const std::string& t) {
+             testing_support::WriteFile(t, "");
+             testing_support::WriteFile(r + "/cache", "");
+         },
+         kNone, "is not a folder"},
     };
     if (geteuid() == 0) {  // only root can give a folder away
-        cases.push_back({"another user's",
-                         [](const std::string& f, const std::string&) {
-                             std::filesystem::create_directory(f);
-                             std::filesystem::permissions(f, perms::owner_all);
-                             ASSERT_EQ(chown(f.c_str(), 65534, 65534), 0);
+        cases.push_back({"tmp folder another user's",
+                         [&](const std::string&, const std::string& t) {
+                             privateFolder(t);
+                             ASSERT_EQ(chown(t.c_str(), 65534, 65534), 0);
                          },
-                         "belongs to another user"});
+                         kCache, nullptr});
     }
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         TempHome home;
         unsetenv("XDG_RUNTIME_DIR");
         ScopedEnv tmp("TMPDIR", home.Root());
-        c.make(home.Root() + "/tivora-" + std::to_string(geteuid()), home.Root() + "/elsewhere");
-        NamedMutex marker;
-        EXPECT_EQ(marker.Create("m"), NamedMutex::Result::Failed);
-        EXPECT_FALSE(marker.IsHeld());
-        EXPECT_NE(marker.Error().find(c.reason), std::string::npos) << marker.Error();
-    }
-}
+        const std::string tmpEntry = home.Root() + "/tivora-" + std::to_string(geteuid());
+        c.make(home.Root(), tmpEntry);
+        const std::string expected[] = {home.Root() + "/run", tmpEntry,
+                                        home.Root() + "/cache/tivora/runtime", ""};
+        EXPECT_EQ(SystemPaths::UserRuntimeFolder().value_or(""), expected[c.chosen]);
 
-TEST(NamedMutex, UnusableRuntimeDirectoryFailsWithoutAHandle) {
-    TempHome home;
-    setenv("XDG_RUNTIME_DIR", (home.Root() + "/missing/run").c_str(), 1);
-    NamedMutex marker;
-    EXPECT_EQ(marker.Create("m"), NamedMutex::Result::Failed);
-    EXPECT_FALSE(marker.IsHeld());
+        NamedMutex first;
+        NamedMutex second;
+        if (c.failure == nullptr) {
+            EXPECT_EQ(SystemPaths::PrivateFolderProblem(expected[c.chosen]), "");
+            EXPECT_EQ(NamedMutex::PathFor("m"), expected[c.chosen] + "/m.lock");
+            EXPECT_EQ(first.Create("m"), NamedMutex::Result::Created) << first.Error();
+            EXPECT_EQ(second.Create("m"), NamedMutex::Result::AlreadyExists);
+        } else {
+            EXPECT_EQ(first.Create("m"), NamedMutex::Result::Failed);
+            EXPECT_FALSE(first.IsHeld());
+            EXPECT_NE(first.Error().find(c.failure), std::string::npos) << first.Error();
+        }
+    }
 }
 
 TEST(InstanceChannel, RequestReachesTheListenerOnlyAsAWholeLine) {
@@ -291,7 +332,7 @@ TEST(SystemPaths, XdgFoldersFollowTheEnvironment) {
     TempHome home;
     EXPECT_EQ(SystemPaths::DataHome(), home.DataHome());
     EXPECT_EQ(SystemPaths::ConfigHome(), home.ConfigHome());
-    EXPECT_EQ(SystemPaths::RuntimeDir(), home.RuntimeDir());
+    EXPECT_EQ(SystemPaths::UserRuntimeFolder(), home.RuntimeDir());
     unsetenv("XDG_DATA_HOME");
     unsetenv("XDG_CONFIG_HOME");
     EXPECT_EQ(SystemPaths::DataHome(), home.Root() + "/.local/share");

@@ -144,6 +144,17 @@ int ModeOf(const std::string& path) {
     return stat(path.c_str(), &info) == 0 ? static_cast<int>(info.st_mode & 07777) : -1;
 }
 
+bool ProcessEnded(int pid) {
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string line;
+    if (!std::getline(stat, line)) {
+        return true;
+    }
+    // The state follows the command name, which is in parentheses and may hold anything.
+    const std::string::size_type close = line.rfind(')');
+    return close == std::string::npos || line.compare(close + 1, 3, " Z ") == 0;
+}
+
 std::string Bytes(std::initializer_list<int> values) {
     std::string bytes;
     for (int v : values) {

@@ -102,6 +102,9 @@ void WriteFile(const std::string& path, const std::string& bytes);
 bool FileExists(const std::string& path);
 // The permission bits of a file or folder; -1 when it cannot be looked at.
 int ModeOf(const std::string& path);
+// Whether process pid has ended: gone, or a zombie nobody has reaped yet (an orphan's parent
+// need not be a reaping init in a container).
+bool ProcessEnded(int pid);
 
 // Bytes written as numbers, for binary fixtures.
 std::string Bytes(std::initializer_list<int> values);
