@@ -1,5 +1,7 @@
 #include "platform/Picture.h"
 
+#include "platform/ImageFormat.h"
+
 #include <algorithm>
 #include <cstdint>
 
@@ -134,7 +136,7 @@ QImage Decode(QByteArrayView bytes) {
     if (!BmpComplete(Bytes(bytes))) {
         return {};
     }
-    return QImage::fromData(bytes);
+    return ImageFormat::Decode(bytes);
 }
 
 }  // namespace Picture
