@@ -26,9 +26,10 @@ TEST_PACKAGES=(
 )
 
 # What bench/run-all.sh needs besides building: its X server, session bus and pointer driver,
-# Plank (a dock it measures the bar against) and the heap profiler of its memory split.
+# Plank (a dock it measures the bar against), a GTK window beside it (Python's GObject
+# bindings) and the heap profiler of its memory split.
 BENCH_PACKAGES=(
-  xvfb dbus xdotool plank heaptrack
+  xvfb dbus xdotool plank python3-gi gir1.2-gtk-3.0 heaptrack
 )
 
 # What the sanitizer and fuzzing stages need besides: clang with its sanitizer and libFuzzer

@@ -6,8 +6,9 @@
 # phases (their start-up traces), as medians since exec; and Plank's memory, measured the same
 # way in the same rounds.
 # PSS and USS depend on who else maps a library: alone on a machine a program's Qt pages would
-# all count as its own. So a Qt window and a second Plank dock stay open through the rounds,
-# as other programs of each toolkit would on a desktop.
+# all count as its own. So a Qt window and a GTK window (of Python's GObject bindings) stay open
+# through the rounds, as other programs of each toolkit would on a desktop; neither maps the
+# measured programs' own files or libraries (the bar's transfer library, Plank's dock library).
 # Usage: bench/startup/measure.sh [BUILD_DIR] [ROUNDS]     (build in Release or RelWithDebInfo)
 set -euo pipefail
 build=$(cd "${1:-build}" && pwd)
@@ -31,9 +32,12 @@ echo "bar shows #$colour at ($x, $y); the empty window is filled with it"
 # The other programs of the desktop, out of the measured point's way.
 "$floor" 600 600 357 46 808080 text >/dev/null 2>&1 &
 sharers=($!)
-if [ -n "$plank" ]; then
-  "$plank" -n tivora-bench-sharer >/dev/null 2>&1 &
+if /usr/bin/python3 -c 'import gi' 2>/dev/null; then
+  /usr/bin/python3 -c "import gi; gi.require_version('Gtk', '3.0'); from gi.repository import Gtk
+w = Gtk.Window(); w.move(600, 700); w.show(); Gtk.main()" >/dev/null 2>&1 &
   sharers+=($!)
+else
+  echo "missing: python3-gi (scripts/ensure-packages.sh bench): Plank's toolkit counts as its own" >&2
 fi
 trap 'kill "${sharers[@]}" 2>/dev/null; cleanup' EXIT
 sleep 2
