@@ -43,10 +43,10 @@ load10k=$(ms BM_LoadCatalogueOfGames/10000 "$catalogue")
 open10k=$(ms BM_OpenDropDown/10000 "$dropDown")
 
 echo "$idle" | grep 'thread=' | sed 's/^/  /'
-row() { printf '| %-38s | %-9s | %-9s | %-9s | %-9s | %-8s | %-22s |\n' "$@"; }
+row() { printf '| %-38s | %-15s | %-12s | %-10s | %-6s | %-8s | %-16s |\n' "$@"; }
 row figure bar empty "text floor" Plank "bar/text" target
-row "$(printf -- '-%.0s' {1..38})" "---------" "---------" "---------" "---------" "--------" \
-  "$(printf -- '-%.0s' {1..22})"
+row "$(printf -- '-%.0s' {1..38})" "$(printf -- '-%.0s' {1..15})" "------------" "----------" \
+  "------" "--------" "$(printf -- '-%.0s' {1..16})"
 row "exec -> first paint, ms (median of $rounds)" "$paintBar" "$paintEmpty" "$paintText" "-" \
   "$(ratio "$paintBar" "$paintText")" "<= 1.25"
 for kind in RSS PSS USS; do
