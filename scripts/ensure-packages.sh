@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that are missing, through sudo when not root.
-# Usage: scripts/ensure-packages.sh build|run|test|sanitizers
+# Usage: scripts/ensure-packages.sh build|run|test|sanitizers|bench
 set -euo pipefail
 
 # What building and running the program needs.
@@ -25,6 +25,13 @@ TEST_PACKAGES=(
   chromium clang-format xvfb openbox dbus xdotool appstream desktop-file-utils
 )
 
+# What bench/run-all.sh needs besides building: its X server, session bus and pointer driver,
+# Plank (a dock it measures the bar against), a GTK window beside it (Python's GObject
+# bindings) and the heap profiler of its memory split.
+BENCH_PACKAGES=(
+  xvfb dbus xdotool plank python3-gi gir1.2-gtk-3.0 heaptrack
+)
+
 # What the sanitizer and fuzzing stages need besides: clang with its sanitizer and libFuzzer
 # runtimes (gcc's sanitizer runtimes come with build-essential).
 SANITIZER_PACKAGES=(
@@ -36,7 +43,8 @@ case "${1:-build}" in
   run) wanted=("${BUILD_PACKAGES[@]}" "${RUN_PACKAGES[@]}") ;;
   test) wanted=("${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}") ;;
   sanitizers) wanted=("${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}" "${SANITIZER_PACKAGES[@]}") ;;
-  *) echo "usage: $0 build|run|test|sanitizers" >&2; exit 2 ;;
+  bench) wanted=("${BUILD_PACKAGES[@]}" "${BENCH_PACKAGES[@]}") ;;
+  *) echo "usage: $0 build|run|test|sanitizers|bench" >&2; exit 2 ;;
 esac
 
 missing=()

@@ -2,12 +2,16 @@
 // same place, filled with one colour, in a plain Qt Widgets program. With "text" it also draws
 // one line in the bar's face, which shows what text alone costs a first paint (the font
 // configuration, the face's file, shaping).
+// It writes the bar's start-up trace marks where it has the same phases (main, application,
+// first-paint), so that the two traces line up.
 // Usage: tivora-empty-window X Y WIDTH HEIGHT RRGGBB [text]
 #include <QApplication>
 #include <QPainter>
 #include <QWidget>
 #include <cstdlib>
 #include <string>
+
+#include "app/StartupTrace.h"
 
 namespace {
 
@@ -18,6 +22,10 @@ public:
 
 protected:
     void paintEvent(QPaintEvent*) override {
+        if (!painted_) {
+            painted_ = true;
+            StartupTrace::Mark("first-paint");
+        }
         QPainter painter(this);
         painter.fillRect(rect(), colour_);
         if (text_) {
@@ -29,12 +37,15 @@ protected:
 private:
     QColor colour_;
     bool text_;
+    bool painted_ = false;
 };
 
 }  // namespace
 
 int main(int argc, char** argv) {
+    StartupTrace::Mark("main");
     QApplication app(argc, argv);
+    StartupTrace::Mark("application");
     if (argc < 6) {
         return 2;
     }

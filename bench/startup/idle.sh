@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Wake-ups of an idle bar: every thread's context switches (voluntary and not) over PERIOD
-# seconds, once the start-up work is over, beside the same count for an empty Qt window.
+# seconds, once the start-up work is over, beside the same count for an empty Qt window and
+# for Plank (its own process; the window matcher it starts is not counted).
 # Usage: bench/startup/idle.sh [BUILD_DIR] [PERIOD_S]      (xdotool for the focused case)
 # Prints one line per thread that woke ("wakeups thread=NAME count=N") and the totals.
 set -euo pipefail
@@ -47,3 +48,7 @@ kill $first && wait $first 2>/dev/null || true
 count bar 0 "$build/tivora"
 count bar-search-focused 1 "$build/tivora"
 count empty 0 "$build/bench/tivora-empty-window" 0 0 357 46 808080
+if command -v plank >/dev/null; then
+  dbus-update-activation-environment DISPLAY 2>/dev/null || true
+  count plank 0 plank
+fi

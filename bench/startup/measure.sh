@@ -1,44 +1,96 @@
 #!/usr/bin/env bash
-# The bar's start-up against an empty Qt window of its size, side by side on one X server of
-# their own: time from exec to the first paint (seen on the screen) and resident memory 3 s
-# after the start, as medians of ROUNDS alternating runs, and their ratios.
+# The bar's start-up against two floors, side by side on one X server of their own: an empty
+# Qt window of its size and the same window drawing one line of text. For each, the time from
+# exec to the first paint (seen on the screen), and its memory 3 s after the start (RSS, PSS,
+# USS), as medians of ROUNDS alternating runs; the bar's and the text window's start-up
+# phases (their start-up traces), as medians since exec; and Plank's memory, measured the same
+# way in the same rounds.
+# PSS and USS depend on who else maps a library: alone on a machine a program's Qt pages would
+# all count as its own. So a Qt window and a GTK window (of Python's GObject bindings) stay open
+# through the rounds, as other programs of each toolkit would on a desktop; neither maps the
+# measured programs' own files or libraries (the bar's transfer library, Plank's dock library).
 # Usage: bench/startup/measure.sh [BUILD_DIR] [ROUNDS]     (build in Release or RelWithDebInfo)
 set -euo pipefail
 build=$(cd "${1:-build}" && pwd)
 rounds=${2:-10}
 probe=$build/bench/first-paint-probe
-for program in "$probe" "$build/bench/tivora-empty-window" "$build/tivora" Xvfb; do
+floor=$build/bench/tivora-empty-window
+for program in "$probe" "$floor" "$build/tivora" Xvfb; do
   command -v "$program" >/dev/null || { echo "missing: $program" >&2; exit 2; }
 done
+plank=$(command -v plank || true)
+[ -n "$plank" ] || echo "missing: plank (scripts/ensure-packages.sh bench): its column stays empty" >&2
 
 . "$(dirname "$0")/session.sh"
+# Services that the bus starts for a program (Plank's window matcher) are on the same display.
+dbus-update-activation-environment DISPLAY HOME XDG_CONFIG_HOME XDG_DATA_HOME XDG_RUNTIME_DIR \
+  2>/dev/null || true
 "$probe" $x $y - 3000 "$build/tivora" >"$work/learn"     # first run: settings made
 colour=$(sed -n 's/.*pixel=\([0-9a-f]*\).*/\1/p' "$work/learn")
 echo "bar shows #$colour at ($x, $y); the empty window is filled with it"
 
-bar=() empty=() barRss=() emptyRss=() text=()
+# The other programs of the desktop, out of the measured point's way.
+"$floor" 600 600 357 46 808080 text >/dev/null 2>&1 &
+sharers=($!)
+if /usr/bin/python3 -c 'import gi' 2>/dev/null; then
+  /usr/bin/python3 -c "import gi; gi.require_version('Gtk', '3.0'); from gi.repository import Gtk
+w = Gtk.Window(); w.move(600, 700); w.show(); Gtk.main()" >/dev/null 2>&1 &
+  sharers+=($!)
+else
+  echo "missing: python3-gi (scripts/ensure-packages.sh bench): Plank's toolkit counts as its own" >&2
+fi
+trap 'kill "${sharers[@]}" 2>/dev/null; cleanup' EXIT
+sleep 2
+
+# field NAME LINE: the value of NAME=value in a probe's line.
+field() { sed -n "s/.* $1=\([-0-9.]*\).*/\1/p" <<<" $2"; }
+declare -A values=()
+# note PROGRAM LINE: keeps the line's figures and phases under PROGRAM.
+note() {
+  local name
+  for name in first_paint_ms rss_kib pss_kib uss_kib $(grep -o 'phase_[a-z-]*_ms' <<<"$2"); do
+    values[$1.$name]+="$(field "$name" "$2") "
+  done
+}
 for _ in $(seq "$rounds"); do
   b=$("$probe" $x $y "$colour" 3000 "$build/tivora" || true)
-  e=$("$probe" $x $y "$colour" 3000 "$build/bench/tivora-empty-window" 0 0 357 46 "$colour" || true)
+  e=$("$probe" $x $y "$colour" 3000 "$floor" 0 0 357 46 "$colour" || true)
   # The same window drawing one line of the bar's text: what any text costs a first paint.
-  t=$("$probe" $x $y "$colour" 3000 "$build/bench/tivora-empty-window" 0 0 357 46 "$colour" text ||
-    true)
+  t=$("$probe" $x $y "$colour" 3000 "$floor" 0 0 357 46 "$colour" text || true)
   # On a busy machine a probe now and then cannot reach the X server: that round is left out.
   if [[ $b != first_paint_ms=* || $e != first_paint_ms=* || $t != first_paint_ms=* ]]; then
     echo "a round left out: '$b' '$e' '$t'" >&2
     continue
   fi
-  bar+=("$(sed 's/first_paint_ms=\([0-9]*\).*/\1/' <<<"$b")")
-  barRss+=("$(sed 's/.*rss_kib=\([0-9]*\).*/\1/' <<<"$b")")
-  empty+=("$(sed 's/first_paint_ms=\([0-9]*\).*/\1/' <<<"$e")")
-  emptyRss+=("$(sed 's/.*rss_kib=\([0-9]*\).*/\1/' <<<"$e")")
-  text+=("$(sed 's/first_paint_ms=\([0-9]*\).*/\1/' <<<"$t")")
+  note bar "$b"
+  note empty "$e"
+  note text "$t"
+  if [ -n "$plank" ]; then
+    note plank "$("$probe" 0 0 - 3000 "$plank" || true)"
+  fi
 done
-median() { printf '%s\n' "$@" | sort -n | awk '{a[NR]=$1} END {print (NR%2) ? a[(NR+1)/2] : (a[NR/2]+a[NR/2+1])/2}'; }
-mb=$(median "${bar[@]}") me=$(median "${empty[@]}") mt=$(median "${text[@]}")
-rb=$(median "${barRss[@]}") re=$(median "${emptyRss[@]}")
-awk -v mb="$mb" -v me="$me" -v mt="$mt" -v rb="$rb" -v re="$re" 'BEGIN {
+median() { tr ' ' '\n' <<<"$1" | awk NF | sort -g | awk '{a[NR]=$1} END {if (NR) print (NR%2) ? a[(NR+1)/2] : (a[NR/2]+a[NR/2+1])/2}'; }
+m() { median "${values[$1]:-}"; }
+awk -v mb="$(m bar.first_paint_ms)" -v me="$(m empty.first_paint_ms)" -v mt="$(m text.first_paint_ms)" \
+  -v rb="$(m bar.rss_kib)" -v re="$(m empty.rss_kib)" 'BEGIN {
   printf "first paint: bar %s ms, empty window %s ms, ratio %.2f\n", mb, me, mb / me
   printf "first paint: window with one line of text %s ms, bar against it ratio %.2f\n", mt, mb / mt
   printf "RSS after 3 s: bar %.1f MiB, empty window %.1f MiB, ratio %.2f\n", rb / 1024, re / 1024, rb / re
 }'
+for program in bar empty text plank; do
+  line="memory after 3 s: $program"
+  for kind in rss pss uss; do
+    kib=$(m "$program.${kind}_kib")
+    line+=" $kind=$(awk -v k="$kib" 'BEGIN {printf (k == "" ? "-" : "%.1f"), k / 1024}')"
+  done
+  echo "$line MiB"
+done
+# The phases in the order the bar goes through them, the text window's beside them.
+for program in bar text; do
+  line="phases since exec: $program"
+  for phase in $(grep -o 'phase_[a-z-]*_ms' <<<"$b" | sed 's/^phase_//; s/_ms$//'); do
+    value=$(m "$program.phase_${phase}_ms")
+    [ -z "$value" ] || line+=" $phase=$value"
+  done
+  echo "$line"
+done

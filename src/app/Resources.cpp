@@ -5,6 +5,7 @@
 #include <QPixmap>
 
 #include "app/TextTable.h"
+#include "platform/ImageFormat.h"
 #include "platform/ProcessObjects.h"
 
 namespace Resources {
@@ -51,7 +52,9 @@ QIcon LoadIcon(int id) {
             if (pixelSizes.contains(size * scale) || !QFile::exists(path)) {
                 continue;
             }
-            QPixmap pixmap(path);
+            // Not QPixmap(path): that keeps a copy in the pixmap cache, whose upkeep wakes the
+            // program 30 s later.
+            QPixmap pixmap = QPixmap::fromImage(ImageFormat::Read(path));
             pixmap.setDevicePixelRatio(1.0);
             icon.addPixmap(pixmap);
             pixelSizes.append(size * scale);

@@ -9,6 +9,7 @@
 #include "app/ComeForwardEvent.h"
 #include "app/ErrorLog.h"
 #include "app/Resources.h"
+#include "app/StartupTrace.h"
 #include "app/Trace.h"
 #include "platform/Display.h"
 #include "platform/Fonts.h"
@@ -79,6 +80,7 @@ bool CTivoraApp::InitInstance() {
 
     Trace("//////////////////////////////////////////////////////////////////////////");
     Trace("Starting");
+    StartupTrace::Mark("instance-lock");
 
     Fonts::RegisterFaces();
     if (!RegisterWindowClass()) {
@@ -87,6 +89,7 @@ bool CTivoraApp::InitInstance() {
     }
     // The per-user profile of the application; the registry stores keep their values below it.
     profileKey_ = AppProfile::Key();
+    StartupTrace::Mark("fonts-and-class");
 
     mainWindow_ = parts_.CreateMainWindow();
     RethrowPending();
@@ -108,6 +111,7 @@ bool CTivoraApp::InitInstance() {
     }
 
     parts_.StartServices();
+    StartupTrace::Mark("created");
     return true;
 }
 
@@ -215,6 +219,7 @@ int RunTivora(int& argc, char** argv, AppParts& parts, ErrorPresenter& presenter
         DisplaySession::NoDisplayGuard guard;
         app = std::make_unique<CTivoraApp>(argc, argv, parts);
     }
+    StartupTrace::Mark("application");
     int code = RunWithTopLevelHandler([&app] { return app->RunSequence(); }, presenter);
     ProcessObjects::DestroyAll();
     app.reset();  // releases the single-instance marker, last

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "app/StartupTrace.h"
 #include "config/Settings.h"
 #include "launch/BrowserLayer.h"
 #include "launch/GameStarter.h"
@@ -12,6 +13,7 @@ std::unique_ptr<QWidget> ProgramParts::CreateMainWindow() {
     // The settings, and with them the games configuration, are loaded when the window is
     // made; a broken configuration ends the start here.
     Settings& settings = GetSettings();
+    StartupTrace::Mark("settings");
     auto window = std::make_unique<CMainWnd>(
         CMainWnd::Parts{settings.gamesConfig, settings.window, settings.update, nullptr, nullptr});
     const WindowClass& windowClass = CTivoraApp::Instance()->GetWindowClass();
@@ -46,8 +48,10 @@ void ProgramParts::StartServices() {
     // The worker's first tick opens the transfer library, some thirty shared objects, under
     // the dynamic loader's lock: begun before the bar is on the screen, it competes with the
     // bar's own start-up for that lock and the processor, so it waits for the first paint.
-    servicesStart_ =
-        std::make_unique<AfterFirstPaint>(*window_, kServicesLatestMs, [] { Services::Start(); });
+    servicesStart_ = std::make_unique<AfterFirstPaint>(*window_, kServicesLatestMs, [] {
+        StartupTrace::Mark("services");
+        Services::Start();
+    });
 }
 
 void ProgramParts::StopServices() {

@@ -1,8 +1,10 @@
+#include "app/StartupTrace.h"
 #include "main/ProgramParts.h"
 #include "platform/UnixSignals.h"
 #include "ui/dialogs/ErrorDialogs.h"
 
 int main(int argc, char** argv) {
+    StartupTrace::Mark("main");
     // Before anything else: a logout or a kill during start-up must not cut off the exit save.
     UnixSignals::InstallTerminationHandlers();
     ProgramParts parts;

@@ -1,5 +1,7 @@
 #include "platform/Picture.h"
 
+#include "platform/ImageFormat.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
@@ -260,7 +262,7 @@ QImage Decode(QByteArrayView bytes) {
     if (!BmpComplete(view) || !JpegComplete(view) || !GifComplete(view) || !PngComplete(view)) {
         return {};
     }
-    return QImage::fromData(bytes);
+    return ImageFormat::Decode(bytes);
 }
 
 }  // namespace Picture

@@ -168,7 +168,18 @@ private:
     xcb_window_t owner_ = XCB_NONE;
 };
 
-TrayHost::TrayHost(QObject* parent) : QObject(parent) {
+TrayHost::TrayHost(QObject* parent, bool watchNow) : QObject(parent) {
+    if (watchNow) {
+        Watch();
+    }
+}
+
+void TrayHost::Watch() {
+    if (watching_) {
+        return;
+    }
+    watching_ = true;
+    const bool wasPresent = IsPresent();
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (bus.isConnected()) {
         auto* watcher = new QDBusServiceWatcher(kWatcherService, bus,
@@ -186,6 +197,7 @@ TrayHost::TrayHost(QObject* parent) : QObject(parent) {
     xembedWatch_ = std::make_unique<XEmbedWatch>(
         [this](bool present, bool newOwner) { SetXEmbed(present, newOwner); });
     xembed_ = xembedWatch_->Present();
+    Update(wasPresent, false);
 }
 
 TrayHost::~TrayHost() = default;

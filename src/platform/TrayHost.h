@@ -12,8 +12,15 @@
 class TrayHost : public QObject {
     Q_OBJECT
 public:
-    explicit TrayHost(QObject* parent = nullptr);
+    // watchNow false: nothing is asked until Watch, so that a window can be on the screen
+    // before the session bus is reached.
+    explicit TrayHost(QObject* parent = nullptr, bool watchNow = true);
     ~TrayHost() override;
+
+    // Starts watching and asks whether a tray is there now (a call on the session bus that
+    // waits for its answer); Appeared when one is. Does nothing once watching.
+    void Watch();
+    bool IsWatching() const { return watching_; }
 
     bool IsPresent() const { return statusNotifier_ || xembed_; }
     // Each kind on its own: an icon made for one kind shows only while that kind is there.
@@ -41,6 +48,7 @@ private:
 
     class XEmbedWatch;
     std::unique_ptr<XEmbedWatch> xembedWatch_;
+    bool watching_ = false;
     bool statusNotifier_ = false;
     bool xembed_ = false;
 };

@@ -1,17 +1,37 @@
 #include "services/AuxThread.h"
 
-#include <ctime>
+#include <algorithm>
 
 #include "app/Trace.h"
 
 namespace {
-thread_local const std::atomic<bool>* t_stopFlag = nullptr;
-}
 
-AuxThread::AuxThread(Clock clock, std::chrono::milliseconds tickInterval)
-    : state_(std::make_shared<State>()) {
+thread_local const std::atomic<bool>* t_stopFlag = nullptr;
+
+class WallClock : public AuxThread::Clock {
+public:
+    std::int64_t Now() override {
+        return std::chrono::duration_cast<std::chrono::seconds>(
+                   std::chrono::system_clock::now().time_since_epoch())
+            .count();
+    }
+    void WaitUntil(std::condition_variable& wake, std::unique_lock<std::mutex>& lock,
+                   std::int64_t deadline, const std::function<bool()>& woken) override {
+        if (deadline == AuxThread::kNever) {
+            wake.wait(lock, woken);
+            return;
+        }
+        // An absolute time of the wall clock, not a span of the monotonic one: a span does not
+        // run while the machine sleeps, and would hold an hourly check up by the nap.
+        wake.wait_until(lock, std::chrono::system_clock::time_point(std::chrono::seconds(deadline)),
+                        woken);
+    }
+};
+
+}  // namespace
+
+AuxThread::AuxThread(std::shared_ptr<Clock> clock) : state_(std::make_shared<State>()) {
     state_->clock = std::move(clock);
-    state_->tickInterval = tickInterval;
 }
 
 AuxThread::~AuxThread() {
@@ -21,8 +41,9 @@ AuxThread::~AuxThread() {
     }
 }
 
-std::int64_t AuxThread::SystemClock() {
-    return static_cast<std::int64_t>(std::time(nullptr));
+std::shared_ptr<AuxThread::Clock> AuxThread::SystemClock() {
+    static const auto clock = std::make_shared<WallClock>();
+    return clock;
 }
 
 const std::atomic<bool>* AuxThread::StopFlag() {
@@ -33,18 +54,42 @@ bool AuxThread::StopRequested() {
     return t_stopFlag != nullptr && t_stopFlag->load();
 }
 
+void AuxThread::State::Wake() {
+    std::lock_guard lock(mutex);
+    woken = true;
+    wake.notify_all();
+}
+
 void AuxThread::Start(const std::vector<Job*>& jobs) {
     Trace("Aux thread start called");
+    for (Job* job : jobs) {
+        job->SetWakeup(state_);
+    }
     if (thread_.joinable()) {
         std::lock_guard lock(state_->mutex);
         state_->jobs = jobs;
+        // New jobs may be due sooner than the wait that runs.
+        state_->woken = true;
+        state_->wake.notify_all();
         return;
     }
     state_->jobs = jobs;
     state_->quit = false;
     state_->done = false;
+    state_->woken = false;
     state_->stopRequested = false;
     thread_ = std::thread(&AuxThread::ThreadMain, state_);
+}
+
+void AuxThread::LetJobsGo() {
+    std::vector<Job*> jobs;
+    {
+        std::lock_guard lock(state_->mutex);
+        jobs = state_->jobs;
+    }
+    for (Job* job : jobs) {
+        job->SetWakeup(nullptr);
+    }
 }
 
 bool AuxThread::Stop(std::chrono::milliseconds wait) {
@@ -52,6 +97,7 @@ bool AuxThread::Stop(std::chrono::milliseconds wait) {
     if (!thread_.joinable()) {
         return true;
     }
+    LetJobsGo();
     state_->stopRequested = true;
     std::unique_lock lock(state_->mutex);
     state_->quit = true;
@@ -67,7 +113,6 @@ bool AuxThread::Stop(std::chrono::milliseconds wait) {
     thread_.detach();
     auto fresh = std::make_shared<State>();
     fresh->clock = state_->clock;
-    fresh->tickInterval = state_->tickInterval;
     state_ = std::move(fresh);
     return false;
 }
@@ -86,25 +131,45 @@ void AuxThread::RunTick(const std::vector<Job*>& jobs, std::int64_t now,
     }
 }
 
-// The tick of the thread: the time is taken once, at its start.
-void AuxThread::TickOnce(State& state) {
-    std::vector<Job*> jobs;
-    {
-        std::lock_guard lock(state.mutex);
-        jobs = state.jobs;
+std::int64_t AuxThread::NextTick(const std::vector<Job*>& jobs, std::int64_t lastTick) {
+    std::int64_t next = kNever;
+    for (const Job* job : jobs) {
+        std::int64_t due = kNever;
+        if (job->runNow) {
+            due = lastTick;
+        } else if (const int period = job->period; period > 0) {
+            // Due once the period has passed strictly.
+            due = job->lastRun + period + 1;
+        }
+        if (due == kNever) {
+            continue;
+        }
+        // The beat that would have found it due: a whole number of ticks on, at least one.
+        const std::int64_t ticks =
+            std::max<std::int64_t>(1, (due - lastTick + kTickSeconds - 1) / kTickSeconds);
+        next = std::min(next, lastTick + ticks * kTickSeconds);
     }
-    RunTick(jobs, state.clock(), state.stopRequested);
+    return next;
 }
 
 void AuxThread::ThreadMain(std::shared_ptr<State> state) {
     t_stopFlag = &state->stopRequested;
     Trace("Aux thread started");
-    TickOnce(*state);
     std::unique_lock lock(state->mutex);
-    while (!state->wake.wait_for(lock, state->tickInterval, [&] { return state->quit; })) {
+    while (!state->quit) {
+        // A request from here on wakes the next wait, also one made during this tick.
+        state->woken = false;
+        const std::vector<Job*> jobs = state->jobs;
         lock.unlock();
-        TickOnce(*state);
+        // The tick's time is taken once, at its start.
+        const std::int64_t now = state->clock->Now();
+        RunTick(jobs, now, state->stopRequested);
         lock.lock();
+        if (state->quit) {
+            break;
+        }
+        state->clock->WaitUntil(state->wake, lock, NextTick(state->jobs, now),
+                                [&state] { return state->quit || state->woken; });
     }
     lock.unlock();
     Trace("Aux thread stopped");

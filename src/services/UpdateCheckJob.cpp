@@ -14,7 +14,7 @@ UpdateCheckJob::UpdateCheckJob(const GamesConfig& config, const UpdateSection& s
 void UpdateCheckJob::RequestRun(bool compareWithOwn, bool reportEvery) {
     compareWithOwnVersion = compareWithOwn;
     reportEveryOutcome = reportEvery;
-    runNow = true;
+    Job::RequestRun();
 }
 
 void UpdateCheckJob::Run() {

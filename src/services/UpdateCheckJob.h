@@ -31,7 +31,7 @@ public:
 
     UpdateCheckJob(const GamesConfig& config, const UpdateSection& section);
 
-    // The options for the next run, which happens at the worker's next tick.
+    // The options for the next run, which the worker starts at once (after a job that runs).
     void RequestRun(bool compareWithOwn, bool reportEvery);
     // Not owned. Read by the worker without a lock: the listener must outlive the worker (the
     // program sets one that lives as long as it does, and that finds the window itself).

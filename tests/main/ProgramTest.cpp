@@ -6,7 +6,11 @@
 #include <QElapsedTimer>
 #include <QProcess>
 #include <filesystem>
+#include <fstream>
 #include <regex>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "ConfigFixtures.h"
 #include "platform/DesktopEntry.h"
@@ -31,10 +35,13 @@ struct ProgramFolder {
     void WriteCatalogue(const std::string& bytes) const {
         testing_support::WriteFile(dir + "/tivora.cfg", bytes);
     }
-    std::unique_ptr<QProcess> Start() const {
+    std::unique_ptr<QProcess> Start(const QString& traceFile = {}) const {
         auto process = std::make_unique<QProcess>();
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert("QT_QPA_PLATFORM", "offscreen");
+        if (!traceFile.isEmpty()) {
+            environment.insert("TIVORA_STARTUP_TRACE", traceFile);
+        }
         process->setProcessEnvironment(environment);
         process->start(QString::fromStdString(Executable()), {});
         EXPECT_TRUE(process->waitForStarted(5000));
@@ -133,6 +140,42 @@ TEST(Program, FirstRunRegistersAndAnOrderlyExitSavesEverything) {
     // A first run switched the start with the desktop on, naming this executable.
     const std::string entry = ReadFile(home.ConfigHome() + "/autostart/Tivora.desktop");
     EXPECT_EQ(DesktopEntry::ProgramOfEntry(entry), program.Executable());
+}
+
+TEST(Program, AskedForItWritesItsStartUpPhasesInOrder) {
+    TempHome home;
+    ProgramFolder program(home);
+    // Nothing listens at these addresses: the worker's first round fails at once.
+    program.WriteCatalogue(Catalogue("http://127.0.0.1:9/m", "http://127.0.0.1:9/r"));
+    const std::string trace = home.Root() + "/trace";
+    auto process = program.Start(QString::fromStdString(trace));
+    const auto lines = [&] {
+        std::ifstream file(trace);
+        std::vector<std::pair<std::string, long long>> read;
+        std::string name;
+        long long stamp = 0;
+        while (file >> name >> stamp) {
+            read.emplace_back(name, stamp);
+        }
+        return read;
+    };
+    ASSERT_TRUE(WaitFor([&] { return !lines().empty() && lines().back().first == "services"; }))
+        << process->readAllStandardError().toStdString();
+    process->terminate();
+    ASSERT_TRUE(process->waitForFinished(15000));
+
+    const std::vector<std::string> phases{
+        "main",   "application", "instance-lock", "fonts-and-class", "settings",    "window-object",
+        "panels", "tray-icon",   "shown",         "created",         "first-paint", "services"};
+    const auto written = lines();
+    std::vector<std::string> names;
+    for (std::size_t i = 0; i < written.size(); ++i) {
+        names.push_back(written[i].first);
+        if (i > 0) {
+            EXPECT_GE(written[i].second, written[i - 1].second) << written[i].first;
+        }
+    }
+    EXPECT_EQ(names, phases);
 }
 
 TEST(Program, SecondStartKeepsTheIdAndDoesNotRegisterAgain) {

@@ -2,6 +2,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QBuffer>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QLocalSocket>
@@ -16,10 +17,13 @@
 #include <memory>
 #include <optional>
 #include <random>
+#include <set>
 #include <vector>
 
 #include "platform/FileVersion.h"
+#include "platform/ImageFormat.h"
 #include "platform/ImageList.h"
+#include "platform/Picture.h"
 #include "platform/ProcessObjects.h"
 #include "platform/SingleInstance.h"
 #include "platform/SystemPaths.h"
@@ -358,6 +362,58 @@ TEST(TerminationSignals, SignalArrivesAsACallOnThisThread) {
     std::raise(SIGHUP);
     EXPECT_TRUE(WaitFor([&] { return received.size() == 3; }));
     EXPECT_EQ(received, (std::vector<int>{SIGTERM, SIGINT, SIGHUP}));
+}
+
+// The image plug-ins this process has loaded, by file.
+std::set<std::string> LoadedImagePlugins() {
+    std::ifstream maps("/proc/self/maps");
+    std::set<std::string> plugins;
+    for (std::string line; std::getline(maps, line);) {
+        if (const auto at = line.find("/imageformats/"); at != std::string::npos) {
+            plugins.insert(line.substr(line.rfind('/') + 1));
+        }
+    }
+    return plugins;
+}
+
+TEST(Picture, QtLoadsOnlyThePlugInThePicturesFormatNeeds) {
+    // Made by hand: Qt's writers load every plug-in themselves.
+    const QByteArray png(
+        "\x89\x50\x4e\x47\x0d\x0a\x1a\x0a\x00\x00\x00\x0d\x49\x48\x44\x52\x00\x00\x00\x02\x00\x00"
+        "\x00\x02"
+        "\x08\x02\x00\x00\x00\xfd\xd4\x9a\x73\x00\x00\x00\x09\x70\x48\x59\x73\x00\x00\x0f\x61\x00"
+        "\x00\x0f"
+        "\x61\x01\xa8\x3f\xa7\x69\x00\x00\x00\x16\x49\x44\x41\x54\x08\x99\x63\x64\x68\x68\x60\x60"
+        "\x60\x60"
+        "\x62\x60\x60\x60\x60\x60\x00\x00\x0b\xaa\x01\x04\x81\x38\x6f\xfe\x00\x00\x00\x00\x49\x45"
+        "\x4e\x44"
+        "\xae\x42\x60\x82",
+        100);
+    const QByteArray gif(
+        "GIF89a\x01\x00\x01\x00\x80\x00\x00\xff\xff\xff\x00\x00\x00!\xf9\x04\x01\x00\x00\x00\x00,"
+        "\x00\x00\x00\x00\x01\x00\x01\x00\x00\x02\x02\x44\x01\x00;",
+        42);
+    TempHome home;
+    const QString pngFile = QString::fromStdString(home.Root() + "/p.png");
+    testing_support::WriteFile(pngFile.toStdString(), png.toStdString());
+    struct Case {
+        std::function<QImage()> decode;
+        QSize size;
+        std::set<std::string> mayLoad;  // PNG is Qt's own
+    };
+    const Case cases[] = {
+        {[&] { return Picture::Decode(png); }, QSize(2, 2), {}},
+        {[&] { return ImageFormat::Read(pngFile); }, QSize(2, 2), {}},
+        {[&] { return Picture::Decode(gif); }, QSize(1, 1), {"libqgif.so"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(&c - cases);
+        const std::set<std::string> before = LoadedImagePlugins();
+        EXPECT_EQ(c.decode().size(), c.size);
+        for (const std::string& plugin : LoadedImagePlugins()) {
+            EXPECT_TRUE(before.count(plugin) != 0 || c.mayLoad.count(plugin) != 0) << plugin;
+        }
+    }
 }
 
 TEST(ImageList, KeyColourTurnsTransparentAndWideImagesAreCut) {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <future>
 
 #include "platform/Http.h"
@@ -110,43 +112,159 @@ TEST(AuxThread, StopBeforeStartDoesNothing) {
     EXPECT_EQ(traces.Texts(), (std::vector<std::string>{"Aux thread stop called"}));
 }
 
-TEST(AuxThread, RunsAtOnceThenTicksAndStopsAtOnce) {
-    testing_support::TraceRecorder traces;
-    std::int64_t fakeNow = 1000;
-    std::mutex mutex;
-    // The clock moves 200 seconds a tick, so a 120-second job runs every tick.
-    AuxThread worker(
-        [&] {
-            std::lock_guard lock(mutex);
-            return fakeNow += 200;
-        },
-        10ms);
-    std::promise<void> thirdRun;
-    std::atomic<int> runs{0};
-    RecordingJob job(120, [&] {
-        if (++runs == 3) {
-            thirdRun.set_value();
+// Time that passes only in waits: a wait returns with the clock at its deadline, or at the
+// first request due before it (as a request's wake would end it), so that a simulated day
+// passes in moments. Past the day's end it waits for a real wake.
+class SimulatedClock : public AuxThread::Clock {
+public:
+    struct Request {
+        std::int64_t at;
+        Job* job;
+    };
+    SimulatedClock(std::int64_t start, std::int64_t end, std::vector<Request> requests = {})
+        : now_(start), end_(end), requests_(std::move(requests)) {}
+
+    std::int64_t Now() override { return now_; }
+    void WaitUntil(std::condition_variable& wake, std::unique_lock<std::mutex>& lock,
+                   std::int64_t deadline, const std::function<bool()>& woken) override {
+        ++waits;
+        if (woken()) {
+            return;
         }
-    });
-    worker.Start({&job});
-    ASSERT_EQ(thirdRun.get_future().wait_for(10s), std::future_status::ready);
-    EXPECT_TRUE(worker.Stop(10s));
+        const std::int64_t until = std::min(deadline, end_);
+        if (next_ < requests_.size() && requests_[next_].at <= until) {
+            now_ = std::max(now_, requests_[next_].at);
+            requests_[next_++].job->runNow = true;
+            return;
+        }
+        if (deadline <= end_) {
+            now_ = std::max(now_, deadline);
+            return;
+        }
+        dayOver = true;
+        wake.wait(lock, woken);
+    }
+
+    std::atomic<int> waits{0};
+    std::atomic<bool> dayOver{false};
+
+private:
+    std::int64_t now_;
+    const std::int64_t end_;
+    std::vector<Request> requests_;
+    std::size_t next_ = 0;
+};
+
+// Time that never passes: only a wake ends a wait.
+class FrozenClock : public AuxThread::Clock {
+public:
+    std::int64_t Now() override { return 1'000'000; }
+    void WaitUntil(std::condition_variable& wake, std::unique_lock<std::mutex>& lock, std::int64_t,
+                   const std::function<bool()>& woken) override {
+        ++waits;
+        wake.wait(lock, woken);
+    }
+    std::atomic<int> waits{0};
+};
+
+// The program's three jobs as the schedule sees them: the update check, asked for at start and
+// hourly; the registration, every two minutes for 21 runs and then hourly (a server that never
+// takes it); the user information, hourly. Each notes when it ran.
+struct ThreeJobs {
+    explicit ThreeJobs(std::function<std::int64_t()> clock)
+        : update(3600, [this, clock] { updateRuns.push_back(clock()); }),
+          registration(120,
+                       [this, clock] {
+                           registrationRuns.push_back(clock());
+                           if (registrationRuns.size() == 21) {
+                               registration.period = 3600;
+                           }
+                       }),
+          userInfo(3600, [this, clock] { userInfoRuns.push_back(clock()); }) {
+        update.runNow = true;
+    }
+    std::vector<Job*> List() { return {&update, &registration, &userInfo}; }
+
+    std::vector<std::int64_t> updateRuns, registrationRuns, userInfoRuns;
+    RecordingJob update, registration, userInfo;
+};
+
+TEST(AuxThread, SleepsBetweenDueJobsAndKeepsTheScheduleOfTheTwoSecondTick) {
+    constexpr std::int64_t kStart = 1'700'000'000;
+    constexpr std::int64_t kEnd = kStart + 24 * 3600;
+    // Requests at odd seconds, between two ticks of the reference.
+    const std::vector<std::pair<std::int64_t, int>> requests{
+        {kStart + 1001, 0}, {kStart + 40'001, 2}, {kStart + 50'003, 1}};
+
+    // The reference: a tick every 2 seconds; a request is seen at the first tick after it.
+    std::int64_t tick = kStart;
+    ThreeJobs reference([&tick] { return tick; });
+    std::size_t asked = 0;
+    for (; tick <= kEnd; tick += AuxThread::kTickSeconds) {
+        for (; asked < requests.size() && requests[asked].first <= tick; ++asked) {
+            reference.List()[requests[asked].second]->runNow = true;
+        }
+        AuxThread::RunTick(reference.List(), tick, kNoStop);
+    }
+
+    std::shared_ptr<SimulatedClock> clock;
+    ThreeJobs slept([&clock] { return clock->Now(); });
+    std::vector<SimulatedClock::Request> simulated;
+    for (const auto& [at, job] : requests) {
+        simulated.push_back({at, slept.List()[job]});
+    }
+    clock = std::make_shared<SimulatedClock>(kStart, kEnd, simulated);
+    AuxThread worker(clock);
+    worker.Start(slept.List());
+    ASSERT_TRUE(testing_support::WaitFor([&] { return clock->dayOver.load(); }));
+    ASSERT_TRUE(worker.Stop(30s));
+
+    const std::pair<const std::vector<std::int64_t>*, const std::vector<std::int64_t>*> runs[] = {
+        {&reference.updateRuns, &slept.updateRuns},
+        {&reference.registrationRuns, &slept.registrationRuns},
+        {&reference.userInfoRuns, &slept.userInfoRuns}};
+    std::size_t runTimes = 0;
+    for (const auto& [expected, actual] : runs) {
+        ASSERT_EQ(actual->size(), expected->size());
+        for (std::size_t i = 0; i < expected->size(); ++i) {
+            EXPECT_LE(std::abs((*actual)[i] - (*expected)[i]), AuxThread::kTickSeconds)
+                << "run " << i << " at " << (*actual)[i] - kStart << " s, the tick's at "
+                << (*expected)[i] - kStart << " s";
+        }
+        runTimes += expected->size();
+    }
+    // Both of the registration's periods were gone through.
+    EXPECT_GT(reference.registrationRuns.size(), 21u);
+    // It woke for runs and requests only (jobs that fall due together share a wake), not for
+    // the 43,200 ticks of a day.
+    EXPECT_LE(clock->waits, static_cast<int>(runTimes));
+}
+
+TEST(AuxThread, ARequestRunsAtOnceAndAStopEndsTheWaitAtOnce) {
+    testing_support::TraceRecorder traces;
+    // The clock never moves: a job can run only at the first tick or when its run is asked
+    // for, and only a wake can end a wait.
+    auto clock = std::make_shared<FrozenClock>();
+    RecordingJob scheduled(3600);
+    RecordingJob onRequest(0);
+    AuxThread worker(clock);
+    worker.Start({&scheduled, &onRequest});
+    ASSERT_TRUE(testing_support::WaitFor([&] { return clock->waits == 1; }));
+    EXPECT_EQ(scheduled.runs, 1);
+    EXPECT_EQ(onRequest.runs, 0);
+
+    onRequest.RequestRun();
+    ASSERT_TRUE(testing_support::WaitFor([&] { return onRequest.runs == 1; }));
+    EXPECT_EQ(scheduled.runs, 1);
+    EXPECT_FALSE(onRequest.runNow);
+
+    ASSERT_TRUE(testing_support::WaitFor([&] { return clock->waits == 2; }));
+    EXPECT_TRUE(worker.Stop(30s));
     EXPECT_FALSE(worker.IsRunning());
+    EXPECT_EQ(scheduled.runs + onRequest.runs, 2);
     auto texts = traces.Texts();
     EXPECT_EQ(texts.front(), "Aux thread start called");
     EXPECT_EQ(texts.back(), "Aux thread stopped");
-}
-
-TEST(AuxThread, AQuitRequestEndsTheWaitBetweenTicksAtOnce) {
-    // The tick interval is an hour and the clock counts the ticks: a stop that had to wait for
-    // the interval could not end within its limit, and no tick may run after the request.
-    std::atomic<int> ticks{0};
-    RecordingJob job(3600);
-    AuxThread worker([&] { return 1'000'000 + ticks++; }, std::chrono::hours(1));
-    worker.Start({&job});
-    ASSERT_TRUE(testing_support::WaitFor([&] { return job.runs == 1; }));
-    EXPECT_TRUE(worker.Stop(30s));
-    EXPECT_EQ(ticks, 1);
 }
 
 TEST(AuxThread, StopAbortsATransferToAServerThatNeverAnswers) {

@@ -323,13 +323,13 @@ TEST(SettingsWriters, OnlyTheUserInterfaceThreadWritesWhileTheWorkerRegisters) {
     });
     RegistrationJob job(config, registration);
     job.period = 0;  // runs only when asked to, once a round
-    AuxThread worker(&AuxThread::SystemClock, 1ms);
+    AuxThread worker;
     worker.Start({&job});
 
     constexpr int kRounds = 6;
     for (int round = 1; round <= kRounds; ++round) {
         registration.registered = 0;  // so that the worker registers, and saves, once more
-        job.runNow = true;
+        job.RequestRun();
         config.SetFavoritesAndSave(round % 2 == 0 ? std::vector<std::string>{"Go"}
                                                   : std::vector<std::string>{"Chess"});
         window.left = round;

@@ -5,8 +5,8 @@
 #include <QStyleHints>
 
 CaretBlinkLimit::CaretBlinkLimit() {
+    // The count starts with the first input: until then no caret has the focus to blink.
     qApp->installEventFilter(this);
-    Restart();
 }
 
 CaretBlinkLimit::~CaretBlinkLimit() {

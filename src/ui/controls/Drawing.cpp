@@ -7,6 +7,8 @@
 #include <QPainter>
 #include <algorithm>
 
+#include "platform/ImageFormat.h"
+
 void FillSolidRect(QPainter& painter, const Rect& rect, const QColor& color) {
     if (!rect.IsEmpty()) {
         painter.fillRect(rect.ToQRect(), color);
@@ -136,7 +138,7 @@ QImage LoadBitmap(int id, int scale) {
     QImage image;
     const QString path = scale == 1 ? QStringLiteral(":/bitmaps/%1.png").arg(id)
                                     : QStringLiteral(":/bitmaps/%1@%2x.png").arg(id).arg(scale);
-    if (QFile::exists(path) && image.load(path)) {
+    if (QFile::exists(path) && !(image = ImageFormat::Read(path)).isNull()) {
         image = image.convertToFormat(QImage::Format_RGB32);
         image.setDevicePixelRatio(scale);
     }

@@ -294,5 +294,5 @@ void CMyInfoDialog::Save() {
     stores_.registration.SetUserInfo(fullName, email);
     stores_.registration.userInfoSent = 0;
     stores_.registration.RequestSave();
-    stores_.userInfoJob.runNow = true;
+    stores_.userInfoJob.RequestRun();
 }

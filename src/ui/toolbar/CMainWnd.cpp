@@ -9,6 +9,7 @@
 #include "app/ComeForwardEvent.h"
 #include "app/ErrorLog.h"
 #include "app/Resources.h"
+#include "app/StartupTrace.h"
 #include "app/TivoraApp.h"
 #include "app/Trace.h"
 #include "config/UpdateSection.h"
@@ -44,7 +45,8 @@ CMainWnd::CMainWnd(Parts parts)
       controlButtonsPanel_(parts.window),
       searchPanel_(parts.games, parts.window) {
     if (parts.trayHost == nullptr) {
-        ownTrayHost_ = std::make_unique<TrayHost>();
+        // Asked once the bar is on the screen, or before deciding on a hidden start (Create).
+        ownTrayHost_ = std::make_unique<TrayHost>(nullptr, false);
         parts.trayHost = ownTrayHost_.get();
     }
     trayHost_ = parts.trayHost;
@@ -53,6 +55,7 @@ CMainWnd::CMainWnd(Parts parts)
     // The bar paints every pixel of itself.
     setAttribute(Qt::WA_OpaquePaintEvent);
     Trace("Main window instantiated");
+    StartupTrace::Mark("window-object");
 }
 
 CMainWnd::~CMainWnd() {
@@ -117,7 +120,16 @@ bool CMainWnd::Create() {
     }
 
     const bool panelsMade = CreatePanels();
+    StartupTrace::Mark("panels");
 
+    // Only a tray can show a bar that was hidden at the last exit: that start waits for the
+    // answer. Any other start shows the bar first and asks after its first paint, since the
+    // question (and Qt's own, when the icon is made) waits on the session bus.
+    if (window_.hidden != 0) {
+        WatchTray();
+    } else {
+        trayWatchLimit_ = TimerSource::Current().Start(kTrayWatchLatestMs, [this] { WatchTray(); });
+    }
     tray_->CreateTrayIcon("Tivora", Res::IDI_TRAY, CSystemTray::kMenuId, false, "", "",
                           CSystemTray::NIIF_NONE, UpdateNotice::kBalloonSeconds);
     tray_->SetCommandTarget(this);
@@ -125,6 +137,7 @@ bool CMainWnd::Create() {
     connect(tray_.get(), &CSystemTray::menuAboutToShow, this, &CMainWnd::OnTrayMenuOpening);
     connect(trayHost_, &TrayHost::Gone, this, &CMainWnd::OnTrayGone);
     created_ = true;
+    StartupTrace::Mark("tray-icon");
 
     // Hidden at the last exit: the tray icon alone shows, if there is a tray to show it in.
     if (window_.hidden != 0 && !tray_->IsAvailable()) {
@@ -133,6 +146,7 @@ bool CMainWnd::Create() {
     }
     if (window_.hidden == 0) {
         show();
+        StartupTrace::Mark("shown");
     }
     return panelsMade;
 }
@@ -179,6 +193,17 @@ void CMainWnd::PaintBackground(QPainter& painter) const {
 void CMainWnd::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     PaintBackground(painter);
+    if (!painted_) {
+        painted_ = true;
+        StartupTrace::Mark("first-paint");
+        // Once this paint has gone to the display.
+        QMetaObject::invokeMethod(this, &CMainWnd::WatchTray, Qt::QueuedConnection);
+    }
+}
+
+void CMainWnd::WatchTray() {
+    trayWatchLimit_.reset();
+    trayHost_->Watch();
 }
 
 void CMainWnd::mousePressEvent(QMouseEvent* event) {

@@ -11,6 +11,7 @@
 #include "ui/controls/CaretBlinkLimit.h"
 #include "ui/controls/DialogTemplate.h"
 #include "ui/controls/SurfaceDrag.h"
+#include "ui/controls/TimerSource.h"
 #include "ui/dialogs/CAppSettingsDialog.h"
 #include "ui/toolbar/ControlButtonsPanel.h"
 #include "ui/toolbar/FavoritesPanel.h"
@@ -35,6 +36,9 @@ public:
     static constexpr int kNormalHeight = 46;
     static constexpr int kMiniWidth = 320;
     static constexpr int kMiniHeight = 25;
+    // A shown bar asks for the tray after its first paint, or this long after Create at the
+    // latest (a display that never shows it).
+    static constexpr int kTrayWatchLatestMs = 1000;
 
     // Tray menu commands.
     static constexpr int ID_SHOW_HIDE = 32771;
@@ -116,6 +120,7 @@ private:
     void ComeForward(const std::string& token);
     void ShowAbout();
     void ApplyStacking();
+    void WatchTray();
 
     WindowSection& window_;
     FavoritesPanel favoritesPanel_;
@@ -125,10 +130,12 @@ private:
     std::unique_ptr<CAboutDialog> about_;
     std::unique_ptr<TrayHost> ownTrayHost_;
     TrayHost* trayHost_ = nullptr;
+    std::unique_ptr<TimerSource::Timer> trayWatchLimit_;
     std::unique_ptr<CSystemTray> tray_;
     std::unique_ptr<UpdateNotice> notice_;
     WindowSection::TopmostRegistration topmostRegistration_;
     SurfaceDrag drag_;
     CaretBlinkLimit caretBlink_;
     bool created_ = false;
+    bool painted_ = false;
 };

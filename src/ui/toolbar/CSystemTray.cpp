@@ -247,12 +247,21 @@ bool CSystemTray::ShowTrayBalloon(const std::string& text, const std::string& ti
 }
 
 bool CSystemTray::LoadAnimationIcons(int first, int last) {
-    frames_.clear();
+    frameResources_.clear();
     if (last < first) {
         return false;
     }
-    std::vector<Frame> frames;
     for (int resource = first; resource <= last; ++resource) {
+        frameResources_.push_back(resource);
+    }
+    return true;
+}
+
+bool CSystemTray::LoadFrames() {
+    // Decoded for an animation and dropped after it: a dozen icons of six sizes each, kept for
+    // an update that seldom comes, were the largest part of the bar's heap.
+    std::vector<Frame> frames;
+    for (int resource : frameResources_) {
         QIcon icon = Resources::LoadIcon(resource);
         if (icon.isNull()) {
             LogError("Unable to load the tray animation's icon " + std::to_string(resource));
@@ -265,10 +274,13 @@ bool CSystemTray::LoadAnimationIcons(int first, int last) {
 }
 
 bool CSystemTray::StartIconAnimation(int periodMs, int durationSeconds) {
-    if (frames_.empty()) {
+    if (frameResources_.empty()) {
         return false;
     }
     StopIconAnimation();
+    if (!LoadFrames()) {
+        return false;
+    }
     frameIndex_ = 0;
     ticks_ = 0;
     periodMs_ = std::max(1, periodMs);
@@ -299,6 +311,7 @@ void CSystemTray::StopIconAnimation() {
         return;
     }
     animationTimer_.reset();
+    frames_.clear();
     ShowIcon(resourceBeforeAnimation_, iconBeforeAnimation_);
 }
 

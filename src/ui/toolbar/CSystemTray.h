@@ -59,10 +59,11 @@ public:
     bool ShowTrayBalloon(const std::string& text, const std::string& title, int iconFlags,
                          int timeoutSeconds);
 
-    // Icon resources first..last, in order. False when last < first.
+    // Icon resources first..last, in order, for the animation. False when last < first.
     bool LoadAnimationIcons(int first, int last);
     // One icon after the other every periodMs; durationSeconds < 0 (or 0) runs until stopped.
-    // False without icons. The timer comes from TimerSource::Current().
+    // False without icons, or when one of them cannot be loaded (they are loaded for the
+    // animation). The timer comes from TimerSource::Current().
     bool StartIconAnimation(int periodMs, int durationSeconds);
     // The icon shown before the animation comes back.
     void StopIconAnimation();
@@ -97,6 +98,7 @@ private:
     void OnHostAppeared();
     void OnHostGone();
     void ShowIcon(int resource, const QIcon& icon);
+    bool LoadFrames();
     void NextAnimationIcon();
     void PostCommand(int id);
     bool HostForIcons() const;
@@ -120,7 +122,8 @@ private:
         int resource = 0;
         QIcon icon;
     };
-    std::vector<Frame> frames_;
+    std::vector<int> frameResources_;
+    std::vector<Frame> frames_;  // while animating
     std::unique_ptr<TimerSource::Timer> animationTimer_;
     std::size_t frameIndex_ = 0;
     int periodMs_ = 0;

@@ -288,13 +288,18 @@ TEST(CaretBlinkLimit, TheBlinkStopsWhenIdleAndComesBackWithInput) {
     CToolbarEdit edit;
     {
         CaretBlinkLimit limit;
+        // Before any input no caret blinks, and no timer is kept to wake an idle program.
+        timers.Advance(CaretBlinkLimit::kIdleMs);
+        EXPECT_EQ(timers.Running(), 0);
+        EXPECT_EQ(hints->cursorFlashTime(), 1000);
         struct Step {
             int idleMs;
             QEvent::Type input;  // QEvent::None: no input after the wait
             int flashTime;
         };
         for (const Step& step :
-             {Step{CaretBlinkLimit::kIdleMs - 1, QEvent::None, 1000}, Step{1, QEvent::None, 0},
+             {Step{0, QEvent::KeyPress, 1000},
+              Step{CaretBlinkLimit::kIdleMs - 1, QEvent::None, 1000}, Step{1, QEvent::None, 0},
               Step{0, QEvent::KeyPress, 1000}, Step{CaretBlinkLimit::kIdleMs, QEvent::None, 0},
               Step{0, QEvent::MouseButtonPress, 1000}}) {
             timers.Advance(step.idleMs);
@@ -307,6 +312,7 @@ TEST(CaretBlinkLimit, TheBlinkStopsWhenIdleAndComesBackWithInput) {
         }
         timers.Advance(CaretBlinkLimit::kIdleMs);
         ASSERT_TRUE(limit.Stopped());
+        EXPECT_EQ(timers.Running(), 0);
     }
     EXPECT_EQ(hints->cursorFlashTime(), 1000);
 }

@@ -110,6 +110,28 @@ TEST_F(MainWndDesktop, HidesIntoTheTrayOnlyWhileThereIsOne) {
     EXPECT_EQ(d.window.hidden, 0);
 }
 
+TEST_F(MainWndDesktop, AHiddenStartAsksForTheTrayFirstAShownOneAfterItsFirstPaint) {
+    struct Case {
+        int hidden;
+        bool shownAtOnce;
+        bool iconAtOnce;
+    };
+    // Hidden at the last exit, the bar may stay hidden only in a tray, so it asks before it
+    // decides; shown, it asks once it is on the screen, and the icon comes then.
+    for (const Case c : {Case{1, false, true}, Case{0, true, false}}) {
+        SCOPED_TRACE(c.hidden);
+        DesktopBar d;
+        ASSERT_TRUE(d.watcher.Start());
+        d.window.hidden = c.hidden;
+        d.Make();
+        EXPECT_EQ(d.bar->isVisible(), c.shownAtOnce);
+        EXPECT_EQ(d.bar->Tray().IsAvailable(), c.iconAtOnce);
+        EXPECT_TRUE(WaitFor([&] { return d.bar->Tray().IsAvailable(); }));
+        EXPECT_EQ(d.bar->isVisible(), c.shownAtOnce);
+        EXPECT_EQ(d.window.hidden, c.hidden);
+    }
+}
+
 TEST_F(MainWndDesktop, UpdateOutcomesAreBalloonsAndTheNoticeTakesTheFirstClick) {
     DesktopBar d;
     ASSERT_TRUE(d.watcher.Start());
