@@ -87,11 +87,12 @@ Rect CMainWnd::StartRect(int left, int top, int sizeMode, const Rect& desktop) {
         rect.top = desktop.top;
         rect.bottom = desktop.top + size.height();
     }
-    if (rect.left > desktop.right) {
+    // The desktop's right and bottom edges are exclusive: a corner on them is already off it.
+    if (rect.left >= desktop.right) {
         rect.right = desktop.right;
         rect.left = desktop.right - size.width();
     }
-    if (rect.top > desktop.bottom) {
+    if (rect.top >= desktop.bottom) {
         rect.bottom = desktop.bottom;
         rect.top = desktop.bottom - size.height();
     }

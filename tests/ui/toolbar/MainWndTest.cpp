@@ -44,6 +44,10 @@ TEST(MainWndPlace, StoredCornerComesBackOntoTheDesktop) {
         // On the edge itself: the right edge is exclusive, so a window ending at 0 is off.
         {-357, 10, 0, {0, 10, 357, 56}},
         {-356, 10, 0, {-356, 10, 1, 56}},
+        // A corner on the right or bottom edge is off the desktop too.
+        {1024, 10, 0, {667, 10, 1024, 56}},
+        {10, 768, 0, {10, 722, 367, 768}},
+        {1023, 767, 0, {1023, 767, 1380, 813}},
     };
     for (const Row& row : rows) {
         const Rect got = CMainWnd::StartRect(row.left, row.top, row.sizeMode, desktop);
