@@ -65,8 +65,10 @@ const DialogTemplate& CSettingsDialog::Template() {
         {
             {"TivoraCheckbox", "Always on top", Res::IDC_ALWAYS_ON_TOP, 7, 8, 61, 10,
              BS_AUTOCHECKBOX | WS_TABSTOP},
-            // The desktop's autostart entry stands for the system's start-up list here.
-            {"TivoraCheckbox", "Launch at startup", Res::IDC_RUN_AT_STARTUP, 7, 22, 103, 10,
+            // The desktop's autostart entry stands for the system's start-up list here. A box's
+            // text is centred in the room right of its picture: the box is as wide as its text
+            // needs, like the one above, so that both texts begin in one column.
+            {"TivoraCheckbox", "Launch at startup", Res::IDC_RUN_AT_STARTUP, 7, 22, 72, 10,
              BS_AUTOCHECKBOX | WS_TABSTOP},
         },
     };
