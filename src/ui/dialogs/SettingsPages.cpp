@@ -120,7 +120,7 @@ const DialogTemplate& CFavoritesDialog::Template() {
         kPageWidth,
         kPageHeight,
         {
-            {"TivoraStatic", "Avaliable Games", Res::IDC_AVAILABLE_HEADER, 2, 3, 61, 11},
+            {"TivoraStatic", "Available Games", Res::IDC_AVAILABLE_HEADER, 2, 3, 61, 11},
             {CGamesList::kClassName, "", Res::IDC_ALL_GAMES_LIST, 2, 11, 78, 92, WS_TABSTOP},
             {"TivoraCustomButton", "", Res::IDC_ADD_FAVORITE, 82, 38, 46, 14, WS_TABSTOP},
             {"TivoraCustomButton", "", Res::IDC_REMOVE_FAVORITE, 82, 54, 46, 14, WS_TABSTOP},
