@@ -2,16 +2,25 @@
 // hiding into the tray and back, the update notice's balloons, and a tray that goes away.
 #include <gtest/gtest.h>
 
+#include <xcb/xcb.h>
+
+#include <QDialog>
 #include <QProcess>
 #include <QTest>
+#include <QTimer>
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <cstring>
+#include <functional>
 #include <thread>
+#include <vector>
 
 #include "ConfigFixtures.h"
 #include "StoresFixture.h"
 #include "app/ComeForwardEvent.h"
 #include "app/TextTable.h"
+#include "platform/Modal.h"
 #include "platform/WindowHints.h"
 #include "services/UpdateEvents.h"
 #include "support/TestDesktopServices.h"
@@ -186,6 +195,81 @@ TEST_F(MainWndDesktop, AppearsWhereStoredAndKeepsWhereItIsMoved) {
     allGames.click();
     EXPECT_EQ(allGames.DropDown().pos(),
               QPoint(400, 300) + allGames.mapTo(d.bar.get(), QPoint(0, allGames.height() + 1)));
+}
+
+// The stacking the window manager publishes, bottom first, and a window's owner, read over an
+// X connection of the test's own.
+struct XStacking {
+    xcb_connection_t* x = xcb_connect(nullptr, nullptr);
+    ~XStacking() { xcb_disconnect(x); }
+
+    std::vector<uint32_t> Property(xcb_window_t window, const char* name) {
+        auto* atom = xcb_intern_atom_reply(
+            x, xcb_intern_atom(x, 0, static_cast<uint16_t>(std::strlen(name)), name), nullptr);
+        auto* reply = xcb_get_property_reply(
+            x, xcb_get_property(x, 0, window, atom->atom, XCB_GET_PROPERTY_TYPE_ANY, 0, 1024),
+            nullptr);
+        std::free(atom);
+        std::vector<uint32_t> values;
+        if (reply != nullptr && reply->format == 32) {
+            const auto* data = static_cast<const uint32_t*>(xcb_get_property_value(reply));
+            values.assign(data, data + xcb_get_property_value_length(reply) / 4);
+        }
+        std::free(reply);
+        return values;
+    }
+    std::vector<uint32_t> Clients() {
+        return Property(xcb_setup_roots_iterator(xcb_get_setup(x)).data->root,
+                        "_NET_CLIENT_LIST_STACKING");
+    }
+    // Where the window stands in the stacking, -1 while the window manager does not list it.
+    long Place(const QWidget& window) {
+        const auto clients = Clients();
+        const auto found = std::find(clients.begin(), clients.end(), window.winId());
+        return found == clients.end() ? -1 : found - clients.begin();
+    }
+};
+
+TEST_F(MainWndDesktop, SettingsDialogBelongsToTheBarAndStaysAboveItWhereItCoversIt) {
+    if (const char* wm = std::getenv("TIVORA_WM_MISSING")) {
+        GTEST_SKIP() << "no window manager: " << wm;
+    }
+    DesktopBar d;
+    ASSERT_NE(d.window.AlwaysOnTop(), 0);
+    // Where the dialog appears: the middle of the 1280 x 1024 screen.
+    d.window.left = 640 - 178;
+    d.window.top = 512 - 23;
+    d.Make();
+    XStacking x;
+    ASSERT_TRUE(WaitFor([&] { return x.Place(*d.bar) >= 0; }));
+
+    struct RunForReal : Modal::Hook {
+        Modal::Hook* previous = Modal::SetHook(this);
+        std::function<void(QDialog&)> shown;
+        ~RunForReal() override { Modal::SetHook(previous); }
+        std::optional<int> Intercept(QDialog& dialog) override {
+            QTimer::singleShot(0, &dialog, [this, &dialog] {
+                shown(dialog);
+                dialog.reject();
+            });
+            return std::nullopt;
+        }
+    } modal;
+    long barPlace = -1;
+    long dialogPlace = -1;
+    std::vector<uint32_t> owner;
+    modal.shown = [&](QDialog& dialog) {
+        ASSERT_TRUE(dialog.geometry().intersects(d.bar->geometry()));
+        // Settled once the window manager has stacked the dialog above the bar; a dialog of
+        // its own would stay below a bar that keeps above everything.
+        WaitFor([&] { return x.Place(dialog) > x.Place(*d.bar); }, 3000);
+        barPlace = x.Place(*d.bar);
+        dialogPlace = x.Place(dialog);
+        owner = x.Property(static_cast<xcb_window_t>(dialog.winId()), "WM_TRANSIENT_FOR");
+    };
+    d.bar->OnCommand(CMainWnd::ID_SETTINGS);
+    EXPECT_GT(dialogPlace, barPlace);
+    EXPECT_EQ(owner, std::vector<uint32_t>{static_cast<uint32_t>(d.bar->winId())});
 }
 
 }  // namespace
