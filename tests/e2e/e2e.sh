@@ -309,6 +309,10 @@ place)
 
 tray)
   start_bar
+  # Hosts that list their items by title show the program's name.
+  title=$(gdbus call --session --dest "$item" --object-path "$item_path" \
+    --method org.freedesktop.DBus.Properties.Get org.kde.StatusNotifierItem Title)
+  [ "$title" = "(<'Tivora'>,)" ] || fail "the tray item's title is $title"
   activate
   until_true 10 hidden || fail "Activate did not hide the bar"
   activate
