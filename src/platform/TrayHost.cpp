@@ -223,18 +223,26 @@ void TrayHost::OnHostRegistrationChanged() {
 }
 
 void TrayHost::SetStatusNotifier(bool present, bool restarted) {
+    const bool wasThere = statusNotifier_;
     const bool wasPresent = IsPresent();
     statusNotifier_ = present;
-    Update(wasPresent, restarted && present);
+    Update(Protocol::StatusNotifier, wasThere, wasPresent, restarted && present);
 }
 
 void TrayHost::SetXEmbed(bool present, bool restarted) {
+    const bool wasThere = xembed_;
     const bool wasPresent = IsPresent();
     xembed_ = present;
-    Update(wasPresent, restarted && present);
+    Update(Protocol::XEmbed, wasThere, wasPresent, restarted && present);
 }
 
-void TrayHost::Update(bool wasPresent, bool restarted) {
+void TrayHost::Update(Protocol protocol, bool wasThere, bool wasPresent, bool restarted) {
+    const bool isThere = protocol == Protocol::StatusNotifier ? statusNotifier_ : xembed_;
+    if (isThere && (!wasThere || restarted)) {
+        emit ProtocolAppeared(protocol);
+    } else if (!isThere && wasThere) {
+        emit ProtocolGone(protocol);
+    }
     if (IsPresent() && (!wasPresent || restarted)) {
         emit Appeared();
     } else if (!IsPresent() && wasPresent) {

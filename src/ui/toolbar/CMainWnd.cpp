@@ -124,6 +124,16 @@ bool CMainWnd::Create() {
     tray_->SetCommandTarget(this);
     tray_->LoadAnimationIcons(Res::IDI_TRAY_FRAME_FIRST, Res::IDI_TRAY_FRAME_LAST);
     connect(tray_.get(), &CSystemTray::menuAboutToShow, this, &CMainWnd::OnTrayMenuOpening);
+    // The balloon that announces a release asks for a click: it shows the release as a click
+    // on the icon would. Queued: the click may come from inside the balloon's own input.
+    connect(
+        tray_.get(), &CSystemTray::balloonClicked, this,
+        [this] {
+            if (notice_->IsPending()) {
+                notice_->Show();
+            }
+        },
+        Qt::QueuedConnection);
     connect(trayHost_, &TrayHost::Gone, this, &CMainWnd::OnTrayGone);
     created_ = true;
 
@@ -280,12 +290,12 @@ void CMainWnd::HideToTrayIfPossible() {
         Trace("No tray to hide the bar in: the bar stays");
         return;
     }
-    HideToTray(*this, *tray_, false);
+    HideToTray(*this, tray_->FindTrayRect(), false);
     window_.hidden = 1;
 }
 
 void CMainWnd::Restore() {
-    RestoreFromTray(*this, *tray_, false);
+    RestoreFromTray(*this, tray_->FindTrayRect(), false);
     window_.hidden = 0;
     ApplyStacking();
 }

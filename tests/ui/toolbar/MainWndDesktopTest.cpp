@@ -140,9 +140,10 @@ TEST_F(MainWndDesktop, UpdateOutcomesAreBalloonsAndTheNoticeTakesTheFirstClick) 
     EXPECT_TRUE(d.NotifiedWith("update.avaliable.balloon.title", "update.avaliable.balloon.text"));
     EXPECT_TRUE(d.bar->Tray().IsAnimating());
 
-    // The first click shows the notice instead of hiding the bar; the next one hides it.
-    d.bar->OnCommand(CMainWnd::ID_SHOW_HIDE);
-    EXPECT_EQ(d.modals.ShownDialogs().size(), 1u);
+    // A click on the announcement shows the notice, as a click on the tray icon would; the
+    // next click on the icon hides the bar.
+    d.notifications.InvokeAction(d.notifications.Notifications().back().id, "default");
+    EXPECT_TRUE(WaitFor([&] { return d.modals.ShownDialogs().size() == 1u; }));
     EXPECT_FALSE(d.bar->Tray().IsAnimating());
     EXPECT_TRUE(d.bar->isVisible());
     d.bar->OnCommand(CMainWnd::ID_SHOW_HIDE);
