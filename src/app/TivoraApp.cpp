@@ -216,7 +216,8 @@ int RunTivora(int& argc, char** argv, AppParts& parts, ErrorPresenter& presenter
     }
     std::unique_ptr<CTivoraApp> app;
     {
-        DisplaySession::NoDisplayGuard guard;
+        // Started from a menu, the program has no terminal: the log keeps the reason too.
+        DisplaySession::NoDisplayGuard guard([](const std::string& why) { LogError(why); });
         app = std::make_unique<CTivoraApp>(argc, argv, parts);
     }
     int code = RunWithTopLevelHandler([&app] { return app->RunSequence(); }, presenter);
