@@ -134,7 +134,8 @@ bool CMainWnd::Create() {
             }
         },
         Qt::QueuedConnection);
-    connect(trayHost_, &TrayHost::Gone, this, &CMainWnd::OnTrayGone);
+    // Any tray going may be the one that shows the icon (a panel can be two kinds at once).
+    connect(trayHost_, &TrayHost::ProtocolGone, this, &CMainWnd::OnTrayGone);
     created_ = true;
 
     // Hidden at the last exit: the tray icon alone shows, if there is a tray to show it in.
@@ -309,7 +310,7 @@ void CMainWnd::ComeForward(const std::string& token) {
 }
 
 void CMainWnd::OnTrayGone() {
-    if (isHidden() && created_) {
+    if (isHidden() && created_ && !tray_->IsAvailable()) {
         Trace("The tray went away: the bar is shown");
         Restore();
     }

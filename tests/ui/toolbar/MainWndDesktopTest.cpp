@@ -21,6 +21,7 @@
 #include "app/ComeForwardEvent.h"
 #include "app/TextTable.h"
 #include "platform/Modal.h"
+#include "platform/TrayHost.h"
 #include "platform/WindowHints.h"
 #include "services/UpdateEvents.h"
 #include "support/TestDesktopServices.h"
@@ -45,6 +46,8 @@ struct DesktopBar : TempHome, ui_testing::Stores {
     TestStatusNotifierWatcher watcher;
     TestNotificationServer notifications;
     ModalRecorder modals;
+    // What the bar knows of the desktop's trays.
+    TrayHost trays;
     std::unique_ptr<CMainWnd> bar;
 
     void Make() {
@@ -53,7 +56,7 @@ struct DesktopBar : TempHome, ui_testing::Stores {
                                                MakeGame("Darts"), MakeGame("Poker")}));
         games.LoadGamesConfig(path);
         bar = std::make_unique<CMainWnd>(CMainWnd::Parts{
-            games, window, update, std::make_unique<CAppSettingsDialog>(Parts()), nullptr});
+            games, window, update, std::make_unique<CAppSettingsDialog>(Parts()), &trays});
         ASSERT_TRUE(bar->Create());
     }
     void HideButton() {
@@ -111,7 +114,11 @@ TEST_F(MainWndDesktop, HidesIntoTheTrayOnlyWhileThereIsOne) {
     EXPECT_TRUE(d.bar->isVisible());
     EXPECT_EQ(d.window.hidden, 0);
 
-    // Hidden when the tray goes away: the bar comes back by itself.
+    // Hidden when the tray that shows the icon goes away, even with a tray of the other kind
+    // left: the bar comes back by itself.
+    testing_support::TestXEmbedTray xembed;
+    ASSERT_TRUE(xembed.Start());
+    ASSERT_TRUE(WaitFor([&] { return d.trays.HasXEmbed(); }));
     d.bar->OnCommand(CMainWnd::ID_SHOW_HIDE);
     ASSERT_FALSE(d.bar->isVisible());
     d.watcher.Stop();
