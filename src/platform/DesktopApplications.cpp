@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <set>
@@ -18,22 +19,31 @@ namespace {
 constexpr std::streamsize kMaxFileBytes = 4 * 1024 * 1024;
 // How deep "a-b-c.desktop" is looked for as a/b/c.desktop.
 constexpr int kMaxIdFolders = 3;
+// A file name's limit: no longer id names an installed entry.
+constexpr std::size_t kMaxIdBytes = 255;
 
 using Group = std::map<std::string, std::string>;
 using Groups = std::map<std::string, Group>;
 
+// The bytes of a regular file of at most kMaxFileBytes; a pipe or device in its place is
+// never opened, as reading it could wait forever.
 std::optional<std::string> ReadSmallFile(const std::string& path) {
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(path, error)) {
+        return std::nullopt;
+    }
+    const std::uintmax_t size = std::filesystem::file_size(path, error);
+    if (error || size > static_cast<std::uintmax_t>(kMaxFileBytes)) {
+        return std::nullopt;
+    }
     std::ifstream file(path, std::ios::binary);
-    if (!file) {
+    std::string bytes(static_cast<std::size_t>(size), '\0');
+    // A file that grew meanwhile is read as far as it was.
+    file.read(bytes.data(), static_cast<std::streamsize>(size));
+    if (!file && !file.eof()) {
         return std::nullopt;
     }
-    std::string bytes(static_cast<std::size_t>(kMaxFileBytes) + 1, '\0');
-    file.read(bytes.data(), kMaxFileBytes + 1);
-    const std::streamsize read = file.gcount();
-    if (read > kMaxFileBytes || file.bad()) {
-        return std::nullopt;
-    }
-    bytes.resize(static_cast<std::size_t>(read));
+    bytes.resize(static_cast<std::size_t>(file.gcount()));
     return bytes;
 }
 
@@ -135,7 +145,9 @@ std::vector<std::string> AssociationFiles() {
     return files;
 }
 
-// The files in a folder that an id may name: "a-b.desktop" is a-b.desktop or a/b.desktop.
+// The files in a folder that an id may name: "a-b.desktop" is a-b.desktop, or b.desktop in
+// a subfolder a. Only folders that are there are followed, so a hostile id with many dashes
+// costs one look per dash.
 void CandidatePaths(const std::string& folder, const std::string& id, int depth,
                     std::vector<std::string>& paths) {
     paths.push_back(folder + "/" + id);
@@ -144,16 +156,16 @@ void CandidatePaths(const std::string& folder, const std::string& id, int depth,
     }
     for (std::string::size_type dash = id.find('-'); dash != std::string::npos;
          dash = id.find('-', dash + 1)) {
-        if (dash > 0) {
-            CandidatePaths(folder + "/" + id.substr(0, dash), id.substr(dash + 1), depth + 1,
-                           paths);
+        const std::string subfolder = folder + "/" + id.substr(0, dash);
+        if (dash > 0 && SystemPaths::IsDirectory(subfolder)) {
+            CandidatePaths(subfolder, id.substr(dash + 1), depth + 1, paths);
         }
     }
 }
 
 bool ValidId(const std::string& id) {
-    return id.size() > 8 && id.ends_with(".desktop") && id.find('/') == std::string::npos &&
-           id[0] != '.';
+    return id.size() > 8 && id.size() <= kMaxIdBytes && id.ends_with(".desktop") &&
+           id.find('/') == std::string::npos && id[0] != '.';
 }
 
 // The value of a string key: the format's escapes \s \n \t \r \\ resolved, any other escape

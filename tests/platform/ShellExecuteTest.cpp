@@ -190,6 +190,24 @@ TEST(BrowserCommand, OnlyTheNamedBrowserOutranksTheDesktopsChoice) {
     EXPECT_EQ(BrowserCommand::ForParameters("-new https://g/")->program, STUB_BROWSER);
 }
 
+TEST(BrowserCommand, HostileAssociationFilesNeitherHangNorCount) {
+    Desktop desktop;
+    // A pipe where a file belongs would wait for a writer; an id of many dashes names many
+    // folders it could stand for; neither is the user's choice.
+    std::filesystem::create_directories(desktop.ConfigHome());
+    std::filesystem::create_directories(desktop.SystemConfigDir());
+    ASSERT_EQ(mkfifo((desktop.ConfigHome() + "/mimeapps.list").c_str(), 0600), 0);
+    std::string dashes;
+    for (int i = 0; i < 200; ++i) {
+        dashes += "a-";
+    }
+    std::filesystem::create_directories(desktop.DataHome() + "/applications/a/a/a");
+    WriteFile(desktop.SystemConfigDir() + "/mimeapps.list",
+              "[Default Applications]\nx-scheme-handler/https=" + dashes + "b.desktop\n");
+    EXPECT_EQ(BrowserCommand::ForParameters("https://g/")->program,
+              desktop.Root() + "/bin/xdg-open");
+}
+
 TEST(DesktopApplications, ExecLineBecomesTheCommandWithItsFieldCodesExpanded) {
     using Args = std::vector<std::string>;
     const Args targets{"--new-window", "https://g/"};
