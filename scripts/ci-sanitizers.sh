@@ -77,7 +77,7 @@ run_fuzz() {
   local build="$top/build-fuzz"
   local seconds="${FUZZ_SECONDS:-60}"
   local fuzzers
-  read -r -a fuzzers <<<"${FUZZERS:-fuzz_text_table fuzz_games_config fuzz_settings fuzz_manifest fuzz_devtools_client}"
+  read -r -a fuzzers <<<"${FUZZERS:-fuzz_text_table fuzz_games_config fuzz_settings fuzz_manifest fuzz_devtools_client fuzz_desktop_entry}"
   CC=clang CXX=clang++ configure "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DTIVORA_BUILD_FUZZERS=ON -DTIVORA_SANITIZE=ON -DTIVORA_BUILD_TESTS=OFF
   cmake --build "$build" --target "${fuzzers[@]}" -- -j2

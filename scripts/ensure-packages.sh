@@ -12,10 +12,11 @@ BUILD_PACKAGES=(
   libgtest-dev libgmock-dev libcpp-httplib-dev libbenchmark-dev
 )
 # What running it needs besides: the browser that controlled games run in, the opener of
-# plain pages where no browser is found, and the virtual X server, window manager, pointer
-# driver and session bus it runs on where there is no display.
+# plain pages where no browser is found, Qt's Wayland platform (a Wayland desktop without
+# XWayland), and the virtual X server, window manager, pointer driver and session bus it runs
+# on where there is no display.
 RUN_PACKAGES=(
-  chromium xdg-utils xvfb openbox xdotool dbus
+  chromium xdg-utils qt6-wayland xvfb openbox xdotool dbus
 )
 # What the tests need besides: the real browser of the controlled-game tests, the formatter
 # whose check is part of the suite, and the X server, window manager and session bus of the

@@ -41,6 +41,10 @@ int& KeepLaunchToken(int& argc) {
 CTivoraApp::CTivoraApp(int& argc, char** argv, AppParts& parts)
     : QApplication(KeepLaunchToken(argc), argv), parts_(parts) {
     g_app = this;
+    // The name the desktop shows for the program: Qt gives it to the tray item as its title and
+    // id, which tray hosts list items by. The user agent, the folders and the profile key keep
+    // the executable's name (SystemPaths::ExecutableName), whatever this says.
+    setApplicationName(QStringLiteral("Tivora"));
     // The toolbar hides to the tray; only the loss of the main window ends the program.
     setQuitOnLastWindowClosed(false);
     // SIGTERM, SIGINT and SIGHUP end the program as the tray menu's Exit does, so nothing is
@@ -216,7 +220,8 @@ int RunTivora(int& argc, char** argv, AppParts& parts, ErrorPresenter& presenter
     }
     std::unique_ptr<CTivoraApp> app;
     {
-        DisplaySession::NoDisplayGuard guard;
+        // Started from a menu, the program has no terminal: the log keeps the reason too.
+        DisplaySession::NoDisplayGuard guard([](const std::string& why) { LogError(why); });
         app = std::make_unique<CTivoraApp>(argc, argv, parts);
     }
     StartupTrace::Mark("application");

@@ -4,10 +4,13 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QRegularExpression>
 #include <QString>
 #include <QtGlobal>
 #include <cstdio>
 #include <cstdlib>
+#include <string_view>
+#include <utility>
 
 namespace DisplaySession {
 namespace {
@@ -18,6 +21,7 @@ bool HasEnv(const char* name) {
 }
 
 QtMessageHandler g_previous = nullptr;
+std::function<void(const std::string&)>* g_report = nullptr;
 
 struct HeldMessage {
     QtMsgType type;
@@ -36,10 +40,31 @@ void Forward(QtMsgType type, const QMessageLogContext& context, const QString& m
     }
 }
 
+// Why the platform failed, from what Qt said before it gave up: a plugin it could not find
+// (the Wayland one is a package of its own), else no display to connect to.
+std::string FailureMessage() {
+    static const QRegularExpression kMissing(
+        QStringLiteral("Could not find the Qt platform plugin \"([^\"]*)\""));
+    if (g_held != nullptr) {
+        for (const HeldMessage& held : *g_held) {
+            const QRegularExpressionMatch missing = kMissing.match(held.text);
+            if (missing.hasMatch()) {
+                return MissingPluginMessage(missing.captured(1).toStdString());
+            }
+        }
+    }
+    return kNoDisplayMessage;
+}
+
 void GuardHandler(QtMsgType type, const QMessageLogContext& context, const QString& message) {
     if (type == QtFatalMsg) {
-        std::fprintf(stderr, "%s\n", kNoDisplayMessage);
+        const std::string line = FailureMessage();
+        std::fprintf(stderr, "%s\n", line.c_str());
         std::fflush(stderr);
+        if (g_report != nullptr && *g_report) {
+            constexpr std::string_view kProgram = "tivora: ";
+            (*g_report)(line.starts_with(kProgram) ? line.substr(kProgram.size()) : line);
+        }
         _exit(kNoDisplayExitCode);
     }
     if (g_held != nullptr) {
@@ -62,13 +87,25 @@ bool Configured() {
     return HasEnv("QT_QPA_PLATFORM") || HasEnv("DISPLAY") || HasEnv("WAYLAND_DISPLAY");
 }
 
-NoDisplayGuard::NoDisplayGuard() {
+std::string MissingPluginMessage(const std::string& plugin) {
+    std::string line =
+        "tivora: cannot open a display: the Qt platform plugin \"" + plugin + "\" is not installed";
+    if (plugin.starts_with("wayland")) {
+        line += " (Debian package qt6-wayland)";
+    }
+    return line;
+}
+
+NoDisplayGuard::NoDisplayGuard(std::function<void(const std::string&)> report) {
     g_held = new QList<HeldMessage>();
+    g_report = new std::function<void(const std::string&)>(std::move(report));
     g_previous = qInstallMessageHandler(GuardHandler);
 }
 
 NoDisplayGuard::~NoDisplayGuard() {
     qInstallMessageHandler(g_previous);
+    delete g_report;
+    g_report = nullptr;
     QList<HeldMessage>* held = g_held;
     g_held = nullptr;
     for (const HeldMessage& message : *held) {

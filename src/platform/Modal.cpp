@@ -1,5 +1,6 @@
 #include "platform/Modal.h"
 
+#include <QApplication>
 #include <QDialog>
 #include <atomic>
 
@@ -22,13 +23,28 @@ int Exec(QDialog& dialog) {
     return dialog.exec();
 }
 
-void ExecOrRaise(QDialog& dialog) {
+bool BringOtherForward(const QDialog* wanted) {
+    // Qt's own record of the modal windows: also those not run through Exec.
+    QWidget* modal = QApplication::activeModalWidget();
+    if (modal == nullptr || modal == wanted) {
+        return false;
+    }
+    modal->raise();
+    modal->activateWindow();
+    return true;
+}
+
+bool ExecOrRaise(QDialog& dialog) {
+    if (BringOtherForward(&dialog)) {
+        return false;
+    }
     if (dialog.isVisible()) {
         dialog.raise();
         dialog.activateWindow();
-        return;
+        return true;
     }
     Exec(dialog);
+    return true;
 }
 
 }  // namespace Modal

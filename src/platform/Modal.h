@@ -22,7 +22,12 @@ Hook* SetHook(Hook* hook);
 // Runs the dialog modally and returns its result code.
 int Exec(QDialog& dialog);
 
-// A dialog that is open already only comes forward; otherwise it runs as Exec does.
-void ExecOrRaise(QDialog& dialog);
+// One modal dialog at a time: while a modal window other than wanted (which may be null) has
+// the input, that window comes forward and the result is true; the caller then opens nothing.
+bool BringOtherForward(const QDialog* wanted);
+
+// A dialog that is open already only comes forward, as does another modal window that has the
+// input (the dialog is not shown then: false); otherwise it runs as Exec does.
+bool ExecOrRaise(QDialog& dialog);
 
 }  // namespace Modal

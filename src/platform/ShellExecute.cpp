@@ -3,7 +3,10 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <string_view>
+#include <utility>
 
+#include "platform/DesktopApplications.h"
 #include "platform/DetachedProcess.h"
 
 namespace {
@@ -11,6 +14,7 @@ namespace {
 ShellExecuteHook::Hook* g_hook = nullptr;
 
 constexpr const char* kBrowserVariable = "TIVORA_BROWSER";
+// Where the desktop names no browser, the first of these on $PATH.
 constexpr const char* kKnownBrowsers[] = {"chromium", "google-chrome", "firefox"};
 
 struct Parameters {
@@ -39,25 +43,81 @@ Parameters Split(const std::string& text) {
     return parameters;
 }
 
-std::optional<std::string> FindBrowser() {
-    if (const char* named = std::getenv(kBrowserVariable); named != nullptr && *named != '\0') {
-        if (auto path = DetachedProcess::FindExecutable(named)) {
-            return path;
+// Browsers whose options for a new window and for full screen are known, by the name of their
+// program ("google-chrome-stable" is a google-chrome).
+enum class Family { Unknown, Chromium, Firefox };
+
+Family FamilyOf(const std::string& program) {
+    static constexpr std::pair<const char*, Family> kFamilies[] = {
+        {"chromium", Family::Chromium},       {"chromium-browser", Family::Chromium},
+        {"google-chrome", Family::Chromium},  {"brave-browser", Family::Chromium},
+        {"microsoft-edge", Family::Chromium}, {"vivaldi", Family::Chromium},
+        {"firefox", Family::Firefox},         {"librewolf", Family::Firefox},
+    };
+    const std::string name = program.substr(program.find_last_of('/') + 1);
+    for (const auto& [prefix, family] : kFamilies) {
+        const std::string_view known(prefix);
+        if (name == known || (name.starts_with(known) && name[known.size()] == '-')) {
+            return family;
         }
     }
-    for (const char* name : kKnownBrowsers) {
-        if (auto path = DetachedProcess::FindExecutable(name)) {
-            return path;
-        }
-    }
-    return std::nullopt;
+    return Family::Unknown;
 }
 
-// Chromium-family browsers refuse to start as root unless their sandbox is switched off.
-bool NeedsNoSandbox(const std::string& program) {
-    const std::string name = program.substr(program.find_last_of('/') + 1);
-    return geteuid() == 0 &&
-           (name.rfind("chromium", 0) == 0 || name.rfind("google-chrome", 0) == 0);
+// What goes before the address: the switches translated into the browser's options.
+std::vector<std::string> Switches(const std::string& program, const Parameters& split) {
+    std::vector<std::string> switches;
+    // Chromium-family browsers refuse to start as root unless their sandbox is switched off.
+    if (geteuid() == 0 && FamilyOf(program) == Family::Chromium) {
+        switches.push_back("--no-sandbox");
+    }
+    // Full screen first: some browsers take the word after --new-window as its address.
+    if (split.fullScreen) {
+        switches.push_back("--kiosk");
+    }
+    if (split.newWindow) {
+        switches.push_back("--new-window");
+    }
+    return switches;
+}
+
+BrowserCommand::Command WithSwitches(const std::string& program, const Parameters& split) {
+    std::vector<std::string> arguments = Switches(program, split);
+    arguments.push_back(split.address);
+    return {program, std::move(arguments)};
+}
+
+// The desktop's default web browser for the address, as the XDG MIME associations name it: one
+// whose options are known gets the switches, any other its entry's Exec line with the address.
+std::optional<BrowserCommand::Command> DefaultBrowser(const Parameters& split) {
+    std::vector<std::string> mimeTypes;
+    if (split.address.starts_with("http:")) {
+        mimeTypes.push_back("x-scheme-handler/http");
+    }
+    mimeTypes.push_back("x-scheme-handler/https");
+    mimeTypes.push_back("x-scheme-handler/http");
+    for (const std::string& mimeType : mimeTypes) {
+        const std::optional<DesktopApplications::Entry> entry =
+            DesktopApplications::DefaultFor(mimeType);
+        const auto exec = entry ? DesktopApplications::SplitExec(entry->exec) : std::nullopt;
+        const auto program = exec ? DetachedProcess::FindExecutable(exec->front()) : std::nullopt;
+        if (!program) {
+            continue;
+        }
+        std::vector<std::string> targets;
+        if (FamilyOf(*program) != Family::Unknown) {
+            targets = Switches(*program, split);
+        }
+        targets.push_back(split.address);
+        std::optional<std::vector<std::string>> command =
+            DesktopApplications::CommandFor(*entry, split.address, targets);
+        if (!command) {
+            continue;
+        }
+        return BrowserCommand::Command{
+            *program, std::vector<std::string>(command->begin() + 1, command->end())};
+    }
+    return std::nullopt;
 }
 
 }  // namespace
@@ -69,26 +129,24 @@ std::optional<Command> ForParameters(const std::string& parameters) {
     if (split.address.empty() || split.address.front() == '-') {
         return std::nullopt;
     }
-    Command command;
-    if (auto browser = FindBrowser()) {
-        command.program = *browser;
-        if (NeedsNoSandbox(command.program)) {
-            command.arguments.push_back("--no-sandbox");
+    // The browser named for this program takes the switches, whatever it is.
+    if (const char* named = std::getenv(kBrowserVariable); named != nullptr && *named != '\0') {
+        if (auto program = DetachedProcess::FindExecutable(named)) {
+            return WithSwitches(*program, split);
         }
-        // Full screen first: some browsers take the word after --new-window as its address.
-        if (split.fullScreen) {
-            command.arguments.push_back("--kiosk");
-        }
-        if (split.newWindow) {
-            command.arguments.push_back("--new-window");
-        }
-    } else if (auto opener = DetachedProcess::FindExecutable("xdg-open")) {
-        command.program = *opener;
-    } else {
-        return std::nullopt;
     }
-    command.arguments.push_back(split.address);
-    return command;
+    if (auto command = DefaultBrowser(split)) {
+        return command;
+    }
+    for (const char* name : kKnownBrowsers) {
+        if (auto program = DetachedProcess::FindExecutable(name)) {
+            return WithSwitches(*program, split);
+        }
+    }
+    if (auto opener = DetachedProcess::FindExecutable("xdg-open")) {
+        return Command{*opener, {split.address}};
+    }
+    return std::nullopt;
 }
 
 }  // namespace BrowserCommand

@@ -9,10 +9,14 @@
 // by the address. No shell is ever involved: the parameter string is split into the switches and
 // one address, and the browser is started with an argument vector.
 //
-// "iexplore" stands for the browser named by $TIVORA_BROWSER, else the first of chromium,
-// google-chrome and firefox found on $PATH ("-new" → --new-window, "-k" → --kiosk), else
-// xdg-open with the address alone. An address that is empty or starts with '-' starts nothing,
-// so that it can never be taken for an option.
+// "iexplore" stands for the browser named by $TIVORA_BROWSER, else the desktop's default web
+// browser (the XDG MIME association of x-scheme-handler/http or https, as `xdg-mime query
+// default` finds it), else the first of chromium, google-chrome and firefox found on $PATH,
+// else xdg-open with the address alone. A browser whose options are known (the Chromium and
+// Firefox families, and whatever $TIVORA_BROWSER names) gets "-new" as --new-window and "-k"
+// as --kiosk; any other default browser is started as its desktop entry's Exec line says, with
+// the address alone. An address that is empty or starts with '-' starts nothing, so that it
+// can never be taken for an option.
 
 constexpr int SW_SHOW = 5;
 

@@ -197,7 +197,16 @@ void TrayHost::Watch() {
     xembedWatch_ = std::make_unique<XEmbedWatch>(
         [this](bool present, bool newOwner) { SetXEmbed(present, newOwner); });
     xembed_ = xembedWatch_->Present();
-    Update(wasPresent, false);
+    // What is there at the start appears now, to whoever already listens.
+    if (statusNotifier_) {
+        emit ProtocolAppeared(Protocol::StatusNotifier);
+    }
+    if (xembed_) {
+        emit ProtocolAppeared(Protocol::XEmbed);
+    }
+    if (IsPresent() && !wasPresent) {
+        emit Appeared();
+    }
 }
 
 TrayHost::~TrayHost() = default;
@@ -235,18 +244,26 @@ void TrayHost::OnHostRegistrationChanged() {
 }
 
 void TrayHost::SetStatusNotifier(bool present, bool restarted) {
+    const bool wasThere = statusNotifier_;
     const bool wasPresent = IsPresent();
     statusNotifier_ = present;
-    Update(wasPresent, restarted && present);
+    Update(Protocol::StatusNotifier, wasThere, wasPresent, restarted && present);
 }
 
 void TrayHost::SetXEmbed(bool present, bool restarted) {
+    const bool wasThere = xembed_;
     const bool wasPresent = IsPresent();
     xembed_ = present;
-    Update(wasPresent, restarted && present);
+    Update(Protocol::XEmbed, wasThere, wasPresent, restarted && present);
 }
 
-void TrayHost::Update(bool wasPresent, bool restarted) {
+void TrayHost::Update(Protocol protocol, bool wasThere, bool wasPresent, bool restarted) {
+    const bool isThere = protocol == Protocol::StatusNotifier ? statusNotifier_ : xembed_;
+    if (isThere && (!wasThere || restarted)) {
+        emit ProtocolAppeared(protocol);
+    } else if (!isThere && wasThere) {
+        emit ProtocolGone(protocol);
+    }
     if (IsPresent() && (!wasPresent || restarted)) {
         emit Appeared();
     } else if (!IsPresent() && wasPresent) {

@@ -12,6 +12,10 @@
 class TrayHost : public QObject {
     Q_OBJECT
 public:
+    // The two ways a desktop shows tray icons; one panel may offer both.
+    enum class Protocol { StatusNotifier, XEmbed };
+    Q_ENUM(Protocol)
+
     // watchNow false: nothing is asked until Watch, so that a window can be on the screen
     // before the session bus is reached.
     explicit TrayHost(QObject* parent = nullptr, bool watchNow = true);
@@ -34,6 +38,10 @@ signals:
     void Appeared();
     // The last tray host went away.
     void Gone();
+    // The same for each protocol on its own: a panel that speaks both appears once as each
+    // when it restarts, and an icon of one protocol is made again only when that one appears.
+    void ProtocolAppeared(TrayHost::Protocol protocol);
+    void ProtocolGone(TrayHost::Protocol protocol);
 
 private slots:
     void OnHostRegistrationChanged();
@@ -43,7 +51,7 @@ private:
                                const QString& newOwner);
     void SetStatusNotifier(bool present, bool restarted);
     void SetXEmbed(bool present, bool restarted);
-    void Update(bool wasPresent, bool restarted);
+    void Update(Protocol protocol, bool wasThere, bool wasPresent, bool restarted);
     bool AskWatcherForHost() const;
 
     class XEmbedWatch;

@@ -252,4 +252,23 @@ TEST(Process, UnreachableDisplayGivesOneLineAndExitCode255) {
     EXPECT_EQ(error.count('\n'), 1) << error.toStdString();
 }
 
+TEST(Process, MissingPlatformPluginIsNamedOnStderrAndInTheLog) {
+    TempHome home;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    // A Wayland session where Qt lacks the plugin it is told to use.
+    environment.remove("DISPLAY");
+    environment.insert("WAYLAND_DISPLAY", "wayland-0");
+    environment.insert("QT_QPA_PLATFORM", "wayland-tivora-test");
+    auto process = Start({}, environment);
+    ASSERT_TRUE(process->waitForFinished(10000));
+    EXPECT_EQ(process->exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(process->exitCode(), 255);
+    const std::string why =
+        "cannot open a display: the Qt platform plugin \"wayland-tivora-test\" is not installed "
+        "(Debian package qt6-wayland)";
+    EXPECT_EQ(process->readAllStandardError().toStdString(), "tivora: " + why + "\n");
+    const std::string log = testing_support::ReadFile(home.ErrorLogPath());
+    EXPECT_NE(log.find("ERROR: " + why + "\n"), std::string::npos) << log;
+}
+
 }  // namespace

@@ -78,8 +78,19 @@ cat >"$dir/bin/browser" <<EOF
 printf '%s\n' "\$*" >>'$dir/browser.log'
 EOF
 chmod +x "$dir/bin/browser"
-export TIVORA_BROWSER="$dir/bin/browser"
 touch "$dir/browser.log"
+if [ "$group" = launch ]; then
+  # The user's default web browser, chosen through the desktop's MIME associations: the stub
+  # under a known browser's name, so that it gets that browser's options.
+  ln -s browser "$dir/bin/firefox"
+  mkdir -p "$dir/data/applications"
+  printf '[Desktop Entry]\nType=Application\nName=E2E browser\nExec="%s" %%u\n' \
+    "$dir/bin/firefox" >"$dir/data/applications/e2e-browser.desktop"
+  printf '[Default Applications]\nx-scheme-handler/http=%s\nx-scheme-handler/https=%s\n' \
+    e2e-browser.desktop e2e-browser.desktop >"$dir/config/mimeapps.list"
+else
+  export TIVORA_BROWSER="$dir/bin/browser"
+fi
 
 # The program reads its catalogue beside itself: a copy of it gets one whose addresses are
 # those of this run's demo server. Two favourites, a plain one and a controlled full-screen one
@@ -298,6 +309,10 @@ place)
 
 tray)
   start_bar
+  # Hosts that list their items by title show the program's name.
+  title=$(gdbus call --session --dest "$item" --object-path "$item_path" \
+    --method org.freedesktop.DBus.Properties.Get org.kde.StatusNotifierItem Title)
+  [ "$title" = "(<'Tivora'>,)" ] || fail "the tray item's title is $title"
   activate
   until_true 10 hidden || fail "Activate did not hide the bar"
   activate

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <sstream>
 
+#include "platform/DesktopApplications.h"
 #include "platform/DetachedProcess.h"
 #include "platform/ShellExecute.h"
 #include "support/TestEnvironment.h"
@@ -100,6 +101,141 @@ TEST(BrowserCommand, FindsABrowserOnThePathElseTheDesktopOpener) {
     std::filesystem::remove(home.Root() + "/bin/xdg-open");
     EXPECT_EQ(BrowserCommand::ForParameters("http://g.example/"), std::nullopt);
     EXPECT_FALSE(ShellExecute("open", "iexplore", "http://g.example/"));
+}
+
+// A desktop's applications and association files under a temporary home.
+struct Desktop : TempHome {
+    Desktop() : path("PATH", MakePrograms(*this, {"firefox-esr", "mybrowser", "xdg-open"})) {
+        unsetenv("TIVORA_BROWSER");
+        const std::string applications = DataHome() + "/applications/";
+        std::filesystem::create_directories(applications + "vendor");
+        auto entry = [&](const std::string& file, const std::string& lines) {
+            WriteFile(applications + file, "[Desktop Entry]\nType=Application\nName=B\n" + lines);
+        };
+        // A program named by its path, or found on PATH.
+        entry("firefox-esr.desktop",
+              "Exec=" + Root() + "/bin/firefox-esr %u\nTryExec=firefox-esr\n");
+        entry("my.desktop", "Exec=\"mybrowser\" --profile \"a b\" %U\n");
+        entry("hidden.desktop", "Exec=mybrowser --hidden %u\nHidden=true\n");
+        entry("gone.desktop", "Exec=mybrowser --gone %u\nTryExec=not-installed\n");
+        entry("vendor/browser.desktop", "Exec=mybrowser --vendor\n");
+    }
+    ScopedEnv path;
+    ScopedEnv desktop{"XDG_CURRENT_DESKTOP", "X-Test:XFCE"};
+};
+
+TEST(BrowserCommand, DefaultBrowserIsTheOneTheDesktopAssociatesWithWebAddresses) {
+    using Args = std::vector<std::string>;
+    struct Case {
+        const char* what;
+        std::vector<std::pair<std::string, std::string>> files;  // below the home
+        Args expected;  // the program's name, then its arguments, for "-new -k http://g/"
+    };
+    const std::string https = "x-scheme-handler/https=";
+    const Case cases[] = {
+        {"the user's choice, a browser with known options",
+         {{"config/mimeapps.list", "[Default Applications]\n" + https + "firefox-esr.desktop\n"}},
+         {"firefox-esr", "--kiosk", "--new-window", "http://g/"}},
+        {"entries hidden or not installed are passed over; any other gets the address alone",
+         {{"config/mimeapps.list",
+           "[Default Applications]\n" + https + "gone.desktop;hidden.desktop;my.desktop;\n"}},
+         {"mybrowser", "--profile", "a b", "http://g/"}},
+        {"the desktop's own file comes first",
+         {{"config/mimeapps.list", "[Default Applications]\n" + https + "firefox-esr.desktop\n"},
+          {"config/xfce-mimeapps.list", "[Default Applications]\n" + https + "my.desktop\n"}},
+         {"mybrowser", "--profile", "a b", "http://g/"}},
+        {"the user's choice before the system's",
+         {{"system-config/mimeapps.list", "[Default Applications]\n" + https + "my.desktop\n"},
+          {"config/mimeapps.list", "[Default Applications]\n" + https + "firefox-esr.desktop\n"}},
+         {"firefox-esr", "--kiosk", "--new-window", "http://g/"}},
+        {"an address of its own scheme",
+         {{"config/mimeapps.list", "[Default Applications]\n" + https +
+                                       "firefox-esr.desktop\nx-scheme-handler/http=my.desktop\n"}},
+         {"mybrowser", "--profile", "a b", "http://g/"}},
+        {"an added association, in a folder of its own",
+         {{"system-config/mimeapps.list",
+           "[Added Associations]\n" + https + "vendor-browser.desktop\n"}},
+         {"mybrowser", "--vendor", "http://g/"}},
+        {"the desktop's database, less what the user removed",
+         {{"system-data/applications/mimeinfo.cache",
+           "[MIME Cache]\n" + https + "firefox-esr.desktop;my.desktop;\n"},
+          {"config/mimeapps.list", "[Removed Associations]\n" + https + "firefox-esr.desktop\n"}},
+         {"mybrowser", "--profile", "a b", "http://g/"}},
+        {"none at all: the desktop's opener",
+         {{"config/mimeapps.list", "[Default Applications]\n" + https + "gone.desktop\n"}},
+         {"xdg-open", "http://g/"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Desktop desktop;
+        for (const auto& [file, content] : c.files) {
+            const std::string path = desktop.Root() + "/" + file;
+            std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+            WriteFile(path, content);
+        }
+        const auto command = BrowserCommand::ForParameters("-new -k http://g/");
+        ASSERT_TRUE(command.has_value());
+        Args got{command->program.substr(command->program.rfind('/') + 1)};
+        got.insert(got.end(), command->arguments.begin(), command->arguments.end());
+        EXPECT_EQ(got, c.expected);
+    }
+}
+
+TEST(BrowserCommand, OnlyTheNamedBrowserOutranksTheDesktopsChoice) {
+    Desktop desktop;
+    WriteFile(desktop.ConfigHome() + "/mimeapps.list",
+              "[Default Applications]\nx-scheme-handler/https=my.desktop\n");
+    std::filesystem::create_directories(desktop.Root() + "/system-data/applications");
+    ScopedEnv browser("TIVORA_BROWSER", STUB_BROWSER);
+    EXPECT_EQ(BrowserCommand::ForParameters("-new https://g/")->program, STUB_BROWSER);
+}
+
+TEST(BrowserCommand, HostileAssociationFilesNeitherHangNorCount) {
+    Desktop desktop;
+    // A pipe where a file belongs would wait for a writer; an id of many dashes names many
+    // folders it could stand for; neither is the user's choice.
+    std::filesystem::create_directories(desktop.ConfigHome());
+    std::filesystem::create_directories(desktop.SystemConfigDir());
+    ASSERT_EQ(mkfifo((desktop.ConfigHome() + "/mimeapps.list").c_str(), 0600), 0);
+    std::string dashes;
+    for (int i = 0; i < 200; ++i) {
+        dashes += "a-";
+    }
+    std::filesystem::create_directories(desktop.DataHome() + "/applications/a/a/a");
+    WriteFile(desktop.SystemConfigDir() + "/mimeapps.list",
+              "[Default Applications]\nx-scheme-handler/https=" + dashes + "b.desktop\n");
+    EXPECT_EQ(BrowserCommand::ForParameters("https://g/")->program,
+              desktop.Root() + "/bin/xdg-open");
+}
+
+TEST(DesktopApplications, ExecLineBecomesTheCommandWithItsFieldCodesExpanded) {
+    using Args = std::vector<std::string>;
+    const Args targets{"--new-window", "https://g/"};
+    struct Case {
+        const char* exec;
+        std::optional<Args> expected;
+    };
+    const Case cases[] = {
+        {"browser %U", Args{"browser", "--new-window", "https://g/"}},
+        {"browser --url=%u --x", Args{"browser", "--url=https://g/", "--x"}},
+        {"browser -x", Args{"browser", "-x", "--new-window", "https://g/"}},
+        {R"("/opt/my app/run" --name %c %i %k 100%% %d %u)",
+         Args{"/opt/my app/run", "--name", "Web", "--icon", "web-icon", "/apps/web.desktop", "100%",
+              "--new-window", "https://g/"}},
+        // String escapes first (\s, \\), then the quoting of the arguments.
+        {R"(browser\s"a \"q\" \\\\ \$HOME" %u)",
+         Args{"browser", R"(a "q" \ $HOME)", "--new-window", "https://g/"}},
+        {"browser \"open", std::nullopt},
+        {R"(browser "\q")", std::nullopt},
+        {"   ", std::nullopt},
+        {"browser\\", std::nullopt},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.exec);
+        const DesktopApplications::Entry entry{"web.desktop", "/apps/web.desktop", "Web",
+                                               "web-icon", c.exec};
+        EXPECT_EQ(DesktopApplications::CommandFor(entry, "https://g/", targets), c.expected);
+    }
 }
 
 TEST(ShellExecute, StartsTheBrowserWithAnArgumentVectorAndNoShell) {

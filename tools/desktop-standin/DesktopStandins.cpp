@@ -6,6 +6,7 @@
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QObject>
+#include <QPointer>
 #include <QThread>
 #include <cstdlib>
 #include <functional>
@@ -128,18 +129,24 @@ struct TestNotificationServer::State {
     std::vector<Notification> notifications;
     std::vector<uint> closed;
     uint lastId = 0;
+    QPointer<NotificationsAdaptor> adaptor;  // lives on the server's thread
 };
 
 NotificationsAdaptor::NotificationsAdaptor(QObject* parent,
                                            std::shared_ptr<TestNotificationServer::State> state)
-    : QDBusAbstractAdaptor(parent), state_(std::move(state)) {}
+    : QDBusAbstractAdaptor(parent), state_(std::move(state)) {
+    std::lock_guard lock(state_->mutex);
+    state_->adaptor = this;
+}
 
 uint NotificationsAdaptor::Notify(const QString& appName, uint replacesId, const QString& appIcon,
-                                  const QString& summary, const QString& body, const QStringList&,
-                                  const QVariantMap&, int expireTimeout) {
+                                  const QString& summary, const QString& body,
+                                  const QStringList& actions, const QVariantMap&,
+                                  int expireTimeout) {
     std::lock_guard lock(state_->mutex);
     const uint id = replacesId != 0 ? replacesId : ++state_->lastId;
-    state_->notifications.push_back({id, appName, summary, body, appIcon, expireTimeout});
+    state_->notifications.push_back(
+        {id, appName, summary, body, appIcon, expireTimeout, replacesId, actions});
     return id;
 }
 
@@ -191,6 +198,22 @@ std::vector<TestNotificationServer::Notification> TestNotificationServer::Notifi
 std::vector<uint> TestNotificationServer::Closed() const {
     std::lock_guard lock(state_->mutex);
     return state_->closed;
+}
+
+void TestNotificationServer::InvokeAction(uint id, const QString& action) {
+    std::lock_guard lock(state_->mutex);
+    if (state_->adaptor == nullptr) {
+        return;
+    }
+    // Emitted on the server's own thread, where its bus connection sends it.
+    QMetaObject::invokeMethod(
+        state_->adaptor.data(),
+        [adaptor = state_->adaptor, id, action] {
+            if (adaptor != nullptr) {
+                emit adaptor->ActionInvoked(id, action);
+            }
+        },
+        Qt::QueuedConnection);
 }
 
 struct TestXEmbedTray::Connection {

@@ -45,6 +45,8 @@ public:
         QString body;
         QString appIcon;
         int expireTimeout = 0;  // milliseconds
+        uint replacesId = 0;
+        QStringList actions;  // key, label, key, label...
     };
 
     TestNotificationServer();
@@ -56,6 +58,8 @@ public:
     void Stop();
     std::vector<Notification> Notifications() const;
     std::vector<uint> Closed() const;
+    // The user chose the notification's action (a click on it is the action "default").
+    void InvokeAction(uint id, const QString& action);
 
     struct State;
 

@@ -31,7 +31,7 @@ const DialogTemplate& CUpdateInformation::Template() {
             {"SimpleStatic", "", Res::IDC_VERSION, 64, 29, 115, 8},
             {"TivoraButton", "GET UPDATE", Res::IDOK, 43, 85, 50, 14,
              BS_DEFPUSHBUTTON | WS_TABSTOP},
-            {"SimpleStatic", "New Tivora version is avaliable.", Res::IDC_UPDATE_NOTE, 10, 14, 119,
+            {"SimpleStatic", "New Tivora version is available.", Res::IDC_UPDATE_NOTE, 10, 14, 119,
              8},
             {"SimpleStatic",
              "To update Tivora please click the \"Get Update\" button and follow the instructions.",

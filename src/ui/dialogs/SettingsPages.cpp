@@ -80,8 +80,10 @@ const DialogTemplate& CSettingsDialog::Template() {
         {
             {"TivoraCheckbox", "Always on top", Res::IDC_ALWAYS_ON_TOP, 7, 8, 61, 10,
              BS_AUTOCHECKBOX | WS_TABSTOP},
-            // The desktop's autostart entry stands for the system's start-up list here.
-            {"TivoraCheckbox", "Launch at startup", Res::IDC_RUN_AT_STARTUP, 7, 22, 103, 10,
+            // The desktop's autostart entry stands for the system's start-up list here. A box's
+            // text is centred in the room right of its picture: the box is as wide as its text
+            // needs, like the one above, so that both texts begin in one column.
+            {"TivoraCheckbox", "Launch at startup", Res::IDC_RUN_AT_STARTUP, 7, 22, 72, 10,
              BS_AUTOCHECKBOX | WS_TABSTOP},
         },
     };
@@ -133,7 +135,7 @@ const DialogTemplate& CFavoritesDialog::Template() {
         kPageWidth,
         kPageHeight,
         {
-            {"TivoraStatic", "Avaliable Games", Res::IDC_AVAILABLE_HEADER, 2, 3, 61, 11},
+            {"TivoraStatic", "Available Games", Res::IDC_AVAILABLE_HEADER, 2, 3, 61, 11},
             {CGamesList::kClassName, "", Res::IDC_ALL_GAMES_LIST, 2, 11, 78, 92, WS_TABSTOP},
             {"TivoraCustomButton", "", Res::IDC_ADD_FAVORITE, 82, 38, 46, 14, WS_TABSTOP},
             {"TivoraCustomButton", "", Res::IDC_REMOVE_FAVORITE, 82, 54, 46, 14, WS_TABSTOP},

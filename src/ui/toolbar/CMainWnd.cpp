@@ -90,11 +90,12 @@ Rect CMainWnd::StartRect(int left, int top, int sizeMode, const Rect& desktop) {
         rect.top = desktop.top;
         rect.bottom = desktop.top + size.height();
     }
-    if (rect.left > desktop.right) {
+    // The desktop's right and bottom edges are exclusive: a corner on them is already off it.
+    if (rect.left >= desktop.right) {
         rect.right = desktop.right;
         rect.left = desktop.right - size.width();
     }
-    if (rect.top > desktop.bottom) {
+    if (rect.top >= desktop.bottom) {
         rect.bottom = desktop.bottom;
         rect.top = desktop.bottom - size.height();
     }
@@ -135,7 +136,18 @@ bool CMainWnd::Create() {
     tray_->SetCommandTarget(this);
     tray_->LoadAnimationIcons(Res::IDI_TRAY_FRAME_FIRST, Res::IDI_TRAY_FRAME_LAST);
     connect(tray_.get(), &CSystemTray::menuAboutToShow, this, &CMainWnd::OnTrayMenuOpening);
-    connect(trayHost_, &TrayHost::Gone, this, &CMainWnd::OnTrayGone);
+    // The balloon that announces a release asks for a click: it shows the release as a click
+    // on the icon would. Queued: the click may come from inside the balloon's own input.
+    connect(
+        tray_.get(), &CSystemTray::balloonClicked, this,
+        [this] {
+            if (notice_->IsPending()) {
+                notice_->Show();
+            }
+        },
+        Qt::QueuedConnection);
+    // Any tray going may be the one that shows the icon (a panel can be two kinds at once).
+    connect(trayHost_, &TrayHost::ProtocolGone, this, &CMainWnd::OnTrayGone);
     created_ = true;
     StartupTrace::Mark("tray-icon");
 
@@ -304,12 +316,12 @@ void CMainWnd::HideToTrayIfPossible() {
         Trace("No tray to hide the bar in: the bar stays");
         return;
     }
-    HideToTray(*this, *tray_, false);
+    HideToTray(*this, tray_->FindTrayRect(), false);
     window_.hidden = 1;
 }
 
 void CMainWnd::Restore() {
-    RestoreFromTray(*this, *tray_, false);
+    RestoreFromTray(*this, tray_->FindTrayRect(), false);
     window_.hidden = 0;
     ApplyStacking();
 }
@@ -323,7 +335,7 @@ void CMainWnd::ComeForward(const std::string& token) {
 }
 
 void CMainWnd::OnTrayGone() {
-    if (isHidden() && created_) {
+    if (isHidden() && created_ && !tray_->IsAvailable()) {
         Trace("The tray went away: the bar is shown");
         Restore();
     }

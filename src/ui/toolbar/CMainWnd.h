@@ -70,7 +70,8 @@ public:
 
     // The window's rectangle for a stored top-left corner and size mode on a desktop of the
     // given area: a window wholly left of or above the desktop comes to its edge, one whose
-    // corner lies right of or below it comes back just inside; one partly off stays.
+    // corner lies on or past its right or bottom edge comes back just inside; one partly off
+    // stays.
     static Rect StartRect(int left, int top, int sizeMode, const Rect& desktop);
     static QSize SizeFor(int sizeMode);
     // Whether a window on the named Qt platform can place itself and stay above the others: a

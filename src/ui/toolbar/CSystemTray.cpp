@@ -1,12 +1,15 @@
 #include "ui/toolbar/CSystemTray.h"
 
 #include <QAction>
-#include <QGuiApplication>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
+#include <QDBusPendingReply>
 #include <QMenu>
-#include <QScreen>
 #include <QSystemTrayIcon>
 #include <algorithm>
 #include <climits>
+#include <utility>
 
 #include "app/ErrorLog.h"
 #include "app/Resources.h"
@@ -24,15 +27,28 @@ constexpr int kCheckUpdatesCommand = 32781;
 constexpr int kAboutCommand = 32782;
 constexpr int kExitCommand = 32779;
 
-// Where no tray reports its place: the corner of the work area that a tray usually takes.
-constexpr int kFallbackTrayWidth = 150;
-constexpr int kFallbackTrayHeight = 30;
-
 // Qt asks once per process, when its first tray icon is made, whether a StatusNotifier host
 // is there, and from then on makes every icon of that kind (a D-Bus item, or else an XEmbed
 // icon). Remembered here so that an icon counts as shown only while a tray of its kind is.
 enum class QtTrayKind { Unknown, StatusNotifier, XEmbed };
 QtTrayKind g_qtTrayKind = QtTrayKind::Unknown;
+
+const QString kNotifications = QStringLiteral("org.freedesktop.Notifications");
+const QString kNotificationsPath = QStringLiteral("/org/freedesktop/Notifications");
+
+// The themed icons a notification server knows for the balloon's icons.
+QString NotificationIcon(int flags) {
+    switch (flags) {
+        case CSystemTray::NIIF_INFO:
+            return QStringLiteral("dialog-information");
+        case CSystemTray::NIIF_WARNING:
+            return QStringLiteral("dialog-warning");
+        case CSystemTray::NIIF_ERROR:
+            return QStringLiteral("dialog-error");
+        default:
+            return {};
+    }
+}
 
 QSystemTrayIcon::MessageIcon BalloonIcon(int flags) {
     switch (flags) {
@@ -54,9 +70,18 @@ CSystemTray::CSystemTray(TrayHost* host, QObject* parent) : QObject(parent), hos
         ownHost_ = std::make_unique<TrayHost>();
         host_ = ownHost_.get();
     }
-    connect(host_, &TrayHost::Appeared, this, &CSystemTray::OnHostAppeared);
-    connect(host_, &TrayHost::Gone, this, &CSystemTray::OnHostGone);
+    connect(host_, &TrayHost::ProtocolAppeared, this, &CSystemTray::OnHostAppeared);
+    connect(host_, &TrayHost::ProtocolGone, this, &CSystemTray::OnHostGone);
     menu_ = BuildMenu();
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (bus.isConnected()) {
+        bus.connect(kNotifications, kNotificationsPath, kNotifications,
+                    QStringLiteral("ActionInvoked"), this,
+                    SLOT(OnNotificationAction(uint, QString)));
+        bus.connect(kNotifications, kNotificationsPath, kNotifications,
+                    QStringLiteral("NotificationClosed"), this,
+                    SLOT(OnNotificationClosed(uint, uint)));
+    }
 }
 
 CSystemTray::~CSystemTray() {
@@ -162,6 +187,11 @@ void CSystemTray::MakeIcon() {
     icon_->setIcon(currentIcon_);
     icon_->setToolTip(tooltip_);
     icon_->setContextMenu(menu_.get());
+    // The tray's own balloon, where no notification server shows them. Only an XEmbed icon has
+    // one: Qt's D-Bus item reports a click on any notification on the desktop as its own.
+    if (g_qtTrayKind == QtTrayKind::XEmbed) {
+        connect(icon_.get(), &QSystemTrayIcon::messageClicked, this, &CSystemTray::balloonClicked);
+    }
     connect(icon_.get(), &QSystemTrayIcon::activated, this,
             [this](QSystemTrayIcon::ActivationReason reason) {
                 if (reason == QSystemTrayIcon::Trigger) {
@@ -200,21 +230,36 @@ bool CSystemTray::HostForIcons() const {
     return host_->IsPresent();
 }
 
-void CSystemTray::OnHostAppeared() {
+bool CSystemTray::IsIconProtocol(TrayHost::Protocol protocol) {
+    switch (g_qtTrayKind) {
+        case QtTrayKind::StatusNotifier:
+            return protocol == TrayHost::Protocol::StatusNotifier;
+        case QtTrayKind::XEmbed:
+            return protocol == TrayHost::Protocol::XEmbed;
+        case QtTrayKind::Unknown:
+            break;
+    }
+    return true;
+}
+
+void CSystemTray::OnHostAppeared(TrayHost::Protocol protocol) {
     if (!wanted_) {
         return;
     }
-    if (!HostForIcons()) {
-        // An icon of the kind Qt makes would show nowhere: the bar stays without one.
+    // A panel that is both kinds of tray comes back as both: only the kind that shows this
+    // process's icons gets the icon again, so that one appearance makes one registration.
+    if (!IsIconProtocol(protocol) || !HostForIcons()) {
         Trace("A tray appeared of a kind this program's tray icon cannot use");
-        DropIcon();
         return;
     }
     Trace("A tray appeared: the tray icon is added again");
     MakeIcon();
 }
 
-void CSystemTray::OnHostGone() {
+void CSystemTray::OnHostGone(TrayHost::Protocol protocol) {
+    if (!IsIconProtocol(protocol)) {
+        return;
+    }
     if (icon_ != nullptr) {
         Trace("The tray went away: the tray icon waits for another");
     }
@@ -239,11 +284,74 @@ bool CSystemTray::ShowTrayBalloon(const std::string& text, const std::string& ti
     if (!IsAvailable()) {
         return false;
     }
-    const int milliseconds = std::clamp(timeoutSeconds, 0, INT_MAX / 1000) * 1000;
-    icon_->showMessage(QString::fromUtf8(CutUtf8(title, kMaxBalloonTitleBytes)),
-                       QString::fromUtf8(CutUtf8(text, kMaxBalloonTextBytes)),
-                       BalloonIcon(iconFlags), milliseconds);
+    Balloon balloon{QString::fromUtf8(CutUtf8(title, kMaxBalloonTitleBytes)),
+                    QString::fromUtf8(CutUtf8(text, kMaxBalloonTextBytes)), iconFlags,
+                    std::clamp(timeoutSeconds, 0, INT_MAX / 1000) * 1000};
+    if (notifying_) {
+        // The answer to the previous one brings its id, which this one is to replace.
+        queuedBalloon_ = std::move(balloon);
+        return true;
+    }
+    Notify(balloon);
     return true;
+}
+
+void CSystemTray::Notify(const Balloon& balloon) {
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected()) {
+        ShowOwnBalloon(balloon);
+        return;
+    }
+    // Sent by the program itself rather than through Qt's tray icon, which shows a balloon
+    // only on a StatusNotifier tray and there turns the item to "needs attention" with the
+    // balloon's text as tooltip, hiding the animation and the tooltip.
+    QDBusMessage notify = QDBusMessage::createMethodCall(kNotifications, kNotificationsPath,
+                                                         kNotifications, QStringLiteral("Notify"));
+    notify << QStringLiteral("Tivora") << notificationId_ << NotificationIcon(balloon.iconFlags)
+           << balloon.title << balloon.text
+           << QStringList{QStringLiteral("default"), QStringLiteral("Show")}
+           << QVariantMap{{QStringLiteral("desktop-entry"), QStringLiteral("tivora")}}
+           << balloon.milliseconds;
+    notifying_ = true;
+    auto* call = new QDBusPendingCallWatcher(bus.asyncCall(notify), this);
+    connect(call, &QDBusPendingCallWatcher::finished, this,
+            [this, balloon](QDBusPendingCallWatcher* finished) {
+                finished->deleteLater();
+                notifying_ = false;
+                const QDBusPendingReply<uint> reply = *finished;
+                if (reply.isError()) {
+                    // No notification server on the desktop: the tray shows the balloon.
+                    Trace("No notification server: " + reply.error().message().toStdString());
+                    notificationId_ = 0;
+                    ShowOwnBalloon(balloon);
+                } else {
+                    notificationId_ = reply.value();
+                }
+                if (queuedBalloon_) {
+                    const Balloon next = *std::exchange(queuedBalloon_, std::nullopt);
+                    Notify(next);
+                }
+            });
+}
+
+void CSystemTray::ShowOwnBalloon(const Balloon& balloon) {
+    if (IsAvailable()) {
+        icon_->showMessage(balloon.title, balloon.text, BalloonIcon(balloon.iconFlags),
+                           balloon.milliseconds);
+    }
+}
+
+void CSystemTray::OnNotificationAction(uint id, const QString& action) {
+    if (id != 0 && id == notificationId_ && action == QLatin1String("default")) {
+        emit balloonClicked();
+    }
+}
+
+void CSystemTray::OnNotificationClosed(uint id, uint) {
+    // A closed notification is not replaced: the next one is a new one.
+    if (id == notificationId_) {
+        notificationId_ = 0;
+    }
 }
 
 bool CSystemTray::LoadAnimationIcons(int first, int last) {
@@ -327,20 +435,14 @@ void CSystemTray::ShowIcon(int resource, const QIcon& icon) {
     }
 }
 
-Rect CSystemTray::FindTrayRect() const {
+std::optional<Rect> CSystemTray::FindTrayRect() const {
     if (icon_ != nullptr) {
         const QRect geometry = icon_->geometry();
         if (geometry.isValid() && !geometry.isEmpty()) {
             return Rect::FromQRect(geometry);
         }
     }
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    if (screen == nullptr) {
-        return {};
-    }
-    const Rect work = Rect::FromQRect(screen->availableGeometry());
-    return {work.right - kFallbackTrayWidth, work.bottom - kFallbackTrayHeight, work.right,
-            work.bottom};
+    return std::nullopt;
 }
 
 QMenu* CSystemTray::Menu() const {

@@ -5,17 +5,18 @@
 #include <QPointer>
 #include <QString>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/Rect.h"
+#include "platform/TrayHost.h"
 #include "ui/controls/TimerSource.h"
 
 class CommandTarget;
 class QMenu;
 class QSystemTrayIcon;
 class QWidget;
-class TrayHost;
 
 // The bar's icon in the desktop's tray: its tooltip, the menu of the bar's commands, balloons
 // (desktop notifications) and the icon's animation while an update waits. The icon exists only
@@ -54,8 +55,10 @@ public:
     // True while a tray host shows the icon.
     bool IsAvailable() const;
 
-    // A desktop notification from the icon; title and text cut to 63 and 255 bytes on a
-    // character boundary. False when there is no tray.
+    // A desktop notification (org.freedesktop.Notifications) from the application "Tivora",
+    // replacing the one shown before; the tray's own balloon where no notification server
+    // answers. Title and text cut to 63 and 255 bytes on a character boundary. False when there
+    // is no tray. The tray item itself (icon, status, tooltip) is left as it is.
     bool ShowTrayBalloon(const std::string& text, const std::string& title, int iconFlags,
                          int timeoutSeconds);
 
@@ -69,9 +72,9 @@ public:
     void StopIconAnimation();
     bool IsAnimating() const;
 
-    // The notification area's rectangle on the screen: the icon's own geometry when the
-    // desktop reports it, else the bottom-right corner of the work area (150 x 30).
-    Rect FindTrayRect() const;
+    // Where the icon is on the screen, when the tray says (an XEmbed tray does, a
+    // StatusNotifier host does not); nullopt otherwise, also without an icon.
+    std::optional<Rect> FindTrayRect() const;
 
     // For the program's own tests and the gallery: the menu as it is exported.
     QMenu* Menu() const;
@@ -86,17 +89,33 @@ public:
 signals:
     // The menu is about to open (the update notice may take its place).
     void menuAboutToShow();
+    // The user clicked the balloon: the notification, or the tray's own balloon.
+    void balloonClicked();
 
 protected:
     // Called with the menu just before it is shown; does nothing here.
     virtual void PrepareMenu(QMenu* menu);
 
+private slots:
+    void OnNotificationAction(uint id, const QString& action);
+    void OnNotificationClosed(uint id, uint reason);
+
 private:
+    struct Balloon {
+        QString title;
+        QString text;
+        int iconFlags = NIIF_NONE;
+        int milliseconds = 0;
+    };
+
     std::unique_ptr<QMenu> BuildMenu();
     void MakeIcon();
     void DropIcon();
-    void OnHostAppeared();
-    void OnHostGone();
+    static bool IsIconProtocol(TrayHost::Protocol protocol);
+    void OnHostAppeared(TrayHost::Protocol protocol);
+    void OnHostGone(TrayHost::Protocol protocol);
+    void Notify(const Balloon& balloon);
+    void ShowOwnBalloon(const Balloon& balloon);
     void ShowIcon(int resource, const QIcon& icon);
     bool LoadFrames();
     void NextAnimationIcon();
@@ -110,6 +129,12 @@ private:
     // a menu of its own.
     std::unique_ptr<QSystemTrayIcon> icon_;
     std::unique_ptr<QMenu> menu_;
+
+    // The notification shown last (0: none), replaced by the next; a balloon asked for while
+    // the server has not yet answered for the previous one waits for its id.
+    uint notificationId_ = 0;
+    bool notifying_ = false;
+    std::optional<Balloon> queuedBalloon_;
 
     // What CreateTrayIcon asked for, kept to make the icon again when a tray comes back.
     bool wanted_ = false;
@@ -133,7 +158,9 @@ private:
     QIcon iconBeforeAnimation_;
 };
 
-// Hides window towards the tray (a rectangle flies from the window to the tray when the
-// desktop's animations are on, or when forced), and shows it again from there.
-void HideToTray(QWidget& window, const CSystemTray& tray, bool forceAnimation);
-void RestoreFromTray(QWidget& window, const CSystemTray& tray, bool forceAnimation);
+// Hides window towards the tray, and shows it again from there. An outline flies between the
+// window and trayPlace (CSystemTray::FindTrayRect) when the desktop's animations are on, or
+// when forced, but only where the tray's place is known: one aimed at a guess would point the
+// user to the wrong corner.
+void HideToTray(QWidget& window, const std::optional<Rect>& trayPlace, bool forceAnimation);
+void RestoreFromTray(QWidget& window, const std::optional<Rect>& trayPlace, bool forceAnimation);

@@ -5,6 +5,7 @@
 #include "ResourceIds.h"
 #include "app/TextTable.h"
 #include "config/WindowSection.h"
+#include "platform/Modal.h"
 #include "ui/controls/TivoraButtons.h"
 #include "ui/dialogs/CAppSettingsDialog.h"
 
@@ -25,6 +26,12 @@ SettingsPanel::~SettingsPanel() {
 
 bool SettingsPanel::Create(QWidget* parent) {
     Destroy();
+    // The dialog belongs to the bar: the window manager keeps it above the bar, also while the
+    // bar stays on top of everything else.
+    owner_ = parent;
+    if (dialog_ && !dialog_->IsOpen() && dialog_->parentWidget() != parent) {
+        dialog_->setParent(parent, dialog_->windowFlags());
+    }
     if (window_.sizeMode == WindowSection::kMiniSize) {
         return true;
     }
@@ -45,8 +52,15 @@ void SettingsPanel::Destroy() {
 
 void SettingsPanel::OpenSettingsPage(int page) {
     CAppSettingsDialog& dialog = Dialog();
+    // One dialog at a time: one that has the input comes forward instead.
+    if (Modal::BringOtherForward(&dialog)) {
+        return;
+    }
     dialog.SetActivePage(page);
-    if (!dialog.IsOpen()) {
+    if (dialog.IsOpen()) {
+        dialog.raise();
+        dialog.activateWindow();
+    } else {
         dialog.DoModal();
     }
 }
@@ -60,7 +74,7 @@ void SettingsPanel::OnButtonClicked(int controlId) {
     QMetaObject::invokeMethod(
         dialog_.get(),
         [dialog = dialog_.get()] {
-            if (!dialog->IsOpen()) {
+            if (!dialog->IsOpen() && !Modal::BringOtherForward(dialog)) {
                 dialog->DoModal();
             }
         },
@@ -73,7 +87,7 @@ CTivoraCustomButton* SettingsPanel::Button() const {
 
 CAppSettingsDialog& SettingsPanel::Dialog() {
     if (!dialog_) {
-        dialog_ = std::make_unique<CAppSettingsDialog>();
+        dialog_ = std::make_unique<CAppSettingsDialog>(owner_.data());
     }
     return *dialog_;
 }

@@ -27,7 +27,8 @@ public:
     bool Create(QWidget* parent);
     void Destroy();
 
-    // Selects page; runs the dialog modally unless it is open already.
+    // Selects page; runs the dialog modally unless it is open already. While another dialog
+    // has the input, that one comes forward instead and nothing else happens.
     void OpenSettingsPage(int page);
 
     void OnButtonClicked(int controlId) override;
@@ -38,5 +39,7 @@ public:
 private:
     const WindowSection& window_;
     std::unique_ptr<CAppSettingsDialog> dialog_;
+    // The bar, which owns the dialog's window.
+    QPointer<QWidget> owner_;
     QPointer<CTivoraCustomButton> button_;
 };

@@ -43,22 +43,22 @@ protected:
     }
 };
 
-bool Animate(bool forced) {
-    return forced || QApplication::isEffectEnabled(Qt::UI_General);
+bool Animate(const std::optional<Rect>& trayPlace, bool forced) {
+    return trayPlace.has_value() && (forced || QApplication::isEffectEnabled(Qt::UI_General));
 }
 
 }  // namespace
 
-void HideToTray(QWidget& window, const CSystemTray& tray, bool forceAnimation) {
-    if (Animate(forceAnimation)) {
-        new FlyingRect(window.frameGeometry(), tray.FindTrayRect().ToQRect());
+void HideToTray(QWidget& window, const std::optional<Rect>& trayPlace, bool forceAnimation) {
+    if (Animate(trayPlace, forceAnimation)) {
+        new FlyingRect(window.frameGeometry(), trayPlace->ToQRect());
     }
     window.hide();
 }
 
-void RestoreFromTray(QWidget& window, const CSystemTray& tray, bool forceAnimation) {
-    if (Animate(forceAnimation)) {
-        new FlyingRect(tray.FindTrayRect().ToQRect(), window.frameGeometry());
+void RestoreFromTray(QWidget& window, const std::optional<Rect>& trayPlace, bool forceAnimation) {
+    if (Animate(trayPlace, forceAnimation)) {
+        new FlyingRect(trayPlace->ToQRect(), window.frameGeometry());
     }
     window.show();
     window.raise();

@@ -34,6 +34,10 @@ void UpdateNotice::Result(int code) {
 }
 
 void UpdateNotice::Show() {
+    // Another dialog has the input: it comes forward, and the notice waits for the next click.
+    if (Modal::BringOtherForward(dialog_.get())) {
+        return;
+    }
     tray_.StopIconAnimation();
     pending_ = false;
     if (!dialog_ || !dialog_->isVisible()) {

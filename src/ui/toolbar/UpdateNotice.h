@@ -31,7 +31,8 @@ public:
     // An announcement the user has not yet seen.
     bool IsPending() const { return pending_; }
     // Stops the animation and shows the update dialog (brought forward when it is open). The
-    // dialog is made at each showing, so that it announces the release stored last.
+    // dialog is made at each showing, so that it announces the release stored last. While
+    // another dialog has the input, that one comes forward instead and the notice stays pending.
     void Show();
 
     // The dialog of the last showing; nullptr before the first.

@@ -4,6 +4,8 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QTest>
+#include <algorithm>
+#include <cctype>
 
 #include "ConfigFixtures.h"
 #include "ResourceIds.h"
@@ -14,6 +16,7 @@
 #include "ui/controls/CButtonST.h"
 #include "ui/controls/TivoraStatics.h"
 #include "ui/dialogs/CAboutDialog.h"
+#include "ui/dialogs/CAppSettingsDialog.h"
 #include "ui/dialogs/CUpdateInformation.h"
 
 namespace {
@@ -127,6 +130,21 @@ TEST(UpdateInformation, ShowsTheReleaseLineAndOpensOnlyWebAddresses) {
         }
         // Neither button touches the stored announcement.
         EXPECT_EQ(update.GetUpdateManifest(), c.manifest);
+    }
+}
+
+TEST(DialogTexts, NoVisibleTextCarriesTheOldMisspelling) {
+    // The keys and log lines keep it; what the user reads does not.
+    for (const DialogTemplate* dialog :
+         {&CAboutDialog::Template(), &CUpdateInformation::Template(),
+          &CAppSettingsDialog::Template(), &CSettingsDialog::Template(),
+          &CFavoritesDialog::Template(), &CMyInfoDialog::Template()}) {
+        for (const DialogItem& item : dialog->items) {
+            std::string lower = item.text;
+            std::transform(lower.begin(), lower.end(), lower.begin(),
+                           [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+            EXPECT_EQ(lower.find("avaliable"), std::string::npos) << item.text;
+        }
     }
 }
 

@@ -4,6 +4,7 @@
 
 #include <QLineEdit>
 #include <QTest>
+#include <algorithm>
 #include <filesystem>
 
 #include "ConfigFixtures.h"
@@ -20,6 +21,7 @@
 #include "support/TestEnvironment.h"
 #include "ui/controls/CGamesList.h"
 #include "ui/controls/CTivoraTabCtrl.h"
+#include "ui/controls/Drawing.h"
 #include "ui/controls/TivoraButtons.h"
 #include "ui/dialogs/CAppSettingsDialog.h"
 
@@ -169,6 +171,44 @@ TEST(SettingsDialog, TabsAndPagesFollowTheRequestedPageEvenWhileOpen) {
     modal.onShown = [&](QDialog&) { EXPECT_EQ(tabs->GetCurSel(), 0); };
     dialog.DoModal();
     EXPECT_EQ(modal.ShownDialogs().size(), 2u);
+}
+
+TEST(SettingsDialog, CheckBoxTextsStartInOneColumn) {
+    Stores stores(Catalogue({"Chess"}, {}));
+    CAppSettingsDialog dialog(stores.Parts());
+    // Where a box's text begins on the page: its leftmost bright column right of the box
+    // picture, which begins at the first bright column.
+    auto textStart = [&](int id) {
+        CTabPanel* page = dialog.Page(CAppSettingsDialog::kApplicationPage);
+        const QRect box = Check(dialog, id)->geometry();
+        const QImage image = page->grab().toImage().copy(box);
+        const int pictureWidth = LogicalSize(LoadBitmap(Res::IDB_CHECKBOX)).width();
+        int picture = -1;
+        for (int x = 0; x < image.width(); ++x) {
+            for (int y = 0; y < image.height(); ++y) {
+                const QColor pixel = image.pixelColor(x, y);
+                if (std::min({pixel.red(), pixel.green(), pixel.blue()}) < 128) {
+                    continue;  // the page's dark ground, or a faint edge of a letter
+                }
+                if (picture < 0) {
+                    picture = x;
+                }
+                if (x >= picture + pictureWidth) {
+                    return box.x() + x;
+                }
+            }
+        }
+        return -1;
+    };
+    int onTop = -1;
+    int atStartup = -1;
+    Open(dialog, CAppSettingsDialog::kApplicationPage, [&] {
+        onTop = textStart(Res::IDC_ALWAYS_ON_TOP);
+        atStartup = textStart(Res::IDC_RUN_AT_STARTUP);
+    });
+    EXPECT_GT(onTop, 0);
+    // Letters differ in their side bearings by a pixel.
+    EXPECT_NEAR(atStartup, onTop, 1);
 }
 
 TEST(SettingsDialog, FavouritesMoveByTheButtonsWithinTheLimitOfFour) {

@@ -2,16 +2,26 @@
 // hiding into the tray and back, the update notice's balloons, and a tray that goes away.
 #include <gtest/gtest.h>
 
+#include <xcb/xcb.h>
+
+#include <QDialog>
 #include <QProcess>
 #include <QTest>
+#include <QTimer>
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <cstring>
+#include <functional>
 #include <thread>
+#include <vector>
 
 #include "ConfigFixtures.h"
 #include "StoresFixture.h"
 #include "app/ComeForwardEvent.h"
 #include "app/TextTable.h"
+#include "platform/Modal.h"
+#include "platform/TrayHost.h"
 #include "platform/WindowHints.h"
 #include "services/UpdateEvents.h"
 #include "support/TestDesktopServices.h"
@@ -36,6 +46,8 @@ struct DesktopBar : TempHome, ui_testing::Stores {
     TestStatusNotifierWatcher watcher;
     TestNotificationServer notifications;
     ModalRecorder modals;
+    // What the bar knows of the desktop's trays.
+    TrayHost trays;
     std::unique_ptr<CMainWnd> bar;
 
     void Make() {
@@ -44,7 +56,7 @@ struct DesktopBar : TempHome, ui_testing::Stores {
                                                MakeGame("Darts"), MakeGame("Poker")}));
         games.LoadGamesConfig(path);
         bar = std::make_unique<CMainWnd>(CMainWnd::Parts{
-            games, window, update, std::make_unique<CAppSettingsDialog>(Parts()), nullptr});
+            games, window, update, std::make_unique<CAppSettingsDialog>(Parts()), &trays});
         ASSERT_TRUE(bar->Create());
     }
     void HideButton() {
@@ -102,7 +114,11 @@ TEST_F(MainWndDesktop, HidesIntoTheTrayOnlyWhileThereIsOne) {
     EXPECT_TRUE(d.bar->isVisible());
     EXPECT_EQ(d.window.hidden, 0);
 
-    // Hidden when the tray goes away: the bar comes back by itself.
+    // Hidden when the tray that shows the icon goes away, even with a tray of the other kind
+    // left: the bar comes back by itself.
+    testing_support::TestXEmbedTray xembed;
+    ASSERT_TRUE(xembed.Start());
+    ASSERT_TRUE(WaitFor([&] { return d.trays.HasXEmbed(); }));
     d.bar->OnCommand(CMainWnd::ID_SHOW_HIDE);
     ASSERT_FALSE(d.bar->isVisible());
     d.watcher.Stop();
@@ -153,9 +169,10 @@ TEST_F(MainWndDesktop, UpdateOutcomesAreBalloonsAndTheNoticeTakesTheFirstClick) 
     EXPECT_TRUE(d.NotifiedWith("update.avaliable.balloon.title", "update.avaliable.balloon.text"));
     EXPECT_TRUE(d.bar->Tray().IsAnimating());
 
-    // The first click shows the notice instead of hiding the bar; the next one hides it.
-    d.bar->OnCommand(CMainWnd::ID_SHOW_HIDE);
-    EXPECT_EQ(d.modals.ShownDialogs().size(), 1u);
+    // A click on the announcement shows the notice, as a click on the tray icon would; the
+    // next click on the icon hides the bar.
+    d.notifications.InvokeAction(d.notifications.Notifications().back().id, "default");
+    EXPECT_TRUE(WaitFor([&] { return d.modals.ShownDialogs().size() == 1u; }));
     EXPECT_FALSE(d.bar->Tray().IsAnimating());
     EXPECT_TRUE(d.bar->isVisible());
     d.bar->OnCommand(CMainWnd::ID_SHOW_HIDE);
@@ -208,6 +225,86 @@ TEST_F(MainWndDesktop, AppearsWhereStoredAndKeepsWhereItIsMoved) {
     allGames.click();
     EXPECT_EQ(allGames.DropDown().pos(),
               QPoint(400, 300) + allGames.mapTo(d.bar.get(), QPoint(0, allGames.height() + 1)));
+}
+
+// The stacking the window manager publishes, bottom first, and a window's owner, read over an
+// X connection of the test's own.
+struct XStacking {
+    xcb_connection_t* x = xcb_connect(nullptr, nullptr);
+    ~XStacking() { xcb_disconnect(x); }
+
+    std::vector<uint32_t> Property(xcb_window_t window, const char* name) {
+        auto* atom = xcb_intern_atom_reply(
+            x, xcb_intern_atom(x, 0, static_cast<uint16_t>(std::strlen(name)), name), nullptr);
+        auto* reply = xcb_get_property_reply(
+            x, xcb_get_property(x, 0, window, atom->atom, XCB_GET_PROPERTY_TYPE_ANY, 0, 1024),
+            nullptr);
+        std::free(atom);
+        std::vector<uint32_t> values;
+        if (reply != nullptr && reply->format == 32) {
+            const auto* data = static_cast<const uint32_t*>(xcb_get_property_value(reply));
+            values.assign(data, data + xcb_get_property_value_length(reply) / 4);
+        }
+        std::free(reply);
+        return values;
+    }
+    std::vector<uint32_t> Clients() {
+        return Property(xcb_setup_roots_iterator(xcb_get_setup(x)).data->root,
+                        "_NET_CLIENT_LIST_STACKING");
+    }
+    // Where the window stands in the stacking, -1 while the window manager does not list it.
+    long Place(const QWidget& window) {
+        const auto clients = Clients();
+        const auto found = std::find(clients.begin(), clients.end(), window.winId());
+        return found == clients.end() ? -1 : found - clients.begin();
+    }
+};
+
+TEST_F(MainWndDesktop, SettingsDialogBelongsToTheBarAndStaysAboveItWhereItCoversIt) {
+    if (const char* wm = std::getenv("TIVORA_WM_MISSING")) {
+        GTEST_SKIP() << "no window manager: " << wm;
+    }
+    DesktopBar d;
+    ASSERT_NE(d.window.AlwaysOnTop(), 0);
+    // Where the dialog appears: the middle of the 1280 x 1024 screen.
+    d.window.left = 640 - 178;
+    d.window.top = 512 - 23;
+    d.Make();
+    XStacking x;
+    ASSERT_TRUE(WaitFor([&] {
+        return x.Place(*d.bar) >= 0 && PlaceOnScreen(*d.bar) == QPoint(640 - 178, 512 - 23);
+    }));
+
+    struct RunForReal : Modal::Hook {
+        Modal::Hook* previous = Modal::SetHook(this);
+        std::function<void(QDialog&)> shown;
+        ~RunForReal() override { Modal::SetHook(previous); }
+        std::optional<int> Intercept(QDialog& dialog) override {
+            QTimer::singleShot(0, &dialog, [this, &dialog] {
+                shown(dialog);
+                dialog.reject();
+            });
+            return std::nullopt;
+        }
+    } modal;
+    long barPlace = -1;
+    long dialogPlace = -1;
+    std::vector<uint32_t> owner;
+    modal.shown = [&](QDialog& dialog) {
+        // Where the bar really is: Qt may still hold the corner the window manager framed
+        // it at first.
+        EXPECT_TRUE(dialog.geometry().intersects(
+            QRect(PlaceOnScreen(*d.bar).value_or(QPoint()), d.bar->size())));
+        // Settled once the window manager has stacked the dialog above the bar; a dialog of
+        // its own would stay below a bar that keeps above everything.
+        WaitFor([&] { return x.Place(dialog) > x.Place(*d.bar); }, 3000);
+        barPlace = x.Place(*d.bar);
+        dialogPlace = x.Place(dialog);
+        owner = x.Property(static_cast<xcb_window_t>(dialog.winId()), "WM_TRANSIENT_FOR");
+    };
+    d.bar->OnCommand(CMainWnd::ID_SETTINGS);
+    EXPECT_GT(dialogPlace, barPlace);
+    EXPECT_EQ(owner, std::vector<uint32_t>{static_cast<uint32_t>(d.bar->winId())});
 }
 
 }  // namespace

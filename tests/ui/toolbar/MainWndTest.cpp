@@ -2,9 +2,12 @@
 // a tray): its start place, both layouts, the size button, and the update notice.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QTest>
+#include <QTimer>
 
 #include "ConfigFixtures.h"
+#include "ResourceIds.h"
 #include "StoresFixture.h"
 #include "config/UpdateSection.h"
 #include "services/UpdateEvents.h"
@@ -44,6 +47,10 @@ TEST(MainWndPlace, StoredCornerComesBackOntoTheDesktop) {
         // On the edge itself: the right edge is exclusive, so a window ending at 0 is off.
         {-357, 10, 0, {0, 10, 357, 56}},
         {-356, 10, 0, {-356, 10, 1, 56}},
+        // A corner on the right or bottom edge is off the desktop too.
+        {1024, 10, 0, {667, 10, 1024, 56}},
+        {10, 768, 0, {10, 722, 367, 768}},
+        {1023, 767, 0, {1023, 767, 1380, 813}},
     };
     for (const Row& row : rows) {
         const Rect got = CMainWnd::StartRect(row.left, row.top, row.sizeMode, desktop);
@@ -198,6 +205,59 @@ TEST(MainWndCommands, MenuCommandsReachTheirTargets) {
     EXPECT_EQ(bar.bar->GetSettingsPanel().Dialog().ActivePage(), CAppSettingsDialog::kMyInfoPage);
     EXPECT_EQ(bar.modals.ShownDialogs()[1].className, "CAboutDialog");
     EXPECT_EQ(bar.modals.ShownDialogs()[2].className, "CAboutDialog");
+}
+
+// Lets dialogs run for real: the first one runs inside() in its own loop; any other that opens
+// meanwhile is recorded and closed at once (it would otherwise wait for the user).
+struct RealModals : Modal::Hook {
+    Modal::Hook* previous = Modal::SetHook(this);
+    std::function<void(QDialog&)> inside;
+    std::vector<std::string> opened;
+    ~RealModals() override { Modal::SetHook(previous); }
+    std::optional<int> Intercept(QDialog& dialog) override {
+        opened.push_back(dialog.metaObject()->className());
+        QTimer::singleShot(0, &dialog, [this, &dialog] {
+            if (opened.size() == 1) {
+                inside(dialog);
+            } else {
+                dialog.reject();
+            }
+        });
+        return std::nullopt;
+    }
+};
+
+TEST(MainWndDialogs, OneDialogAtATimeAndTheOneWithTheInputComesForward) {
+    Bar bar(3, 1);
+    UpdateAvailableEvent available(UpdateManifest{"2", "3", "", "http://127.0.0.1:9/", ""});
+    QCoreApplication::sendEvent(bar.bar.get(), &available);
+    RealModals modals;
+    modals.inside = [&](QDialog& about) {
+        ASSERT_EQ(QApplication::activeModalWidget(), &about);
+        // What the tray menu asks for while About is open: About comes forward instead.
+        for (int command : {CMainWnd::ID_SETTINGS, CMainWnd::ID_FAVORITES, CMainWnd::ID_MY_INFO,
+                            CMainWnd::ID_SHOW_HIDE, CMainWnd::ID_ABOUT}) {
+            bar.bar->OnCommand(command);
+        }
+        QCoreApplication::processEvents();
+        EXPECT_EQ(QApplication::activeModalWidget(), &about);
+        EXPECT_TRUE(bar.bar->Notice().IsPending());
+        // And its CLOSE closes it.
+        QTest::mouseClick(static_cast<CAboutDialog&>(about).GetDlgItem(Res::IDOK), Qt::LeftButton);
+    };
+    bar.bar->OnCommand(CMainWnd::ID_ABOUT);
+    EXPECT_EQ(modals.opened, std::vector<std::string>{"CAboutDialog"});
+    EXPECT_FALSE(bar.bar->About().isVisible());
+
+    // Once it is closed, the next request opens its dialog; the settings dialog belongs to the
+    // bar, as About does.
+    modals.opened.clear();
+    modals.inside = [&](QDialog& settings) {
+        EXPECT_EQ(settings.parentWidget(), bar.bar.get());
+        settings.reject();
+    };
+    bar.bar->OnCommand(CMainWnd::ID_FAVORITES);
+    EXPECT_EQ(modals.opened, std::vector<std::string>{"CAppSettingsDialog"});
 }
 
 TEST(MainWndPlace, HiddenAtExitButNoTrayStillShows) {

@@ -3,14 +3,18 @@
 // the tray comes late or restarts.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QDBusArgument>
 #include <QDBusConnection>
+#include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusPendingCall>
 #include <QDBusVariant>
 #include <QImage>
 #include <QSignalSpy>
 #include <QSystemTrayIcon>
+#include <QTest>
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -141,6 +145,16 @@ QImage Picture(const QIcon& icon) {
     return icon.pixmap(16, 16).toImage().convertToFormat(QImage::Format_ARGB32);
 }
 
+// Qt's own balloon, shown by the tray icon where no notification server is.
+QWidget* BalloonTip() {
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (widget->isVisible() && widget->inherits("QBalloonTip")) {
+            return widget;
+        }
+    }
+    return nullptr;
+}
+
 bool Shows(const CSystemTray& tray, int resource) {
     return tray.Icon() != nullptr &&
            Picture(tray.Icon()->icon()) == Picture(Resources::LoadIcon(resource));
@@ -184,17 +198,32 @@ TEST(SystemTrayDesktopTest, ItemHasItsTooltipAndMenuAndSendsClicksAndBalloons) {
                                      CSystemTray::NIIF_WARNING, 10));
     ASSERT_TRUE(WaitFor([&] { return notifications.Notifications().size() == 1; }));
     const auto shown = notifications.Notifications().front();
+    EXPECT_EQ(shown.appName, "Tivora");
     EXPECT_EQ(shown.summary, QString(63, 't'));
     EXPECT_EQ(shown.body, QString(255, 'x'));
     EXPECT_EQ(shown.appIcon, "dialog-warning");
     EXPECT_EQ(shown.expireTimeout, 10000);
+    EXPECT_EQ(shown.replacesId, 0u);
+    EXPECT_TRUE(shown.actions.contains("default"));
+    // The item stays as it was: no "needs attention", no balloon text for a tooltip.
+    EXPECT_EQ(ItemProperty(item, "Status").toString(), "Active");
+    EXPECT_EQ(TooltipTitle(item), "Tivora");
+
+    // The next one takes the place of the last; a click on it is the balloon's click.
+    ASSERT_TRUE(tray.ShowTrayBalloon("again", "Tivora", CSystemTray::NIIF_INFO, 10));
+    ASSERT_TRUE(WaitFor([&] { return notifications.Notifications().size() == 2; }));
+    EXPECT_EQ(notifications.Notifications().back().replacesId, shown.id);
+    QSignalSpy clicked(&tray, &CSystemTray::balloonClicked);
+    notifications.InvokeAction(shown.id + 1, "default");  // not ours
+    notifications.InvokeAction(shown.id, "default");
+    EXPECT_TRUE(WaitFor([&] { return clicked.count() == 1; }));
 
     // Made again with a balloon of its own, shown at once.
     tray.DeleteIcon();
     EXPECT_FALSE(tray.IsAvailable());
     ASSERT_TRUE(tray.CreateTrayIcon("Tivora", 32512, CSystemTray::kMenuId, false, "Ready",
                                     "Welcome", CSystemTray::NIIF_INFO, 5));
-    ASSERT_TRUE(WaitFor([&] { return notifications.Notifications().size() == 2; }));
+    ASSERT_TRUE(WaitFor([&] { return notifications.Notifications().size() == 3; }));
     const auto first = notifications.Notifications().back();
     EXPECT_EQ(first.summary, "Welcome");
     EXPECT_EQ(first.body, "Ready");
@@ -256,6 +285,72 @@ TEST(SystemTrayDesktopTest, ItemForAStatusNotifierTrayIsNotShownByAnXEmbedTray) 
 
     ASSERT_TRUE(watcher.Start());
     EXPECT_TRUE(WaitFor([&] { return watcher.Items().size() == 1 && tray.IsAvailable(); }));
+}
+
+TEST(SystemTrayDesktopTest, AnXEmbedTraysBalloonIsANotificationTooElseTheTraysOwn) {
+    SKIP_WITHOUT_DESKTOP();
+    TestXEmbedTray xembed;
+    ASSERT_TRUE(xembed.Start());
+    CSystemTray tray;
+    ASSERT_TRUE(tray.CreateTrayIcon("Tivora", 32512, CSystemTray::kMenuId, false, "", "", 0, 10));
+    QSignalSpy clicked(&tray, &CSystemTray::balloonClicked);
+
+    TestNotificationServer notifications;
+    ASSERT_TRUE(notifications.Start());
+    ASSERT_TRUE(tray.ShowTrayBalloon("text", "title", CSystemTray::NIIF_INFO, 10));
+    ASSERT_TRUE(WaitFor([&] { return notifications.Notifications().size() == 1; }));
+    EXPECT_EQ(notifications.Notifications().front().summary, "title");
+    EXPECT_EQ(BalloonTip(), nullptr);
+
+    // Without a notification server the tray's own balloon shows it, and its click counts.
+    notifications.Stop();
+    if (QDBusConnection::sessionBus().interface()->activatableServiceNames().value().contains(
+            "org.freedesktop.Notifications")) {
+        GTEST_SKIP() << "this session bus starts a notification server on demand";
+    }
+    ASSERT_TRUE(tray.ShowTrayBalloon("text", "title", CSystemTray::NIIF_INFO, 10));
+    ASSERT_TRUE(WaitFor([&] { return BalloonTip() != nullptr; }));
+    QTest::mouseClick(BalloonTip(), Qt::LeftButton, {}, QPoint(10, 10));
+    EXPECT_TRUE(WaitFor([&] { return clicked.count() == 1; }));
+}
+
+TEST(SystemTrayDesktopTest, OneRegistrationForEachAppearanceOfATrayOfBothKinds) {
+    SKIP_WITHOUT_DESKTOP();
+    // A panel that is a StatusNotifier host and an XEmbed tray at once, restarted.
+    TestStatusNotifierWatcher watcher;
+    TestXEmbedTray xembed;
+    TrayHost host;
+    CSystemTray tray(&host);
+    testing_support::TraceRecorder traces;
+    auto iconsMade = [&] {
+        const auto texts = traces.Texts();
+        return std::count(texts.begin(), texts.end(), "Tray icon added");
+    };
+    ASSERT_TRUE(watcher.Start());
+    ASSERT_TRUE(xembed.Start());
+    ASSERT_TRUE(WaitFor([&] { return host.HasStatusNotifier() && host.HasXEmbed(); }));
+    ASSERT_TRUE(tray.CreateTrayIcon("Tivora", 32512, CSystemTray::kMenuId, false, "", "", 0, 10));
+    ASSERT_TRUE(WaitFor([&] { return watcher.Items().size() == 1; }));
+
+    for (int restart = 1; restart <= 2; ++restart) {
+        SCOPED_TRACE(restart);
+        watcher.Stop();
+        xembed.Stop();
+        ASSERT_TRUE(WaitFor([&] { return !host.IsPresent(); }));
+        EXPECT_FALSE(tray.IsAvailable());
+        // Back in either order: the item is registered once with the new watcher.
+        if (restart == 1) {
+            ASSERT_TRUE(watcher.Start());
+            ASSERT_TRUE(xembed.Start());
+        } else {
+            ASSERT_TRUE(xembed.Start());
+            ASSERT_TRUE(watcher.Start());
+        }
+        ASSERT_TRUE(WaitFor([&] { return host.HasStatusNotifier() && host.HasXEmbed(); }));
+        EXPECT_TRUE(WaitFor([&] { return watcher.Items().size() == 1 && tray.IsAvailable(); }));
+        EXPECT_EQ(iconsMade(), restart + 1);
+    }
+    EXPECT_EQ(watcher.Items().size(), 1);
 }
 
 }  // namespace

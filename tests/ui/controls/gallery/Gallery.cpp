@@ -465,7 +465,7 @@ TEST(Gallery, Statics) {
     header.setText("Favorite Games");
     header.setGeometry(6, 6, 120, 20);
     CSimpleStatic left(&backdrop);
-    left.setText("New Tivora version is avaliable.");
+    left.setText("New Tivora version is available.");
     left.setGeometry(6, 26, 188, 13);
     const QImage leftShot = sheet.Add("header, simple left", Render(backdrop));
     left.alignment = CSimpleStatic::kRight;
@@ -551,7 +551,7 @@ public:
         page = new Page(tabs);
         page->setGeometry(tabs->GetPageRect().ToQRect());
         auto* header = new CTivoraStatic(page);
-        header->setText("Avaliable Games");
+        header->setText("Available Games");
         header->setGeometry(3, 4, 91, 17);
         auto* all = new CGamesList(page);
         all->SetImageList(&SampleIcons());
