@@ -392,7 +392,7 @@ TEST(Picture, QtLoadsOnlyThePlugInThePicturesFormatNeeds) {
     const QByteArray gif(
         "GIF89a\x01\x00\x01\x00\x80\x00\x00\xff\xff\xff\x00\x00\x00!\xf9\x04\x01\x00\x00\x00\x00,"
         "\x00\x00\x00\x00\x01\x00\x01\x00\x00\x02\x02\x44\x01\x00;",
-        42);
+        43);
     TempHome home;
     const QString pngFile = QString::fromStdString(home.Root() + "/p.png");
     testing_support::WriteFile(pngFile.toStdString(), png.toStdString());

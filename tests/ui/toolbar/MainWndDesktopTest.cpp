@@ -46,8 +46,9 @@ struct DesktopBar : TempHome, ui_testing::Stores {
     TestStatusNotifierWatcher watcher;
     TestNotificationServer notifications;
     ModalRecorder modals;
-    // What the bar knows of the desktop's trays.
-    TrayHost trays;
+    // What the bar knows of the desktop's trays; it starts watching when the bar asks, as the
+    // program's own does.
+    TrayHost trays{nullptr, false};
     std::unique_ptr<CMainWnd> bar;
 
     void Make() {
