@@ -28,7 +28,7 @@ function(tivora_library target)
   tivora_target_defaults(${target})
 endfunction()
 
-# Every executable carries the program's file version (see src/platform/VersionSection.cpp).
+# Every executable carries the program's file version (see src/platform/os/VersionSection.cpp).
 function(tivora_executable target)
   add_executable(${target} ${ARGN})
   target_link_libraries(${target} PRIVATE tivora_version_section)

@@ -5,7 +5,7 @@
 #include <QPixmap>
 
 #include "app/TextTable.h"
-#include "platform/ProcessObjects.h"
+#include "platform/os/ProcessObjects.h"
 
 namespace Resources {
 namespace {

@@ -10,12 +10,12 @@
 #include "app/ErrorLog.h"
 #include "app/Resources.h"
 #include "app/Trace.h"
-#include "platform/Display.h"
-#include "platform/Fonts.h"
-#include "platform/ProcessObjects.h"
-#include "platform/SingleInstance.h"
-#include "platform/UnixSignals.h"
-#include "platform/WindowHints.h"
+#include "platform/desktop/Display.h"
+#include "platform/desktop/Fonts.h"
+#include "platform/desktop/WindowHints.h"
+#include "platform/os/ProcessObjects.h"
+#include "platform/os/SingleInstance.h"
+#include "platform/os/UnixSignals.h"
 
 namespace {
 CTivoraApp* g_app = nullptr;

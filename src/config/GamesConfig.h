@@ -11,7 +11,7 @@
 #include "config/Game.h"
 #include "config/ListenerList.h"
 #include "config/SettingsSection.h"
-#include "platform/ImageList.h"
+#include "platform/os/ImageList.h"
 
 // Told when the user's favourite games change.
 class FavoritesListener {

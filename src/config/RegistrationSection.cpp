@@ -6,7 +6,7 @@
 #include "app/AppProfile.h"
 #include "app/Trace.h"
 #include "config/RegistryStores.h"
-#include "platform/Registry.h"
+#include "platform/os/Registry.h"
 
 namespace {
 

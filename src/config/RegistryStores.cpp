@@ -3,7 +3,7 @@
 #include "app/ErrorLog.h"
 #include "app/Trace.h"
 #include "config/VersionUtils.h"
-#include "platform/Registry.h"
+#include "platform/os/Registry.h"
 
 bool GetRunAtStartup() {
     auto run = Registry::Key::Open(Registry::Hive::CurrentUser, Registry::kRunKey);

@@ -11,7 +11,7 @@
 #include "app/Trace.h"
 #include "launch/BrowserLayer.h"
 #include "launch/OpenLink.h"
-#include "platform/UrlUtils.h"
+#include "platform/net/UrlUtils.h"
 
 namespace {
 

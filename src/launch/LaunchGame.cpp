@@ -4,7 +4,7 @@
 #include "config/Game.h"
 #include "launch/GameStarter.h"
 #include "launch/OpenLink.h"
-#include "platform/UrlUtils.h"
+#include "platform/net/UrlUtils.h"
 
 void LaunchGame(const Game& game) {
     // The catalogue is outside data: only an http or https address written in full starts.

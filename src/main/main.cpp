@@ -1,5 +1,5 @@
 #include "main/ProgramParts.h"
-#include "platform/UnixSignals.h"
+#include "platform/os/UnixSignals.h"
 #include "ui/dialogs/ErrorDialogs.h"
 
 int main(int argc, char** argv) {

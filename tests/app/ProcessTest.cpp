@@ -10,7 +10,7 @@
 #include <fstream>
 
 #include "app/TivoraApp.h"
-#include "platform/SingleInstance.h"
+#include "platform/os/SingleInstance.h"
 #include "support/TestEnvironment.h"
 
 namespace {

@@ -14,8 +14,8 @@
 
 #include "app/ComeForwardEvent.h"
 #include "app/Exceptions.h"
-#include "platform/ProcessObjects.h"
-#include "platform/SingleInstance.h"
+#include "platform/os/ProcessObjects.h"
+#include "platform/os/SingleInstance.h"
 #include "support/TestEnvironment.h"
 
 namespace {

@@ -6,9 +6,9 @@
 #include <regex>
 
 #include "config/RegistrationSection.h"
-#include "platform/DesktopEntry.h"
-#include "platform/Registry.h"
-#include "platform/SystemPaths.h"
+#include "platform/os/DesktopEntry.h"
+#include "platform/os/Registry.h"
+#include "platform/os/SystemPaths.h"
 #include "support/TestEnvironment.h"
 
 namespace {

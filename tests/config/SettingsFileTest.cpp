@@ -17,8 +17,8 @@
 #include "config/SettingsSection.h"
 #include "config/UpdateSection.h"
 #include "config/WindowSection.h"
-#include "platform/ProcessObjects.h"
-#include "platform/Registry.h"
+#include "platform/os/ProcessObjects.h"
+#include "platform/os/Registry.h"
 #include "support/TestEnvironment.h"
 
 namespace {

@@ -17,8 +17,8 @@
 #include <cstdio>
 #include <optional>
 
-#include "platform/AutomationBrowser.h"
-#include "platform/DevToolsConnection.h"
+#include "platform/net/AutomationBrowser.h"
+#include "platform/net/DevToolsConnection.h"
 
 namespace {
 

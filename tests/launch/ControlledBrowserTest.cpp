@@ -10,8 +10,8 @@
 #include "launch/BrowserLayer.h"
 #include "launch/CTvIeHelper.h"
 #include "launch/GameStarter.h"
-#include "platform/DevToolsConnection.h"
-#include "platform/DevToolsWindow.h"
+#include "platform/net/DevToolsConnection.h"
+#include "platform/net/DevToolsWindow.h"
 #include "support/TestEnvironment.h"
 
 namespace {

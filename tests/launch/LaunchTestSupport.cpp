@@ -11,9 +11,9 @@
 #include "app/ErrorLog.h"
 #include "app/PathUtils.h"
 #include "launch/BrowserLayer.h"
-#include "platform/AutomationBrowser.h"
-#include "platform/DevToolsConnection.h"
-#include "platform/DevToolsWindow.h"
+#include "platform/net/AutomationBrowser.h"
+#include "platform/net/DevToolsConnection.h"
+#include "platform/net/DevToolsWindow.h"
 #include "support/TestEnvironment.h"
 
 namespace launch_testing {

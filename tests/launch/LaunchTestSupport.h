@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "launch/BrowserLayer.h"
-#include "platform/ShellExecute.h"
+#include "platform/os/ShellExecute.h"
 #include "support/TestEnvironment.h"
 #include "support/TestHttpServer.h"
 

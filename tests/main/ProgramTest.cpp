@@ -9,7 +9,7 @@
 #include <regex>
 
 #include "ConfigFixtures.h"
-#include "platform/DesktopEntry.h"
+#include "platform/os/DesktopEntry.h"
 #include "support/TestEnvironment.h"
 #include "support/TestHttpServer.h"
 

@@ -13,8 +13,8 @@
 #include <filesystem>
 #include <memory>
 
-#include "platform/AutomationBrowser.h"
-#include "platform/DevToolsConnection.h"
+#include "platform/net/AutomationBrowser.h"
+#include "platform/net/DevToolsConnection.h"
 #include "support/TestEnvironment.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "platform/Http.h"
+#include "platform/net/Http.h"
 
 #include <dlfcn.h>
 #include <netdb.h>

@@ -17,13 +17,13 @@
 #include <random>
 #include <vector>
 
-#include "platform/FileVersion.h"
-#include "platform/ImageList.h"
-#include "platform/ProcessObjects.h"
-#include "platform/SingleInstance.h"
-#include "platform/SystemPaths.h"
-#include "platform/UnixSignals.h"
-#include "platform/WindowHints.h"
+#include "platform/desktop/WindowHints.h"
+#include "platform/os/FileVersion.h"
+#include "platform/os/ImageList.h"
+#include "platform/os/ProcessObjects.h"
+#include "platform/os/SingleInstance.h"
+#include "platform/os/SystemPaths.h"
+#include "platform/os/UnixSignals.h"
 #include "support/TestEnvironment.h"
 
 namespace {

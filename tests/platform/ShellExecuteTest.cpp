@@ -9,8 +9,8 @@
 #include <filesystem>
 #include <sstream>
 
-#include "platform/DetachedProcess.h"
-#include "platform/ShellExecute.h"
+#include "platform/os/DetachedProcess.h"
+#include "platform/os/ShellExecute.h"
 #include "support/TestEnvironment.h"
 
 namespace {

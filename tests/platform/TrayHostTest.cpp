@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "platform/TrayHost.h"
+#include "platform/desktop/TrayHost.h"
 #include "support/TestDesktopServices.h"
 #include "support/TestEnvironment.h"
 

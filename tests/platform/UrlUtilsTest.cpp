@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "platform/UrlUtils.h"
+#include "platform/net/UrlUtils.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // The bar window as a real window manager (openbox, started by tests/desktop-session.sh) sees
 // it, read back over an X connection of the test's own.
-#include "platform/WindowHints.h"
+#include "platform/desktop/WindowHints.h"
 
 #include <gtest/gtest.h>
 #include <xcb/xcb.h>

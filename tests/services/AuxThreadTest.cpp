@@ -4,7 +4,7 @@
 
 #include <future>
 
-#include "platform/Http.h"
+#include "platform/net/Http.h"
 #include "support/TestEnvironment.h"
 #include "support/TestHttpServer.h"
 

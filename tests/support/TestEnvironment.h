@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "app/Trace.h"
-#include "platform/Modal.h"
+#include "ui/controls/Modal.h"
 
 class QDialog;
 

@@ -13,7 +13,7 @@
 #include "launch/CTvIeHelper.h"
 #include "launch/GameStarter.h"
 #include "launch/LaunchGame.h"
-#include "platform/UnixSignals.h"
+#include "platform/os/UnixSignals.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "platform/Rect.h"
+#include "platform/desktop/Rect.h"
 #include "ui/controls/DialogTemplate.h"
 #include "ui/controls/Drawing.h"
 

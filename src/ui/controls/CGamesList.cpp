@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <mutex>
 
-#include "platform/Fonts.h"
+#include "platform/desktop/Fonts.h"
 #include "ui/controls/Drawing.h"
 #include "ui/controls/WindowStyles.h"
 

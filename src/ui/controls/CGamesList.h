@@ -9,8 +9,8 @@
 #include <utility>
 #include <vector>
 
-#include "platform/ImageList.h"
-#include "platform/Rect.h"
+#include "platform/desktop/Rect.h"
+#include "platform/os/ImageList.h"
 #include "ui/controls/CBufferedDC.h"
 #include "ui/controls/CSkinScrollBar.h"
 #include "ui/controls/DialogTemplate.h"

@@ -5,7 +5,7 @@
 #include <QRgb>
 #include <functional>
 
-#include "platform/Rect.h"
+#include "platform/desktop/Rect.h"
 
 class QPainter;
 

@@ -1,7 +1,7 @@
 #include "ui/controls/TivoraButtons.h"
 
 #include "ResourceIds.h"
-#include "platform/Fonts.h"
+#include "platform/desktop/Fonts.h"
 #include "ui/controls/WindowStyles.h"
 
 namespace {

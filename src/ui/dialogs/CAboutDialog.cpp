@@ -6,7 +6,7 @@
 #include "app/Resources.h"
 #include "config/GamesConfig.h"
 #include "config/VersionUtils.h"
-#include "platform/Fonts.h"
+#include "platform/desktop/Fonts.h"
 #include "ui/controls/SkinClasses.h"
 #include "ui/controls/TivoraButtons.h"
 #include "ui/controls/TivoraStatics.h"

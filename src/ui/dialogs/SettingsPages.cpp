@@ -12,7 +12,7 @@
 #include "app/TextTable.h"
 #include "config/RegistryStores.h"
 #include "config/Settings.h"
-#include "platform/Registry.h"
+#include "platform/os/Registry.h"
 #include "services/Services.h"
 #include "ui/controls/CGamesList.h"
 #include "ui/controls/TivoraButtons.h"

@@ -2,7 +2,7 @@
 
 #include "ResourceIds.h"
 #include "app/TextTable.h"
-#include "platform/WindowHints.h"
+#include "platform/desktop/WindowHints.h"
 #include "ui/controls/WindowStyles.h"
 
 CAllGamesButton::CAllGamesButton(GamesConfig& games, QWidget* parent)

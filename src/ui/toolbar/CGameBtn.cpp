@@ -3,7 +3,7 @@
 #include "app/TextTable.h"
 #include "config/Game.h"
 #include "launch/LaunchGame.h"
-#include "platform/Fonts.h"
+#include "platform/desktop/Fonts.h"
 #include "ui/controls/WindowStyles.h"
 
 namespace {

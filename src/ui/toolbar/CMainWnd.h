@@ -7,7 +7,7 @@
 
 #include "config/GamesConfig.h"
 #include "config/WindowSection.h"
-#include "platform/Rect.h"
+#include "platform/desktop/Rect.h"
 #include "ui/controls/CaretBlinkLimit.h"
 #include "ui/controls/DialogTemplate.h"
 #include "ui/controls/SurfaceDrag.h"

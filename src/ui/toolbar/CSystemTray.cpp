@@ -11,7 +11,7 @@
 #include "app/ErrorLog.h"
 #include "app/Resources.h"
 #include "app/Trace.h"
-#include "platform/TrayHost.h"
+#include "platform/desktop/TrayHost.h"
 #include "ui/controls/DialogTemplate.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/Rect.h"
+#include "platform/desktop/Rect.h"
 #include "ui/controls/TimerSource.h"
 
 class CommandTarget;

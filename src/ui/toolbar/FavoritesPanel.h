@@ -4,7 +4,7 @@
 #include <array>
 
 #include "config/GamesConfig.h"
-#include "platform/ImageList.h"
+#include "platform/os/ImageList.h"
 #include "ui/toolbar/CAllGamesButton.h"
 #include "ui/toolbar/CGameBtn.h"
 

@@ -2,7 +2,7 @@
 
 #include <QPointer>
 
-#include "platform/ImageList.h"
+#include "platform/os/ImageList.h"
 #include "ui/controls/ButtonListener.h"
 #include "ui/controls/TivoraButtons.h"
 #include "ui/toolbar/CSearchStringEdit.h"

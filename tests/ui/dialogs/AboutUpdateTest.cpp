@@ -9,7 +9,7 @@
 #include "ResourceIds.h"
 #include "config/GamesConfig.h"
 #include "config/UpdateSection.h"
-#include "platform/ShellExecute.h"
+#include "platform/os/ShellExecute.h"
 #include "support/TestEnvironment.h"
 #include "ui/controls/CButtonST.h"
 #include "ui/controls/TivoraStatics.h"

@@ -14,7 +14,7 @@
 #include "ResourceIds.h"
 #include "app/Exceptions.h"
 #include "app/TopLevelHandler.h"
-#include "platform/ProcessObjects.h"
+#include "platform/os/ProcessObjects.h"
 #include "support/TestEnvironment.h"
 #include "ui/controls/CStaticLink.h"
 #include "ui/dialogs/Links.h"

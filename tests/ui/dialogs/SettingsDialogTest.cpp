@@ -15,7 +15,7 @@
 #include "config/SettingsSection.h"
 #include "config/UpdateSection.h"
 #include "config/WindowSection.h"
-#include "platform/Registry.h"
+#include "platform/os/Registry.h"
 #include "services/RegistrationJobs.h"
 #include "support/TestEnvironment.h"
 #include "ui/controls/CGamesList.h"

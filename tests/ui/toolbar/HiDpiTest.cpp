@@ -13,7 +13,7 @@
 #include "StoresFixture.h"
 #include "app/Resources.h"
 #include "app/TivoraApp.h"
-#include "platform/Fonts.h"
+#include "platform/desktop/Fonts.h"
 #include "support/SkinTestSupport.h"
 #include "ui/controls/CBufferedDC.h"
 #include "ui/controls/CSkinScrollBar.h"

@@ -12,7 +12,7 @@
 #include "StoresFixture.h"
 #include "app/ComeForwardEvent.h"
 #include "app/TextTable.h"
-#include "platform/WindowHints.h"
+#include "platform/desktop/WindowHints.h"
 #include "services/UpdateEvents.h"
 #include "support/TestDesktopServices.h"
 #include "support/TestEnvironment.h"

@@ -14,7 +14,7 @@
 #include "config/GamesConfig.h"
 #include "config/RegistrationSection.h"
 #include "config/WindowSection.h"
-#include "platform/Fonts.h"
+#include "platform/desktop/Fonts.h"
 #include "services/RegistrationJobs.h"
 #include "support/SkinTestSupport.h"
 #include "support/TestEnvironment.h"

@@ -9,7 +9,7 @@
 #include "DemoServer.h"
 #include "LaunchTestSupport.h"
 #include "config/WindowSection.h"
-#include "platform/UrlUtils.h"
+#include "platform/net/UrlUtils.h"
 #include "ui/controls/BalloonTip.h"
 #include "ui/controls/ButtonListener.h"
 #include "ui/toolbar/SearchPanel.h"

@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "app/Resources.h"
-#include "platform/TrayHost.h"
+#include "platform/desktop/TrayHost.h"
 #include "support/SkinTestSupport.h"
 #include "support/TestDesktopServices.h"
 #include "support/TestEnvironment.h"

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/TrayHost.h"
+#include "platform/desktop/TrayHost.h"
 #include "support/SkinTestSupport.h"
 #include "support/TestEnvironment.h"
 #include "ui/controls/DialogTemplate.h"

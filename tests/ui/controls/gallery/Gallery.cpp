@@ -17,7 +17,7 @@
 #include "StoresFixture.h"
 #include "app/Resources.h"
 #include "config/Settings.h"
-#include "platform/Fonts.h"
+#include "platform/desktop/Fonts.h"
 #include "services/RegistrationJobs.h"
 #include "support/SkinTestSupport.h"
 #include "support/TestEnvironment.h"

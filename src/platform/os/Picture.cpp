@@ -1,4 +1,4 @@
-#include "platform/Picture.h"
+#include "platform/os/Picture.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "platform/WindowHints.h"
+#include "platform/desktop/WindowHints.h"
 
 #include <xcb/xcb.h>
 

@@ -1,4 +1,4 @@
-#include "platform/Modal.h"
+#include "ui/controls/Modal.h"
 
 #include <QDialog>
 #include <atomic>

@@ -1,4 +1,4 @@
-#include "platform/DevToolsConnection.h"
+#include "platform/net/DevToolsConnection.h"
 
 #include <QEventLoop>
 #include <QJsonDocument>

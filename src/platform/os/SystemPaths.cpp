@@ -1,4 +1,4 @@
-#include "platform/SystemPaths.h"
+#include "platform/os/SystemPaths.h"
 
 #include <pwd.h>
 #include <sys/stat.h>

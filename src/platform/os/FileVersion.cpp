@@ -1,4 +1,4 @@
-#include "platform/FileVersion.h"
+#include "platform/os/FileVersion.h"
 
 #include <elf.h>
 

@@ -1,4 +1,4 @@
-#include "platform/Registry.h"
+#include "platform/os/Registry.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -9,9 +9,9 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "platform/DesktopEntry.h"
-#include "platform/RegularFile.h"
-#include "platform/SystemPaths.h"
+#include "platform/os/DesktopEntry.h"
+#include "platform/os/RegularFile.h"
+#include "platform/os/SystemPaths.h"
 
 namespace Registry {
 namespace {

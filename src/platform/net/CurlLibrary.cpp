@@ -1,4 +1,4 @@
-#include "platform/CurlLibrary.h"
+#include "platform/net/CurlLibrary.h"
 
 #include <dlfcn.h>
 

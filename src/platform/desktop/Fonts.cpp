@@ -1,4 +1,4 @@
-#include "platform/Fonts.h"
+#include "platform/desktop/Fonts.h"
 
 #include <QFontDatabase>
 #include <QFontMetrics>

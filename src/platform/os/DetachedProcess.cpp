@@ -1,4 +1,4 @@
-#include "platform/DetachedProcess.h"
+#include "platform/os/DetachedProcess.h"
 
 #include <fcntl.h>
 #include <spawn.h>

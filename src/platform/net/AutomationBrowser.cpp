@@ -1,4 +1,4 @@
-#include "platform/AutomationBrowser.h"
+#include "platform/net/AutomationBrowser.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -9,9 +9,9 @@
 #include <csignal>
 #include <cstdio>
 
-#include "platform/DetachedProcess.h"
-#include "platform/DevToolsConnection.h"
-#include "platform/SystemPaths.h"
+#include "platform/net/DevToolsConnection.h"
+#include "platform/os/DetachedProcess.h"
+#include "platform/os/SystemPaths.h"
 
 namespace AutomationBrowser {
 namespace {

@@ -1,4 +1,4 @@
-#include "platform/ImageList.h"
+#include "platform/os/ImageList.h"
 
 #include <QPainter>
 #include <algorithm>

@@ -1,4 +1,4 @@
-#include "platform/UnixSignals.h"
+#include "platform/os/UnixSignals.h"
 
 #include <fcntl.h>
 #include <unistd.h>

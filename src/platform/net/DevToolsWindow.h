@@ -10,7 +10,7 @@
 #include <set>
 #include <utility>
 
-#include "platform/DevToolsConnection.h"
+#include "platform/net/DevToolsConnection.h"
 
 // A frame of a window's page as the browser reports it. Frames from another site live in
 // another process and are reached through a session of their own.

@@ -1,4 +1,4 @@
-#include "platform/TrayHost.h"
+#include "platform/desktop/TrayHost.h"
 
 #include <xcb/xcb.h>
 

@@ -1,4 +1,4 @@
-#include "platform/DevToolsWindow.h"
+#include "platform/net/DevToolsWindow.h"
 
 #include <QJsonArray>
 #include <QJsonObject>

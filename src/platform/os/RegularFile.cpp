@@ -1,4 +1,4 @@
-#include "platform/RegularFile.h"
+#include "platform/os/RegularFile.h"
 
 #include <dirent.h>
 #include <fcntl.h>

@@ -1,10 +1,10 @@
-#include "platform/UrlUtils.h"
+#include "platform/net/UrlUtils.h"
 
 #include <cstdlib>
 #include <memory>
 #include <string_view>
 
-#include "platform/CurlLibrary.h"
+#include "platform/net/CurlLibrary.h"
 
 namespace UrlUtils {
 namespace {

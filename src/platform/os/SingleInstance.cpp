@@ -1,4 +1,4 @@
-#include "platform/SingleInstance.h"
+#include "platform/os/SingleInstance.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -13,7 +13,7 @@
 #include <cstring>
 #include <optional>
 
-#include "platform/SystemPaths.h"
+#include "platform/os/SystemPaths.h"
 
 namespace {
 

@@ -1,10 +1,10 @@
-#include "platform/ShellExecute.h"
+#include "platform/os/ShellExecute.h"
 
 #include <unistd.h>
 
 #include <cstdlib>
 
-#include "platform/DetachedProcess.h"
+#include "platform/os/DetachedProcess.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "platform/Display.h"
+#include "platform/desktop/Display.h"
 
 #include <unistd.h>
 

@@ -1,10 +1,10 @@
-#include "platform/Http.h"
+#include "platform/net/Http.h"
 
 #include <memory>
 #include <string_view>
 
-#include "platform/CurlLibrary.h"
-#include "platform/SystemPaths.h"
+#include "platform/net/CurlLibrary.h"
+#include "platform/os/SystemPaths.h"
 
 namespace Http {
 namespace {

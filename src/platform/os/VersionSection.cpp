@@ -1,6 +1,6 @@
 // Linked into every executable of the project: the program's file version, where
 // FileVersion::Read finds it.
-#include "platform/FileVersion.h"
+#include "platform/os/FileVersion.h"
 
 namespace {
 

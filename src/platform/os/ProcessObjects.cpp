@@ -1,4 +1,4 @@
-#include "platform/ProcessObjects.h"
+#include "platform/os/ProcessObjects.h"
 
 #include <utility>
 #include <vector>

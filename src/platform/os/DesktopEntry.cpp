@@ -1,4 +1,4 @@
-#include "platform/DesktopEntry.h"
+#include "platform/os/DesktopEntry.h"
 
 #include <sstream>
 
