@@ -9,7 +9,6 @@
 #include "app/ComeForwardEvent.h"
 #include "app/ErrorLog.h"
 #include "app/Resources.h"
-#include "app/TivoraApp.h"
 #include "app/Trace.h"
 #include "config/UpdateSection.h"
 #include "platform/desktop/TrayHost.h"
@@ -19,6 +18,7 @@
 #include "ui/controls/Modal.h"
 #include "ui/dialogs/CAboutDialog.h"
 #include "ui/dialogs/CAppSettingsDialog.h"
+#include "ui/toolbar/BarGeometry.h"
 #include "ui/toolbar/CSystemTray.h"
 #include "ui/toolbar/ToolbarEvents.h"
 #include "ui/toolbar/UpdateNotice.h"
@@ -171,7 +171,7 @@ void CMainWnd::Relayout() {
 
 void CMainWnd::PaintBackground(QPainter& painter) const {
     // What the window class paints before the panels.
-    painter.fillRect(rect(), QColor::fromRgb(CTivoraApp::kBackgroundColor));
+    painter.fillRect(rect(), QColor::fromRgb(BarGeometry::kBackgroundColor));
     searchPanel_.Paint(painter);
     favoritesPanel_.Paint(painter);
 }

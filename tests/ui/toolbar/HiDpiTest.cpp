@@ -12,7 +12,6 @@
 #include "ResourceIds.h"
 #include "StoresFixture.h"
 #include "app/Resources.h"
-#include "app/TivoraApp.h"
 #include "platform/desktop/Fonts.h"
 #include "support/SkinTestSupport.h"
 #include "ui/controls/CBufferedDC.h"
@@ -21,6 +20,7 @@
 #include "ui/controls/Drawing.h"
 #include "ui/dialogs/CAboutDialog.h"
 #include "ui/dialogs/CAppSettingsDialog.h"
+#include "ui/toolbar/BarGeometry.h"
 #include "ui/toolbar/CAllGamesButton.h"
 #include "ui/toolbar/CAllGamesDropDown.h"
 #include "ui/toolbar/CControlButton.h"
@@ -129,7 +129,7 @@ TEST(HiDpi, TheBarDropDownAndDialogKeepTheirLayoutAndShowTheDoubleBitmaps) {
         EXPECT_GT(MixedBlocks(*shot), 50);
     }
     for (const QPoint& corner : {QPoint(0, 0), QPoint(713, 0), QPoint(0, 91), QPoint(713, 91)}) {
-        EXPECT_EQ(barShot.pixel(corner), QColor::fromRgb(CTivoraApp::kBackgroundColor).rgb())
+        EXPECT_EQ(barShot.pixel(corner), QColor::fromRgb(BarGeometry::kBackgroundColor).rgb())
             << corner.x() << "," << corner.y();
     }
 
