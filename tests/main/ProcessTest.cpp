@@ -9,7 +9,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app/TivoraApp.h"
+#include "main/TivoraApp.h"
 #include "platform/os/SingleInstance.h"
 #include "support/TestEnvironment.h"
 

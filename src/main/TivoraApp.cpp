@@ -1,4 +1,4 @@
-#include "app/TivoraApp.h"
+#include "main/TivoraApp.h"
 
 #include <QWidget>
 #include <cstdio>
