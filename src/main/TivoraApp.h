@@ -43,7 +43,6 @@ class CTivoraApp : public QApplication {
     Q_OBJECT
 public:
     static constexpr const char* kMutexName = "Tivora-B735646F-58C4-4fe2-9C7D-39C4C31A55DF";
-    static constexpr QRgb kBackgroundColor = 0x515151;
 
     CTivoraApp(int& argc, char** argv, AppParts& parts);
     ~CTivoraApp() override;
