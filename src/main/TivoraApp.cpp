@@ -16,6 +16,7 @@
 #include "platform/os/ProcessObjects.h"
 #include "platform/os/SingleInstance.h"
 #include "platform/os/UnixSignals.h"
+#include "ui/controls/Drawing.h"
 #include "ui/toolbar/BarGeometry.h"
 
 namespace {
@@ -147,7 +148,7 @@ void CTivoraApp::RequestExit() {
 
 bool CTivoraApp::RegisterWindowClass() {
     windowClass_.name = Resources::LoadString(Res::IDS_WINDOW_CLASS);
-    windowClass_.icon = Resources::LoadIcon(Res::IDI_TIVORA);
+    windowClass_.icon = LoadIcon(Res::IDI_TIVORA);
     windowClass_.background = QColor::fromRgb(BarGeometry::kBackgroundColor);
     if (windowClass_.name.empty()) {
         return false;

@@ -11,14 +11,15 @@
 
 #include "LaunchTestSupport.h"
 #include "launch/GameStarter.h"
+#include "support/ShellRecorder.h"
 #include "support/TestDesktopServices.h"
 
 namespace {
 
 using launch_testing::GamePages;
 using launch_testing::HeadlessBrowser;
-using launch_testing::ShellRecorder;
 using launch_testing::WaitFor;
+using testing_support::ShellRecorder;
 using testing_support::TraceRecorder;
 
 class Bar : public QWidget {

@@ -12,6 +12,7 @@
 #include "launch/GameStarter.h"
 #include "platform/net/DevToolsConnection.h"
 #include "platform/net/DevToolsWindow.h"
+#include "support/ShellRecorder.h"
 #include "support/TestEnvironment.h"
 
 namespace {
@@ -20,8 +21,8 @@ using launch_testing::ErrorLog;
 using launch_testing::GamePages;
 using launch_testing::HeadlessBrowser;
 using launch_testing::kLongestStartMs;
-using launch_testing::ShellRecorder;
 using launch_testing::WaitFor;
+using testing_support::ShellRecorder;
 using testing_support::TempHome;
 using testing_support::TraceRecorder;
 

@@ -14,14 +14,15 @@
 #include "launch/CTvIeHelper.h"
 #include "launch/GameStarter.h"
 #include "launch/LaunchGame.h"
+#include "support/ShellRecorder.h"
 #include "support/TestEnvironment.h"
 
 namespace {
 
 using launch_testing::ErrorLog;
-using launch_testing::ShellRecorder;
 using launch_testing::WaitFor;
 using testing_support::ScopedEnv;
+using testing_support::ShellRecorder;
 using testing_support::TempHome;
 using testing_support::TraceRecorder;
 using testing_support::WriteFile;

@@ -18,25 +18,6 @@
 
 namespace launch_testing {
 
-ShellRecorder::ShellRecorder() : previous_(ShellExecuteHook::Set(this)) {}
-
-ShellRecorder::~ShellRecorder() {
-    ShellExecuteHook::Set(previous_);
-}
-
-bool ShellRecorder::Intercept(const ShellExecuteHook::Call& call) {
-    calls.push_back(call);
-    return true;
-}
-
-std::vector<std::string> ShellRecorder::Parameters() const {
-    std::vector<std::string> parameters;
-    for (const auto& call : calls) {
-        parameters.push_back(call.parameters);
-    }
-    return parameters;
-}
-
 namespace {
 
 // The game's two functions, each telling which document they belong to.

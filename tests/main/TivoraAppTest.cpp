@@ -91,7 +91,7 @@ TEST(TivoraApp, StartsAndStopsItsPartsInTheFixedOrder) {
                                         "ShutdownBrowserLayer"}));
     EXPECT_EQ(app.MainWindow(), nullptr);
     // The profile is named after the executable file, whatever argv[0] says.
-    EXPECT_EQ(app.ProfileKey(), "Software\\Nuvexa\\app_lifecycle_tests");
+    EXPECT_EQ(app.ProfileKey(), "Software\\Nuvexa\\program_lifecycle_tests");
     EXPECT_EQ(app.GetWindowClass().name, "TIVORA_85680421-BCB9-4dce-8533-E7EB64C554D5");
     EXPECT_EQ(app.GetWindowClass().background, QColor(81, 81, 81));
     EXPECT_FALSE(testing_support::FileExists(home.ErrorLogPath()));

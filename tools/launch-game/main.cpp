@@ -1,8 +1,8 @@
 // tivora-launch-game: opens one game of a catalogue the way the bar does, for trying out the
 // browser launcher and the controlled browser without the toolbar. It stays until the game's
 // controlled window has gone (or, for a plain game, a moment after the browser was started).
-#include <QApplication>
 #include <QCommandLineParser>
+#include <QCoreApplication>
 #include <QTimer>
 #include <iostream>
 
@@ -16,7 +16,7 @@
 #include "platform/os/UnixSignals.h"
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
+    QCoreApplication app(argc, argv);
     QCommandLineParser parser;
     parser.setApplicationDescription("Opens a game of a Tivora catalogue as the bar does.");
     parser.addHelpOption();
@@ -74,7 +74,7 @@ int main(int argc, char** argv) {
                       << chosen->name << std::endl;
             if (!controlled) {
                 watch.stop();
-                QTimer::singleShot(1000, &app, &QApplication::quit);
+                QTimer::singleShot(1000, &app, &QCoreApplication::quit);
                 return;
             }
         }

@@ -9,10 +9,10 @@
 #include <climits>
 
 #include "app/ErrorLog.h"
-#include "app/Resources.h"
 #include "app/Trace.h"
 #include "platform/desktop/TrayHost.h"
 #include "ui/controls/DialogTemplate.h"
+#include "ui/controls/Drawing.h"
 
 namespace {
 
@@ -123,7 +123,7 @@ bool CSystemTray::CreateTrayIcon(const std::string& tooltip, int iconResource, i
                                  bool startHidden, const std::string& balloonText,
                                  const std::string& balloonTitle, int balloonIcon,
                                  int timeoutSeconds) {
-    const QIcon icon = Resources::LoadIcon(iconResource);
+    const QIcon icon = LoadIcon(iconResource);
     if (icon.isNull()) {
         LogError("Unable to load the tray icon " + std::to_string(iconResource));
         return false;
@@ -253,7 +253,7 @@ bool CSystemTray::LoadAnimationIcons(int first, int last) {
     }
     std::vector<Frame> frames;
     for (int resource = first; resource <= last; ++resource) {
-        QIcon icon = Resources::LoadIcon(resource);
+        QIcon icon = LoadIcon(resource);
         if (icon.isNull()) {
             LogError("Unable to load the tray animation's icon " + std::to_string(resource));
             return false;

@@ -10,6 +10,7 @@
 #include "config/GamesConfig.h"
 #include "config/UpdateSection.h"
 #include "platform/os/ShellExecute.h"
+#include "support/ShellRecorder.h"
 #include "support/TestEnvironment.h"
 #include "ui/controls/CButtonST.h"
 #include "ui/controls/TivoraStatics.h"
@@ -20,19 +21,8 @@ namespace {
 
 using namespace config_fixtures;
 using testing_support::ReadFile;
+using testing_support::ShellRecorder;
 using testing_support::TempHome;
-
-// Answers the browser launch instead of starting one, and remembers its parameters.
-struct BrowserCalls : ShellExecuteHook::Hook {
-    BrowserCalls() : previous(ShellExecuteHook::Set(this)) {}
-    ~BrowserCalls() override { ShellExecuteHook::Set(previous); }
-    bool Intercept(const ShellExecuteHook::Call& call) override {
-        parameters.push_back(call.parameters);
-        return true;
-    }
-    ShellExecuteHook::Hook* previous;
-    std::vector<std::string> parameters;
-};
 
 TEST(AboutDialog, ShowsTheInstallationsBuildAsTheLastVersionNumberRightAligned) {
     GamesConfig config;
@@ -104,7 +94,7 @@ TEST(UpdateInformation, ShowsTheReleaseLineAndOpensOnlyWebAddresses) {
     TempHome home;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        BrowserCalls browser;
+        ShellRecorder browser;
         UpdateSection update;
         update.SetUpdateManifest(c.manifest);
         CUpdateInformation dialog(update);
@@ -120,7 +110,7 @@ TEST(UpdateInformation, ShowsTheReleaseLineAndOpensOnlyWebAddresses) {
         dialog.show();
         QTest::mouseClick(dialog.GetDlgItem(c.button), Qt::LeftButton);
         EXPECT_FALSE(dialog.isVisible());
-        EXPECT_EQ(browser.parameters, c.opened);
+        EXPECT_EQ(browser.Parameters(), c.opened);
         if (!c.manifest.url.empty()) {
             const std::string log = ReadFile(home.ErrorLogPath());
             EXPECT_EQ(log.find(c.manifest.url) != std::string::npos, c.logged) << log;

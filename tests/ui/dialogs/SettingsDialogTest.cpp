@@ -17,6 +17,7 @@
 #include "config/WindowSection.h"
 #include "platform/os/Registry.h"
 #include "services/RegistrationJobs.h"
+#include "support/ModalRecorder.h"
 #include "support/TestEnvironment.h"
 #include "ui/controls/CGamesList.h"
 #include "ui/controls/CTivoraTabCtrl.h"

@@ -10,13 +10,14 @@
 #include "ConfigFixtures.h"
 #include "LaunchTestSupport.h"
 #include "config/GamesConfig.h"
+#include "support/ShellRecorder.h"
 #include "support/TestEnvironment.h"
 #include "ui/toolbar/CAllGamesButton.h"
 
 namespace {
 
 using namespace config_fixtures;
-using launch_testing::ShellRecorder;
+using testing_support::ShellRecorder;
 using testing_support::TempHome;
 
 struct Clicks : ButtonListener {

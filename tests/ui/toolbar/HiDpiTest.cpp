@@ -11,7 +11,6 @@
 
 #include "ResourceIds.h"
 #include "StoresFixture.h"
-#include "app/Resources.h"
 #include "platform/desktop/Fonts.h"
 #include "support/SkinTestSupport.h"
 #include "ui/controls/CBufferedDC.h"
@@ -167,7 +166,7 @@ TEST(HiDpi, TheBarDropDownAndDialogKeepTheirLayoutAndShowTheDoubleBitmaps) {
     EXPECT_GT(MixedBlocks(thumb), 0);
 
     // An icon is the picture of the device size, not a larger one scaled down.
-    const QIcon icon = Resources::LoadIcon(Res::IDI_TIVORA);
+    const QIcon icon = LoadIcon(Res::IDI_TIVORA);
     const struct {
         int size;
         const char* picture;

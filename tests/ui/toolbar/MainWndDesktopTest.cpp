@@ -14,6 +14,7 @@
 #include "app/TextTable.h"
 #include "platform/desktop/WindowHints.h"
 #include "services/UpdateEvents.h"
+#include "support/ModalRecorder.h"
 #include "support/TestDesktopServices.h"
 #include "support/TestEnvironment.h"
 #include "ui/dialogs/CAppSettingsDialog.h"

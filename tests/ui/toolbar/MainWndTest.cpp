@@ -8,6 +8,7 @@
 #include "StoresFixture.h"
 #include "config/UpdateSection.h"
 #include "services/UpdateEvents.h"
+#include "support/ModalRecorder.h"
 #include "support/TestEnvironment.h"
 #include "ui/controls/TivoraButtons.h"
 #include "ui/dialogs/CAboutDialog.h"

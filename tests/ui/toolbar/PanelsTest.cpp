@@ -16,6 +16,8 @@
 #include "config/WindowSection.h"
 #include "platform/desktop/Fonts.h"
 #include "services/RegistrationJobs.h"
+#include "support/ModalRecorder.h"
+#include "support/ShellRecorder.h"
 #include "support/SkinTestSupport.h"
 #include "support/TestEnvironment.h"
 #include "ui/controls/CTivoraTabCtrl.h"
@@ -30,8 +32,8 @@
 namespace {
 
 using namespace config_fixtures;
-using launch_testing::ShellRecorder;
 using testing_support::ModalRecorder;
+using testing_support::ShellRecorder;
 using testing_support::TempHome;
 using testing_support::TraceRecorder;
 

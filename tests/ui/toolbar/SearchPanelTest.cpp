@@ -10,6 +10,7 @@
 #include "LaunchTestSupport.h"
 #include "config/WindowSection.h"
 #include "platform/net/UrlUtils.h"
+#include "support/ShellRecorder.h"
 #include "ui/controls/BalloonTip.h"
 #include "ui/controls/ButtonListener.h"
 #include "ui/toolbar/SearchPanel.h"
@@ -19,7 +20,7 @@ namespace {
 using config_fixtures::File;
 using config_fixtures::MakeGame;
 using config_fixtures::Texts;
-using launch_testing::ShellRecorder;
+using testing_support::ShellRecorder;
 
 const std::string kPrefix = SEARCH_BASE_URL "/search/search.php?Terms=";
 

@@ -14,12 +14,12 @@
 #include <string>
 #include <vector>
 
-#include "app/Resources.h"
 #include "platform/desktop/TrayHost.h"
 #include "support/SkinTestSupport.h"
 #include "support/TestDesktopServices.h"
 #include "support/TestEnvironment.h"
 #include "ui/controls/DialogTemplate.h"
+#include "ui/controls/Drawing.h"
 #include "ui/toolbar/CSystemTray.h"
 
 namespace {
@@ -142,8 +142,7 @@ QImage Picture(const QIcon& icon) {
 }
 
 bool Shows(const CSystemTray& tray, int resource) {
-    return tray.Icon() != nullptr &&
-           Picture(tray.Icon()->icon()) == Picture(Resources::LoadIcon(resource));
+    return tray.Icon() != nullptr && Picture(tray.Icon()->icon()) == Picture(LoadIcon(resource));
 }
 
 TEST(SystemTrayDesktopTest, ItemHasItsTooltipAndMenuAndSendsClicksAndBalloons) {

@@ -15,10 +15,10 @@
 #include "Artwork.h"
 #include "ResourceIds.h"
 #include "StoresFixture.h"
-#include "app/Resources.h"
 #include "config/Settings.h"
 #include "platform/desktop/Fonts.h"
 #include "services/RegistrationJobs.h"
+#include "support/ModalRecorder.h"
 #include "support/SkinTestSupport.h"
 #include "support/TestEnvironment.h"
 #include "ui/controls/BalloonTip.h"
@@ -26,6 +26,7 @@
 #include "ui/controls/CTivoraDialog.h"
 #include "ui/controls/CTivoraTabCtrl.h"
 #include "ui/controls/CToolbarEdit.h"
+#include "ui/controls/Drawing.h"
 #include "ui/controls/TivoraButtons.h"
 #include "ui/controls/TivoraStatics.h"
 #include "ui/controls/WindowStyles.h"
@@ -522,7 +523,7 @@ public:
         static_cast<CSimpleStatic*>(GetDlgItem(1022))->alignment = CSimpleStatic::kRight;
         GetDlgItem(1028)->setFont(Fonts::Make("Tahoma", 15, 700));
         auto* icon = qobject_cast<QLabel*>(GetDlgItem(1029));
-        icon->setPixmap(Resources::LoadIcon(Res::IDI_ABOUT).pixmap(32, 32));
+        icon->setPixmap(LoadIcon(Res::IDI_ABOUT).pixmap(32, 32));
     }
 };
 

@@ -11,12 +11,14 @@
 
 #include "platform/os/DetachedProcess.h"
 #include "platform/os/ShellExecute.h"
+#include "support/ShellRecorder.h"
 #include "support/TestEnvironment.h"
 
 namespace {
 
 using testing_support::FileExists;
 using testing_support::ReadFile;
+using testing_support::ShellRecorder;
 using testing_support::TempHome;
 using testing_support::WriteFile;
 
@@ -128,16 +130,12 @@ TEST(ShellExecute, OnlyOpensTheBrowser) {
 }
 
 TEST(ShellExecute, HookAnswersInsteadOfStartingAnything) {
-    struct Recorder : ShellExecuteHook::Hook {
-        std::vector<ShellExecuteHook::Call> calls;
-        bool Intercept(const ShellExecuteHook::Call& call) override {
-            calls.push_back(call);
-            return true;
-        }
-    } recorder;
-    ShellExecuteHook::Hook* previous = ShellExecuteHook::Set(&recorder);
+    ShellRecorder recorder;
     EXPECT_TRUE(ShellExecute("open", "iexplore", "-new http://g.example/", {}, SW_SHOW));
-    EXPECT_EQ(ShellExecuteHook::Set(previous), &recorder);
+    // Set hands back the hook that it replaces.
+    ShellExecuteHook::Hook* replaced = ShellExecuteHook::Set(nullptr);
+    EXPECT_EQ(replaced, &recorder);
+    ShellExecuteHook::Set(replaced);
     ASSERT_EQ(recorder.calls.size(), 1u);
     EXPECT_EQ(recorder.calls[0].operation, "open");
     EXPECT_EQ(recorder.calls[0].file, "iexplore");

@@ -203,7 +203,7 @@ TEST(Http, OnlyTheAllowedProtocolsAreSpoken) {
 }
 
 TEST(Http, DefaultUserAgentIsTheExecutablesName) {
-    EXPECT_EQ(Http::DefaultUserAgent(), "platform_tests");
+    EXPECT_EQ(Http::DefaultUserAgent(), "platform_net_tests");
 }
 
 }  // namespace

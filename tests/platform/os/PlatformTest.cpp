@@ -5,7 +5,6 @@
 #include <QElapsedTimer>
 #include <QLocalSocket>
 #include <QPainter>
-#include <QWidget>
 #include <algorithm>
 #include <csignal>
 #include <cstdlib>
@@ -17,7 +16,6 @@
 #include <random>
 #include <vector>
 
-#include "platform/desktop/WindowHints.h"
 #include "platform/os/FileVersion.h"
 #include "platform/os/ImageList.h"
 #include "platform/os/ProcessObjects.h"
@@ -185,21 +183,6 @@ TEST(InstanceChannel, StaleSocketFileDoesNotBlockListening) {
     std::ofstream(InstanceChannel::PathFor("chan")) << "left over";
     InstanceChannel channel;
     EXPECT_TRUE(channel.Listen("chan", [](const std::string&) {}));
-}
-
-// Away from X11 the flag goes through Qt, which hides the window to change it: the bar must
-// not vanish, nor jump, when always-on-top is switched.
-TEST(WindowHints, KeepAboveWithoutX11KeepsTheWindowShownInItsPlace) {
-    QWidget bar(nullptr, Qt::FramelessWindowHint | Qt::Tool);
-    bar.resize(300, 40);
-    bar.move(100, 200);
-    bar.show();
-    for (const bool above : {true, false}) {
-        SetKeepAbove(bar, above);
-        EXPECT_EQ(bar.windowFlags().testFlag(Qt::WindowStaysOnTopHint), above);
-        EXPECT_TRUE(bar.isVisible());
-        EXPECT_EQ(bar.pos(), QPoint(100, 200));
-    }
 }
 
 TEST(ProcessObjects, DestroyedInReverseOrderOfMaking) {
