@@ -57,7 +57,7 @@ int main(int argc, char** argv) {
     }
 
     BrowserLayer::Init();
-    LaunchGame(*chosen);
+    LaunchGame(GameLaunch::Of(*chosen));
     GameStarter& starter = GameStarter::Instance();
 
     TerminationSignals signalWatcher([&app](int) { app.quit(); });

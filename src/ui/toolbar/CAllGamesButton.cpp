@@ -23,10 +23,7 @@ bool CAllGamesButton::Create(int x, int y, QWidget* parent, int id) {
     return true;
 }
 
-void CAllGamesButton::OnClicked() {
-    if (listener_ != nullptr) {
-        listener_->OnButtonClicked(GetDlgCtrlID(this));
-    }
+void CAllGamesButton::OpenDropDown() {
     if (!dropDownMade_) {
         return;
     }

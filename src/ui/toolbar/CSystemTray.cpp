@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <climits>
 
+#include "ResourceIds.h"
 #include "app/ErrorLog.h"
 #include "app/Trace.h"
 #include "platform/desktop/TrayHost.h"
@@ -15,14 +16,6 @@
 #include "ui/controls/Drawing.h"
 
 namespace {
-
-// The commands of the tray menu; the bar window decides what each does.
-constexpr int kSettingsCommand = 32776;
-constexpr int kFavoritesCommand = 32774;
-constexpr int kMyInfoCommand = 32775;
-constexpr int kCheckUpdatesCommand = 32781;
-constexpr int kAboutCommand = 32782;
-constexpr int kExitCommand = 32779;
 
 // Where no tray reports its place: the corner of the work area that a tray usually takes.
 constexpr int kFallbackTrayWidth = 150;
@@ -72,16 +65,16 @@ std::unique_ptr<QMenu> CSystemTray::BuildMenu() {
     };
     // 0 is a separator.
     static constexpr Item kItems[] = {
-        {kShowHideCommand, "Show/Hide Tivora"},
+        {Res::ID_SHOW_HIDE, "Show/Hide Tivora"},
         {0, nullptr},
-        {kSettingsCommand, "Settings..."},
-        {kFavoritesCommand, "Favorites..."},
-        {kMyInfoCommand, "My Info..."},
+        {Res::ID_SETTINGS, "Settings..."},
+        {Res::ID_FAVORITES, "Favorites..."},
+        {Res::ID_MY_INFO, "My Info..."},
         {0, nullptr},
-        {kCheckUpdatesCommand, "Check Updates"},
-        {kAboutCommand, "About..."},
+        {Res::ID_CHECK_UPDATES, "Check Updates"},
+        {Res::ID_ABOUT, "About..."},
         {0, nullptr},
-        {kExitCommand, "Exit"},
+        {Res::ID_EXIT, "Exit"},
     };
     for (const Item& item : kItems) {
         if (item.id == 0) {
@@ -165,7 +158,7 @@ void CSystemTray::MakeIcon() {
     connect(icon_.get(), &QSystemTrayIcon::activated, this,
             [this](QSystemTrayIcon::ActivationReason reason) {
                 if (reason == QSystemTrayIcon::Trigger) {
-                    PostCommand(kShowHideCommand);
+                    PostCommand(Res::ID_SHOW_HIDE);
                 }
             });
     if (!startHidden_) {

@@ -24,8 +24,6 @@ class TrayHost;
 class CSystemTray : public QObject {
     Q_OBJECT
 public:
-    static constexpr int kMenuId = 1037;
-    static constexpr int kShowHideCommand = 32771;
     static constexpr int kMaxTipBytes = 127;
     static constexpr int kMaxBalloonTextBytes = 255;
     static constexpr int kMaxBalloonTitleBytes = 63;

@@ -25,7 +25,7 @@ SettingsPanel::~SettingsPanel() {
 
 bool SettingsPanel::Create(QWidget* parent) {
     Destroy();
-    if (window_.sizeMode == WindowSection::kMiniSize) {
+    if (window_.Size() == SizeMode::Mini) {
         return true;
     }
     auto* button = new CTivoraCustomButton(parent);
@@ -33,13 +33,12 @@ bool SettingsPanel::Create(QWidget* parent) {
     const bool made =
         button->Create(Res::IDB_SETTINGS_HOT, Res::IDB_SETTINGS,
                        QString::fromStdString(GetText("main.buttons.settings.tooltip")), kButtonX,
-                       kButtonY, parent, kButtonId);
-    button->SetListener(this);
+                       kButtonY, parent, Res::IDC_SETTINGS_BUTTON);
     return made;
 }
 
 void SettingsPanel::Destroy() {
-    // Safe at once: the dialog never runs inside the button's click (OnButtonClicked).
+    // Safe at once: the dialog never runs inside the button's click (OnCommand).
     delete button_.data();
 }
 
@@ -51,9 +50,12 @@ void SettingsPanel::OpenSettingsPage(int page) {
     }
 }
 
-void SettingsPanel::OnButtonClicked(int controlId) {
-    if (controlId != kButtonId || Dialog().IsOpen()) {
-        return;
+bool SettingsPanel::OnCommand(int id) {
+    if (id != Res::IDC_SETTINGS_BUTTON) {
+        return false;
+    }
+    if (Dialog().IsOpen()) {
+        return true;
     }
     // Not from inside the click: the bar may be rebuilt (its buttons made anew) while the
     // dialog is open, and the button must not be running its click handler then.
@@ -65,6 +67,7 @@ void SettingsPanel::OnButtonClicked(int controlId) {
             }
         },
         Qt::QueuedConnection);
+    return true;
 }
 
 CTivoraCustomButton* SettingsPanel::Button() const {

@@ -10,8 +10,8 @@
 #include <QTest>
 
 #include "ResourceIds.h"
-#include "StoresFixture.h"
 #include "platform/desktop/Fonts.h"
+#include "support/BarFixtures.h"
 #include "support/SkinTestSupport.h"
 #include "ui/controls/CBufferedDC.h"
 #include "ui/controls/CSkinScrollBar.h"
@@ -32,7 +32,7 @@ namespace {
 using skin_test::ManualTimers;
 using skin_test::RenderAt;
 
-struct Stores : ui_testing::Stores {
+struct Stores : bar_testing::Stores {
     Stores() { games.LoadGamesConfig(TIVORA_BINARY_DIR "/tivora.cfg"); }
 };
 
@@ -76,8 +76,7 @@ TEST(HiDpi, TheBarDropDownAndDialogKeepTheirLayoutAndShowTheDoubleBitmaps) {
     ASSERT_EQ(SkinScale(), 2);
     Stores stores;
     ManualTimers timers;
-    CMainWnd bar(CMainWnd::Parts{stores.games, stores.window, stores.update,
-                                 std::make_unique<CAppSettingsDialog>(stores.Parts()), nullptr});
+    CMainWnd bar(stores.MainWndParts());
     ASSERT_TRUE(bar.Create());
     QWidget* search = bar.GetSearchPanel().Button();
     QWidget* hide = bar.GetControlButtonsPanel().HideButton();

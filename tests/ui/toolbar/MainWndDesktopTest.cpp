@@ -9,11 +9,12 @@
 #include <thread>
 
 #include "ConfigFixtures.h"
-#include "StoresFixture.h"
+#include "ResourceIds.h"
 #include "app/ComeForwardEvent.h"
 #include "app/TextTable.h"
 #include "platform/desktop/WindowHints.h"
 #include "services/UpdateEvents.h"
+#include "support/BarFixtures.h"
 #include "support/ModalRecorder.h"
 #include "support/TestDesktopServices.h"
 #include "support/TestEnvironment.h"
@@ -33,7 +34,7 @@ using testing_support::TestNotificationServer;
 using testing_support::TestStatusNotifierWatcher;
 using testing_support::WaitFor;
 
-struct DesktopBar : TempHome, ui_testing::Stores {
+struct DesktopBar : TempHome, bar_testing::Stores {
     TestStatusNotifierWatcher watcher;
     TestNotificationServer notifications;
     ModalRecorder modals;
@@ -44,8 +45,7 @@ struct DesktopBar : TempHome, ui_testing::Stores {
         testing_support::WriteFile(path, File({MakeGame("Chess", Game::FLAG_FAVORITE),
                                                MakeGame("Darts"), MakeGame("Poker")}));
         games.LoadGamesConfig(path);
-        bar = std::make_unique<CMainWnd>(CMainWnd::Parts{
-            games, window, update, std::make_unique<CAppSettingsDialog>(Parts()), nullptr});
+        bar = std::make_unique<CMainWnd>(MainWndParts());
         ASSERT_TRUE(bar->Create());
     }
     void HideButton() {
@@ -89,7 +89,7 @@ TEST_F(MainWndDesktop, HidesIntoTheTrayOnlyWhileThereIsOne) {
     d.HideButton();
     EXPECT_FALSE(d.bar->isVisible());
     EXPECT_EQ(d.window.hidden, 1);
-    d.bar->OnCommand(CMainWnd::ID_SHOW_HIDE);
+    d.bar->OnCommand(Res::ID_SHOW_HIDE);
     EXPECT_TRUE(d.bar->isVisible());
     EXPECT_EQ(d.window.hidden, 0);
 
@@ -104,7 +104,7 @@ TEST_F(MainWndDesktop, HidesIntoTheTrayOnlyWhileThereIsOne) {
     EXPECT_EQ(d.window.hidden, 0);
 
     // Hidden when the tray goes away: the bar comes back by itself.
-    d.bar->OnCommand(CMainWnd::ID_SHOW_HIDE);
+    d.bar->OnCommand(Res::ID_SHOW_HIDE);
     ASSERT_FALSE(d.bar->isVisible());
     d.watcher.Stop();
     EXPECT_TRUE(WaitFor([&] { return d.bar->isVisible(); }));
@@ -133,11 +133,11 @@ TEST_F(MainWndDesktop, UpdateOutcomesAreBalloonsAndTheNoticeTakesTheFirstClick) 
     EXPECT_TRUE(d.bar->Tray().IsAnimating());
 
     // The first click shows the notice instead of hiding the bar; the next one hides it.
-    d.bar->OnCommand(CMainWnd::ID_SHOW_HIDE);
+    d.bar->OnCommand(Res::ID_SHOW_HIDE);
     EXPECT_EQ(d.modals.ShownDialogs().size(), 1u);
     EXPECT_FALSE(d.bar->Tray().IsAnimating());
     EXPECT_TRUE(d.bar->isVisible());
-    d.bar->OnCommand(CMainWnd::ID_SHOW_HIDE);
+    d.bar->OnCommand(Res::ID_SHOW_HIDE);
     EXPECT_FALSE(d.bar->isVisible());
     EXPECT_EQ(d.modals.ShownDialogs().size(), 1u);
 }

@@ -14,7 +14,9 @@
 #include <string>
 #include <vector>
 
+#include "ResourceIds.h"
 #include "platform/desktop/TrayHost.h"
+#include "support/BarFixtures.h"
 #include "support/SkinTestSupport.h"
 #include "support/TestDesktopServices.h"
 #include "support/TestEnvironment.h"
@@ -36,10 +38,7 @@ using testing_support::WaitFor;
 const QString kItemPath = QStringLiteral("/StatusNotifierItem");
 const QString kItemInterface = QStringLiteral("org.kde.StatusNotifierItem");
 
-struct RecordingTarget : CommandTarget {
-    void OnCommand(int id) override { commands.push_back(id); }
-    std::vector<int> commands;
-};
+using bar_testing::RecordingTarget;
 
 // A call as a tray host makes it, answered while this thread's events (the item's own) run.
 QDBusMessage Call(const QString& service, const QString& path, const QString& interface,
@@ -154,7 +153,7 @@ TEST(SystemTrayDesktopTest, ItemHasItsTooltipAndMenuAndSendsClicksAndBalloons) {
     CSystemTray tray;
     RecordingTarget target;
     tray.SetCommandTarget(&target);
-    ASSERT_TRUE(tray.CreateTrayIcon("Tivora", 32512, CSystemTray::kMenuId, false, "", "", 0, 10));
+    ASSERT_TRUE(tray.CreateTrayIcon("Tivora", 32512, Res::IDR_TRAY_MENU, false, "", "", 0, 10));
     EXPECT_TRUE(tray.IsAvailable());
     ASSERT_TRUE(WaitFor([&] { return watcher.Items().size() == 1; }));
     const QString item = watcher.Items().front();
@@ -191,8 +190,8 @@ TEST(SystemTrayDesktopTest, ItemHasItsTooltipAndMenuAndSendsClicksAndBalloons) {
     // Made again with a balloon of its own, shown at once.
     tray.DeleteIcon();
     EXPECT_FALSE(tray.IsAvailable());
-    ASSERT_TRUE(tray.CreateTrayIcon("Tivora", 32512, CSystemTray::kMenuId, false, "Ready",
-                                    "Welcome", CSystemTray::NIIF_INFO, 5));
+    ASSERT_TRUE(tray.CreateTrayIcon("Tivora", 32512, Res::IDR_TRAY_MENU, false, "Ready", "Welcome",
+                                    CSystemTray::NIIF_INFO, 5));
     ASSERT_TRUE(WaitFor([&] { return notifications.Notifications().size() == 2; }));
     const auto first = notifications.Notifications().back();
     EXPECT_EQ(first.summary, "Welcome");
@@ -206,7 +205,7 @@ TEST(SystemTrayDesktopTest, ItemComesBackWithATrayThatComesLateOrRestarts) {
     skin_test::ManualTimers timers;
     TestStatusNotifierWatcher watcher;
     CSystemTray tray;
-    EXPECT_FALSE(tray.CreateTrayIcon("Tivora", 32512, CSystemTray::kMenuId, false, "", "", 0, 10));
+    EXPECT_FALSE(tray.CreateTrayIcon("Tivora", 32512, Res::IDR_TRAY_MENU, false, "", "", 0, 10));
     EXPECT_FALSE(tray.IsAvailable());
     ASSERT_TRUE(tray.LoadAnimationIcons(1045, 1046));
     ASSERT_TRUE(tray.StartIconAnimation(400, -1));
@@ -240,7 +239,7 @@ TEST(SystemTrayDesktopTest, ItemForAStatusNotifierTrayIsNotShownByAnXEmbedTray) 
     CSystemTray tray(&host);
     ASSERT_TRUE(watcher.Start());
     ASSERT_TRUE(WaitFor([&] { return host.HasStatusNotifier(); }));
-    ASSERT_TRUE(tray.CreateTrayIcon("Tivora", 32512, CSystemTray::kMenuId, false, "", "", 0, 10));
+    ASSERT_TRUE(tray.CreateTrayIcon("Tivora", 32512, Res::IDR_TRAY_MENU, false, "", "", 0, 10));
     ASSERT_TRUE(xembed.Start());
     ASSERT_TRUE(WaitFor([&] { return host.HasXEmbed(); }));
     EXPECT_TRUE(tray.IsAvailable());
