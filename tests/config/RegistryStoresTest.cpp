@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <regex>
 
 #include "config/RegistrationSection.h"
@@ -90,6 +91,47 @@ TEST(RunAtStartup, FailureToWriteIsAnErrorLineNotSuccess) {
     EXPECT_NE(ReadFile(home.ErrorLogPath())
                   .find("ERROR: Unable to open registry key to change 'RunAtStartup' value\n"),
               std::string::npos);
+}
+
+// Whether switching worked is decided where the entry is written, with the reason when not:
+// a failure is never reported as done, nor a success as a failure.
+TEST(RunAtStartup, SaysWhetherTheSwitchWorkedAndWhyNot) {
+    struct Case {
+        const char* name;
+        std::function<void(const TempHome&)> arrange;
+        bool enable;
+        bool done;
+        std::string why;  // a part of the reason; empty when there is none
+    };
+    const auto fileForFolder = [](const TempHome& home) {
+        std::filesystem::create_directories(home.ConfigHome());
+        testing_support::WriteFile(home.ConfigHome() + "/autostart", "");
+    };
+    const auto folderForEntry = [](const TempHome& home) {
+        std::filesystem::create_directories(AutostartEntry(home) + "/inside");
+    };
+    const std::vector<Case> cases{
+        {"on", [](const TempHome&) {}, true, true, ""},
+        {"off, never on", [](const TempHome&) {}, false, true, ""},
+        {"on, a file where the folder belongs", fileForFolder, true, false,
+         "/autostart is not a folder"},
+        {"on, a folder where the entry belongs", folderForEntry, true, false, "Is a directory"},
+        {"off, a folder where the entry belongs", folderForEntry, false, false,
+         "Directory not empty"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempHome home;
+        c.arrange(home);
+        const RunAtStartupResult result = SetRunAtStartup(c.enable);
+        EXPECT_EQ(result.done, c.done);
+        if (c.why.empty()) {
+            EXPECT_EQ(result.why, "");
+        } else {
+            EXPECT_NE(result.why.find(c.why), std::string::npos) << result.why;
+        }
+        EXPECT_EQ(GetRunAtStartup(), c.enable && c.done);
+    }
 }
 
 TEST(DesktopEntryExec, AnyPathSurvivesQuotingAndReading) {

@@ -6,8 +6,10 @@
 
 #include <QSettings>
 #include <QStringList>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "platform/os/DesktopEntry.h"
 #include "platform/os/RegularFile.h"
@@ -83,17 +85,37 @@ bool CanWrite(const std::string& file) {
     return access(dir.c_str(), W_OK) == 0;
 }
 
-bool WriteFileAtomically(const std::string& path, const std::string& content) {
+// Puts the reason for a failure on path, from errno, into why (when asked for); false.
+bool Failed(std::string* why, const std::string& path) {
+    const int error = errno;
+    if (why != nullptr) {
+        struct stat info {};
+        *why = error == EEXIST && stat(path.c_str(), &info) == 0 && !S_ISDIR(info.st_mode)
+                   ? path + " is not a folder"
+                   : path + ": " + std::strerror(error);
+    }
+    return false;
+}
+
+// Makes the folder of file (and its parents) with mode; the reason in why when it cannot be.
+bool MakeFolderOf(const std::string& file, unsigned mode, std::string* why) {
+    const std::string dir = file.substr(0, file.find_last_of('/'));
+    errno = 0;
+    return SystemPaths::MakeDirectories(dir, mode) || Failed(why, dir);
+}
+
+bool WriteFileAtomically(const std::string& path, const std::string& content, std::string* why) {
     std::string temp = path + ".XXXXXX";
     int fd = mkstemp(temp.data());
     if (fd < 0) {
-        return false;
+        return Failed(why, path);
     }
     bool ok = write(fd, content.data(), content.size()) == static_cast<ssize_t>(content.size());
     ok = fchmod(fd, 0644) == 0 && ok;
     ok = fsync(fd) == 0 && ok;
     ok = close(fd) == 0 && ok;
     if (!ok || std::rename(temp.c_str(), path.c_str()) != 0) {
+        Failed(why, path);
         std::remove(temp.c_str());
         return false;
     }
@@ -157,17 +179,24 @@ std::optional<Key> Key::Open(Hive hive, const std::string& path) {
     return Key(hive, key);
 }
 
-std::optional<Key> Key::CreateForWriting(Hive hive, const std::string& path) {
+std::optional<Key> Key::CreateForWriting(Hive hive, const std::string& path, std::string* why) {
     Key key(hive, Normalized(path));
     if (key.IsRunKey()) {
         auto entry = AutostartFile("x");
         if (!entry) {
+            if (why != nullptr) {
+                *why = "the user's config folder is unknown";
+            }
             return std::nullopt;
         }
-        std::string dir = entry->substr(0, entry->find_last_of('/'));
-        return SystemPaths::MakeDirectories(dir, 0700) && CanWrite(dir + "/x")
-                   ? std::optional<Key>(key)
-                   : std::nullopt;
+        if (!MakeFolderOf(*entry, 0700, why)) {
+            return std::nullopt;
+        }
+        if (!CanWrite(*entry)) {
+            Failed(why, entry->substr(0, entry->find_last_of('/')));
+            return std::nullopt;
+        }
+        return key;
     }
     auto file = HiveFile(hive);
     if (!file) {
@@ -186,15 +215,17 @@ bool Key::IsRunKey() const {
     return hive_ == Hive::CurrentUser && SameKey(path_, kRunKey);
 }
 
-bool Key::SetString(const std::string& name, const std::string& value) const {
+bool Key::SetString(const std::string& name, const std::string& value, std::string* why) const {
     if (IsRunKey()) {
         auto entry = AutostartFile(name);
         if (!entry) {
+            if (why != nullptr) {
+                *why = "no autostart entry can be named '" + name + "'";
+            }
             return false;
         }
-        std::string dir = entry->substr(0, entry->find_last_of('/'));
-        return SystemPaths::MakeDirectories(dir, 0700) &&
-               WriteFileAtomically(*entry, DesktopEntry::MakeAutostartEntry(name, value));
+        return MakeFolderOf(*entry, 0700, why) &&
+               WriteFileAtomically(*entry, DesktopEntry::MakeAutostartEntry(name, value), why);
     }
     auto file = HiveFile(hive_);
     if (!file || !CanWrite(*file)) {
@@ -234,10 +265,20 @@ std::optional<std::string> Key::QueryString(const std::string& name, std::size_t
     return value;
 }
 
-bool Key::DeleteValue(const std::string& name) const {
+bool Key::DeleteValue(const std::string& name, std::string* why) const {
     if (IsRunKey()) {
         auto entry = AutostartFile(name);
-        return entry && std::remove(entry->c_str()) == 0;
+        if (!entry) {
+            return false;
+        }
+        if (std::remove(entry->c_str()) == 0) {
+            return true;
+        }
+        // An entry that is not there was not there to remove: no fault to report.
+        if (errno != ENOENT && errno != ENOTDIR) {
+            Failed(why, *entry);
+        }
+        return false;
     }
     auto file = HiveFile(hive_);
     if (!file || !CanWrite(*file)) {

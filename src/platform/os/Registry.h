@@ -29,19 +29,23 @@ public:
     // has (Software, Software\Classes\CLSID, the Run key). nullopt otherwise.
     static std::optional<Key> Open(Hive hive, const std::string& path);
 
-    // Creates or opens path for writing; nullopt when the hive cannot be written.
-    static std::optional<Key> CreateForWriting(Hive hive, const std::string& path);
+    // Creates or opens path for writing; nullopt when the hive cannot be written. why, when
+    // given, receives the reason then (the folder or file and what is wrong with it).
+    static std::optional<Key> CreateForWriting(Hive hive, const std::string& path,
+                                               std::string* why = nullptr);
 
-    // Sets a text value; false when it could not be stored.
-    bool SetString(const std::string& name, const std::string& value) const;
+    // Sets a text value; false when it could not be stored, with the reason in why.
+    bool SetString(const std::string& name, const std::string& value,
+                   std::string* why = nullptr) const;
 
     // A text value; nullopt when missing, or when it does not fit a buffer of bufferSize bytes
     // with its terminating zero.
     std::optional<std::string> QueryString(const std::string& name,
                                            std::size_t bufferSize = 260) const;
 
-    // Deletes a value; false when there was none or it could not be removed.
-    bool DeleteValue(const std::string& name) const;
+    // Deletes a value; false when there was none or it could not be removed. why receives the
+    // reason in the second case only: a value that was not there leaves it empty.
+    bool DeleteValue(const std::string& name, std::string* why = nullptr) const;
 
     const std::string& Path() const { return path_; }
 
