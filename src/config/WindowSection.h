@@ -36,9 +36,7 @@ public:
         return listeners_.Add(listener);
     }
 
-    void SaveCustomData() override {}
     void Store(ArchiveWriter& data) override;
-    void LoadCustomData() override {}
     void Load(int version, ArchiveReader& data) override;
     void AfterLoad(bool loaded) override;
     int GetVersion() const override { return kVersion; }

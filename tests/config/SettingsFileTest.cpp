@@ -34,9 +34,7 @@ public:
     std::vector<std::string> names;
     int loads = 0;
     std::function<void()> beforeSave;
-    void SaveCustomData() override {}
     void Store(ArchiveWriter& data) override { data.WriteStringList(names); }
-    void LoadCustomData() override {}
     void Load(int version, ArchiveReader& data) override {
         ++loads;
         if (version == 0) {

@@ -161,9 +161,7 @@ TEST_F(MainWndDesktop, AppearsWhereStoredAndKeepsWhereItIsMoved) {
     d.storage.SaveAll();
     // Read back without the catalogue, which loading the games' block would read again.
     struct Skipped : SettingsSection {
-        void SaveCustomData() override {}
         void Store(ArchiveWriter&) override {}
-        void LoadCustomData() override {}
         void Load(int, ArchiveReader&) override {}
         int GetVersion() const override { return 0; }
     } games;
