@@ -7,11 +7,11 @@ set -euo pipefail
 build=$(cd "${1:-build}" && pwd)
 rounds=${2:-10}
 probe=$build/bench/first-paint-probe
-for program in "$probe" "$build/bench/tivora-empty-window" "$build/tivora" Xvfb; do
-  command -v "$program" >/dev/null || { echo "missing: $program" >&2; exit 2; }
-done
 
+# shellcheck source=session.sh
 . "$(dirname "$0")/session.sh"
+missing=$(missing_programs "$probe" "$build/bench/tivora-empty-window" "$build/tivora")
+[ -z "$missing" ] || { echo "missing: $missing" >&2; exit 2; }
 "$probe" $x $y - 3000 "$build/tivora" >"$work/learn"     # first run: settings made
 colour=$(sed -n 's/.*pixel=\([0-9a-f]*\).*/\1/p' "$work/learn")
 echo "bar shows #$colour at ($x, $y); the empty window is filled with it"
@@ -34,7 +34,6 @@ for _ in $(seq "$rounds"); do
   emptyRss+=("$(sed 's/.*rss_kib=\([0-9]*\).*/\1/' <<<"$e")")
   text+=("$(sed 's/first_paint_ms=\([0-9]*\).*/\1/' <<<"$t")")
 done
-median() { printf '%s\n' "$@" | sort -n | awk '{a[NR]=$1} END {print (NR%2) ? a[(NR+1)/2] : (a[NR/2]+a[NR/2+1])/2}'; }
 mb=$(median "${bar[@]}") me=$(median "${empty[@]}") mt=$(median "${text[@]}")
 rb=$(median "${barRss[@]}") re=$(median "${emptyRss[@]}")
 awk -v mb="$mb" -v me="$me" -v mt="$mt" -v rb="$rb" -v re="$re" 'BEGIN {

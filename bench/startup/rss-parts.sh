@@ -6,6 +6,7 @@
 set -euo pipefail
 build=$(cd "${1:-build}" && pwd)
 lines=${2:-40}
+# shellcheck source=session.sh
 . "$(dirname "$0")/session.sh"
 
 # "kib name" per mapping name of a running process, summed over its mappings.
