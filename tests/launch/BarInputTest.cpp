@@ -34,7 +34,7 @@ protected:
 void ClickThroughTheServer(xcb_window_t window) {
     xcb_connection_t* x = xcb_connect(nullptr, nullptr);
     ASSERT_EQ(xcb_connection_has_error(x), 0);
-    for (const uint8_t type : {XCB_BUTTON_PRESS, XCB_BUTTON_RELEASE}) {
+    for (const uint8_t type : {uint8_t{XCB_BUTTON_PRESS}, uint8_t{XCB_BUTTON_RELEASE}}) {
         xcb_button_press_event_t event{};
         event.response_type = type;
         event.detail = 1;

@@ -239,7 +239,8 @@ void ApplyToolbarHints(QWidget& window) {
     if (Connection() == nullptr) {
         return;
     }
-    if (window.findChild<QObject*>(kHelperName, Qt::FindDirectChildrenOnly) == nullptr) {
+    if (window.findChild<QObject*>(QLatin1String(kHelperName), Qt::FindDirectChildrenOnly) ==
+        nullptr) {
         new StateKeeper(window);
     }
     PublishStates(window, true, window.isVisible());
@@ -267,8 +268,8 @@ void SetKeepAbove(QWidget& window, bool above) {
     // at its next showing (losing what was set on it): only the widget's record changes, and
     // the window manager is told here and at every showing.
     window.overrideWindowFlags(flags);
-    const bool keepsSkipStates =
-        window.findChild<QObject*>(kHelperName, Qt::FindDirectChildrenOnly) != nullptr;
+    const bool keepsSkipStates = window.findChild<QObject*>(QLatin1String(kHelperName),
+                                                            Qt::FindDirectChildrenOnly) != nullptr;
     PublishStates(window, keepsSkipStates, window.isVisible());
 }
 

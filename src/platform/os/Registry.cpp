@@ -43,13 +43,18 @@ bool SameKey(const std::string& a, const std::string& b) {
 // QSettings separates groups with "/"; a "/" inside a key name is kept by percent-encoding it.
 QString SettingsKey(const std::string& path, const std::string& name = {}) {
     QStringList parts;
-    for (const QString& part : QString::fromStdString(path).split('\\', Qt::SkipEmptyParts)) {
-        parts << QString(part).replace('%', "%25").replace('/', "%2F").toLower();
+    const auto escaped = [](QString part) {
+        return part.replace(QLatin1Char('%'), QLatin1String("%25"))
+            .replace(QLatin1Char('/'), QLatin1String("%2F"));
+    };
+    for (const QString& part :
+         QString::fromStdString(path).split(QLatin1Char('\\'), Qt::SkipEmptyParts)) {
+        parts << escaped(part).toLower();
     }
     if (!name.empty()) {
-        parts << QString::fromStdString(name).replace('%', "%25").replace('/', "%2F");
+        parts << escaped(QString::fromStdString(name));
     }
-    return parts.join('/');
+    return parts.join(QLatin1Char('/'));
 }
 
 std::string FirstConfigDir() {

@@ -225,7 +225,8 @@ TEST(GameButton, DrawsTheDarkenedPictureAndItsNameBesideIt) {
     const int narrow = QFontMetrics(button->font()).horizontalAdvance(sample);
     const int natural = QFontMetrics(Fonts::Make("Tahoma", 11)).horizontalAdvance(sample);
     EXPECT_LT(narrow, natural);
-    EXPECT_NEAR(narrow, 4 * sample.size(), sample.size());
+    const double length = static_cast<double>(sample.size());
+    EXPECT_NEAR(narrow, 4 * length, length);
 
     // Not hovered: the darkened picture at the left, and the whole name on one line.
     const QImage out = skin_test::Render(bar.bar).copy(button->geometry());
