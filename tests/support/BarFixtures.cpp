@@ -22,9 +22,9 @@ Stores::Stores() {
     storage.SetBeforeReplaceHook([this](const std::string&) { ++fileWrites; });
 }
 
-void Stores::Load(const Catalogue& catalogue, const std::string& folder) {
+void Stores::Load(const Catalogue& catalogue, const std::string& folder, const std::string& texts) {
     const std::string path = folder + "/tivora.cfg";
-    testing_support::WriteFile(path, config_fixtures::File(catalogue));
+    testing_support::WriteFile(path, config_fixtures::File(catalogue, texts));
     games.LoadGamesConfig(path);
 }
 

@@ -47,8 +47,10 @@ struct Stores {
     Stores(const Stores&) = delete;
     Stores& operator=(const Stores&) = delete;
 
-    // Writes the catalogue into folder as tivora.cfg and loads it.
-    void Load(const Catalogue& catalogue, const std::string& folder);
+    // Writes the catalogue, with the configuration texts given, into folder as tivora.cfg and
+    // loads it.
+    void Load(const Catalogue& catalogue, const std::string& folder,
+              const std::string& texts = config_fixtures::Texts());
     SettingsStores Parts();
     // A bar over these stores with the program's settings dialog on them; the tray host is the
     // bar's own when none is given.

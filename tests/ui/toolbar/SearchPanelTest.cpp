@@ -17,7 +17,6 @@
 
 namespace {
 
-using config_fixtures::File;
 using config_fixtures::MakeGame;
 using config_fixtures::Texts;
 using testing_support::ShellRecorder;
@@ -26,17 +25,13 @@ const std::string kPrefix = SEARCH_BASE_URL "/search/search.php?Terms=";
 
 // The panel made on a bar-sized parent over a catalogue whose affiliate code is code (none
 // when empty).
-struct Bar {
-    testing_support::TempHome home;
-    GamesConfig games;
-    WindowSection window;
+struct Bar : testing_support::TempHome, bar_testing::Stores {
     bar_testing::BarWindow parent;
     SearchPanel panel{games, window};
 
     explicit Bar(const std::string& code, SizeMode size = SizeMode::Normal) {
-        games.LoadGamesConfigData(
-            File({MakeGame("A")},
-                 Texts({{"NuvexaCode", code.empty() ? std::nullopt : std::optional(code)}})));
+        Load({MakeGame("A")}, Root(),
+             Texts({{"NuvexaCode", code.empty() ? std::nullopt : std::optional(code)}}));
         window.SetSize(size);
         parent.handler = [this](int id) { return panel.OnCommand(id); };
         EXPECT_TRUE(panel.Create(&parent));
