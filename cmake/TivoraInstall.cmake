@@ -31,13 +31,17 @@ foreach(size IN LISTS TIVORA_ICON_SIZES)
 endforeach()
 
 if(TIVORA_INSTALL_TOOLS)
+  if(NOT TIVORA_BUILD_TOOLS)
+    message(FATAL_ERROR "TIVORA_INSTALL_TOOLS needs TIVORA_BUILD_TOOLS")
+  endif()
   install(TARGETS tivora-cfg tivora-demo-server RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 endif()
 
-# The Debian package: the runtime libraries the program links as Depends (Debian 12 names; the
-# xcb platform plugin and the image format plugins come with libqt6gui6, the Wayland one, for a
-# desktop without XWayland, with qt6-wayland), the browser for controlled games and the Tahoma
-# face as Recommends.
+# The Debian package: dpkg-shlibdeps finds the runtime libraries the program links (the xcb
+# platform plugin and the image format plugins come with libqt6gui6); named by hand are the
+# transfer library, opened at run time rather than linked, and Qt's Wayland platform, for a
+# desktop without XWayland. The browser for controlled games and the Tahoma face are
+# Recommends.
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME tivora)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
@@ -55,7 +59,7 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION games)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Tivora team <tivora-team@example.org>")
-set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "libc6 (>= 2.36), libstdc++6 (>= 12), libgcc-s1, libqt6core6 (>= 6.4.2), libqt6gui6 (>= 6.4.2), libqt6widgets6 (>= 6.4.2), libqt6network6 (>= 6.4.2), libqt6dbus6 (>= 6.4.2), qt6-wayland (>= 6.4.2), libcurl4 (>= 7.88), liblog4cpp5v5")
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libcurl4 (>= 7.88), qt6-wayland (>= 6.4.2)")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "chromium, fonts-wine")
 include(CPack)

@@ -10,7 +10,7 @@
 #include <fstream>
 #include <string>
 
-#include "platform/DesktopApplications.h"
+#include "platform/os/DesktopApplications.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <utility>
 
-#include "platform/BrowserHost.h"
-#include "platform/DevToolsFrames.h"
+#include "platform/net/BrowserHost.h"
+#include "platform/net/DevToolsFrames.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     DevToolsFrames frames(4096);

@@ -87,6 +87,25 @@ constexpr int IDC_ABOUT_LINE_2 = 1032;
 constexpr int IDC_UPDATE_NOTE = 1034;
 constexpr int IDC_UPDATE_HELP = 1035;
 
+// Controls of the bar: they report their click to the bar window by these identifiers
+constexpr int IDC_SEARCH_BUTTON = 120;
+constexpr int IDC_SETTINGS_BUTTON = 122;
+constexpr int IDC_SIZE = 131;
+constexpr int IDC_HIDE_TO_TRAY = 132;
+constexpr int IDC_SEARCH_EDIT = 220;
+constexpr int IDC_ALL_GAMES = 303;
+constexpr int IDC_FIRST_FAVORITE = 1000;  // the favourite game buttons, 1000 to 1003
+
+// The tray menu and its commands
+constexpr int IDR_TRAY_MENU = 1037;
+constexpr int ID_SHOW_HIDE = 32771;
+constexpr int ID_FAVORITES = 32774;
+constexpr int ID_MY_INFO = 32775;
+constexpr int ID_SETTINGS = 32776;
+constexpr int ID_EXIT = 32779;
+constexpr int ID_CHECK_UPDATES = 32781;
+constexpr int ID_ABOUT = 32782;
+
 // Standard command identifiers
 constexpr int IDOK = 1;
 constexpr int IDCANCEL = 2;

@@ -2,8 +2,8 @@
 # The sanitizer and fuzzing stages of CI, each in a build folder of its own beside build/:
 #   asan  the whole suite built with AddressSanitizer (leaks included) and UndefinedBehavior-
 #         Sanitizer, in build-asan/;
-#   tsan  the tests of the worker thread, of the hand-over of its messages to the window and
-#         of the launcher, built with ThreadSanitizer, in build-tsan/;
+#   tsan  the tests labelled "tsan" (the worker thread, the hand-over of its messages to the
+#         window, the launcher), built with ThreadSanitizer, in build-tsan/;
 #   fuzz  each libFuzzer target (clang, ASan and UBSan) for FUZZ_SECONDS (60) from its seed
 #         corpus in fuzz/corpus/NAME/, in build-fuzz/; FUZZERS names a subset.
 # Any report of a sanitizer or a fuzzer fails the stage.
@@ -40,37 +40,15 @@ run_asan() {
   (cd "$build" && ctest --no-tests=error --output-on-failure -j2 "$@")
 }
 
-# The ctest pattern that selects every test of the given test programs (their suites, as the
-# programs list them) and the further suites given after "--".
-suites_of() {
-  local program suites=()
-  while [ $# -gt 0 ] && [ "$1" != -- ]; do
-    while IFS= read -r line; do
-      case "$line" in
-        " "* | "") ;;
-        *) suites+=("${line%%.*}") ;;
-      esac
-    done < <("$1" --gtest_list_tests)
-    shift
-  done
-  [ $# -gt 0 ] && shift
-  suites+=("$@")
-  local IFS='|'
-  echo "^(${suites[*]})\\."
-}
-
-# The worker's and the launcher's tests, and the hand-over of the worker's messages to the
-# window. Not the tests that run the whole program: its tray icon starts Qt's session bus
-# thread, and Qt, not built with the sanitizer, hands objects between threads under locks the
-# sanitizer cannot see, so it reports races inside Qt that are none.
+# The tests labelled "tsan": the worker's and the launcher's, and the hand-over of the worker's
+# messages to the window. Not the tests that run the whole program: its tray icon starts Qt's
+# session bus thread, and Qt, not built with the sanitizer, hands objects between threads under
+# locks the sanitizer cannot see, so it reports races inside Qt that are none.
 run_tsan() {
   local build="$top/build-tsan"
   configure "$build" -DCMAKE_BUILD_TYPE=Debug -DTIVORA_TSAN=ON
-  cmake --build "$build" --target services_tests launch_tests program_tests -- -j2
-  local pattern
-  pattern=$(suites_of "$build/tests/services/services_tests" "$build/tests/launch/launch_tests" \
-    -- UpdateRelay)
-  (cd "$build" && ctest --no-tests=error --output-on-failure -j2 -R "$pattern" "$@")
+  cmake --build "$build" --target tivora_tsan_tests -- -j2
+  (cd "$build" && ctest --no-tests=error --output-on-failure -j2 -L tsan "$@")
 }
 
 run_fuzz() {

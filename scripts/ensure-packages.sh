@@ -19,11 +19,11 @@ RUN_PACKAGES=(
   chromium xdg-utils qt6-wayland xvfb openbox xdotool dbus
 )
 # What the tests need besides: the real browser of the controlled-game tests, the formatter
-# whose check is part of the suite, and the X server, window manager and session bus of the
-# desktop tests, the pointer driver of the run without a display, and the checker of the
-# installed AppStream file.
+# and the shell scripts' checker whose checks are part of the suite, and the X server, window
+# manager and session bus of the desktop tests, the pointer driver of the run without a
+# display, and the checker of the installed AppStream file.
 TEST_PACKAGES=(
-  chromium clang-format xvfb openbox dbus xdotool appstream desktop-file-utils
+  chromium clang-format shellcheck xvfb openbox dbus xdotool appstream desktop-file-utils
 )
 
 # What bench/run-all.sh needs besides building: its X server, session bus and pointer driver,

@@ -19,20 +19,14 @@ shift
 screenshot=${TIVORA_SCREENSHOT:-$build/run-screenshot.png}
 standin="$build/tivora-desktop-standin"
 
-missing=()
-for program in Xvfb openbox xdotool dbus-daemon; do
-  command -v "$program" >/dev/null 2>&1 || missing+=("$program")
-done
-for program in "$build/tivora" "$standin"; do
-  [ -x "$program" ] || missing+=("$program")
-done
-if [ ${#missing[@]} -ne 0 ]; then
-  echo "Cannot run without a display, missing: ${missing[*]}" >&2
-  exit 1
-fi
-
 # shellcheck source=lib/desktop.sh
 source "$(dirname "${BASH_SOURCE[0]}")/lib/desktop.sh"
+
+missing=$(missing_programs Xvfb openbox xdotool dbus-daemon "$build/tivora" "$standin")
+if [ -n "$missing" ]; then
+  echo "Cannot run without a display, missing: $missing" >&2
+  exit 1
+fi
 
 dir=$(mktemp -d "${TMPDIR:-/tmp}/tivora-headless.XXXXXX")
 relay='' bar=''

@@ -11,16 +11,14 @@ for arg in "$@"; do
   [ "$arg" = --gtest_list_tests ] && exec "$@"
 done
 
-missing=()
-for program in Xvfb dbus-run-session; do
-  command -v "$program" >/dev/null 2>&1 || missing+=("$program")
-done
-if [ ${#missing[@]} -ne 0 ]; then
-  export TIVORA_DESKTOP_MISSING="${missing[*]}"
+# shellcheck source=../scripts/lib/desktop.sh
+source "$(dirname "${BASH_SOURCE[0]}")/../scripts/lib/desktop.sh"
+
+missing=$(missing_programs Xvfb dbus-run-session)
+if [ -n "$missing" ]; then
+  export TIVORA_DESKTOP_MISSING="$missing"
   exec "$@"
 fi
-
-source "$(dirname "${BASH_SOURCE[0]}")/../scripts/lib/desktop.sh"
 
 dir=$(mktemp -d "${TMPDIR:-/tmp}/tivora-desktop.XXXXXX")
 cleanup() {
@@ -31,7 +29,7 @@ trap cleanup EXIT
 trap 'exit 130' INT TERM
 
 desktop_start_x "$dir" || exit 1
-if command -v openbox >/dev/null 2>&1; then
+if [ -z "$(missing_programs openbox)" ]; then
   desktop_start_wm "$dir" || exit 1
 else
   export TIVORA_WM_MISSING=openbox

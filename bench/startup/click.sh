@@ -7,8 +7,10 @@
 set -euo pipefail
 build=$(cd "${1:-build}" && pwd)
 rounds=${2:-10}
-command -v xdotool >/dev/null || { echo "missing: xdotool" >&2; exit 2; }
+# shellcheck source=session.sh
 . "$(dirname "$0")/session.sh"
+missing=$(missing_programs xdotool)
+[ -z "$missing" ] || { echo "missing: $missing" >&2; exit 2; }
 export TIVORA_BROWSER=$build/bench/tivora-browser-stub TIVORA_STUB_RECORD=$work/started
 # The first game button, on a first start at (0, 0).
 gx=${GAME_X:-30} gy=${GAME_Y:-32}
@@ -26,10 +28,8 @@ for i in $(seq "$rounds"); do
   own+=("$(awk -v a="$before" -v b="$EPOCHREALTIME" 'BEGIN {printf "%.1f", (b - a) * 1000}')")
   before=$EPOCHREALTIME
   xdotool click 1
-  for _ in $(seq 400); do
-    [ "$(wc -l 2>/dev/null <"$work/started" || echo 0)" -ge "$i" ] && break
-    sleep 0.005
-  done
+  started_runs() { [ "$(wc -l 2>/dev/null <"$work/started" || echo 0)" -ge "$i" ]; }
+  wait_until 2 started_runs || true
   started=$(sed -n "${i}p" "$work/started")
   [ -n "$started" ] || { echo "no browser started after click $i" >&2; kill $bar; exit 1; }
   spawn+=("$(awk -v a="$before" -v b="$started" 'BEGIN {printf "%.1f", (b - a) * 1000}')")
@@ -37,5 +37,4 @@ for i in $(seq "$rounds"); do
 done
 kill $bar
 wait $bar 2>/dev/null || true
-median() { printf '%s\n' "$@" | sort -g | awk '{a[NR]=$1} END {print (NR%2) ? a[(NR+1)/2] : (a[NR/2]+a[NR/2+1])/2}'; }
 echo "click to browser started: $(median "${spawn[@]}") ms (of which xdotool's own start: $(median "${own[@]}") ms)"

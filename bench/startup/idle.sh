@@ -7,6 +7,7 @@
 set -euo pipefail
 build=$(cd "${1:-build}" && pwd)
 period=${2:-20}
+# shellcheck source=session.sh
 . "$(dirname "$0")/session.sh"
 
 # "name count" per thread of the process, the count being all its context switches so far.

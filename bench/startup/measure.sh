@@ -15,13 +15,13 @@ build=$(cd "${1:-build}" && pwd)
 rounds=${2:-10}
 probe=$build/bench/first-paint-probe
 floor=$build/bench/tivora-empty-window
-for program in "$probe" "$floor" "$build/tivora" Xvfb; do
-  command -v "$program" >/dev/null || { echo "missing: $program" >&2; exit 2; }
-done
+
+# shellcheck source=session.sh
+. "$(dirname "$0")/session.sh"
+missing=$(missing_programs "$probe" "$floor" "$build/tivora")
+[ -z "$missing" ] || { echo "missing: $missing" >&2; exit 2; }
 plank=$(command -v plank || true)
 [ -n "$plank" ] || echo "missing: plank (scripts/ensure-packages.sh bench): its column stays empty" >&2
-
-. "$(dirname "$0")/session.sh"
 # Services that the bus starts for a program (Plank's window matcher) are on the same display.
 dbus-update-activation-environment DISPLAY HOME XDG_CONFIG_HOME XDG_DATA_HOME XDG_RUNTIME_DIR \
   2>/dev/null || true
@@ -69,8 +69,12 @@ for _ in $(seq "$rounds"); do
     note plank "$("$probe" 0 0 - 3000 "$plank" || true)"
   fi
 done
-median() { tr ' ' '\n' <<<"$1" | awk NF | sort -g | awk '{a[NR]=$1} END {if (NR) print (NR%2) ? a[(NR+1)/2] : (a[NR/2]+a[NR/2+1])/2}'; }
-m() { median "${values[$1]:-}"; }
+# m NAME: the median of the figures kept under NAME; nothing when there are none.
+m() {
+  local figures
+  read -r -a figures <<<"${values[$1]:-}"
+  [ ${#figures[@]} -eq 0 ] || median "${figures[@]}"
+}
 awk -v mb="$(m bar.first_paint_ms)" -v me="$(m empty.first_paint_ms)" -v mt="$(m text.first_paint_ms)" \
   -v rb="$(m bar.rss_kib)" -v re="$(m empty.rss_kib)" 'BEGIN {
   printf "first paint: bar %s ms, empty window %s ms, ratio %.2f\n", mb, me, mb / me

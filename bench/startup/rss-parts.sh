@@ -9,6 +9,7 @@
 set -euo pipefail
 build=$(cd "${1:-build}" && pwd)
 lines=${2:-40}
+# shellcheck source=session.sh
 . "$(dirname "$0")/session.sh"
 floor=$build/bench/tivora-empty-window
 

@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Sourced by the start-up measurements, before they shift their arguments: a session bus, an
 # Xvfb and a home of their own, removed on exit. Sets $work (a scratch folder) and $x $y (a
 # point in the bar's search box).
@@ -9,20 +10,17 @@ if [ -z "${DBUS_SESSION_BUS_ADDRESS:-}" ] && [ -z "${NO_SESSION_BUS:-}" ] &&
   command -v dbus-run-session >/dev/null; then
   exec dbus-run-session -- "$0" "$@"
 fi
+# shellcheck source=../../scripts/lib/desktop.sh
+source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/lib/desktop.sh"
 work=$(mktemp -d "${TMPDIR:-/tmp}/tivora-measure.XXXXXX")
-xvfb=
-cleanup() { [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null; rm -rf "$work"; }
+cleanup() {
+  desktop_stop
+  rm -rf "$work"
+}
 trap cleanup EXIT
-Xvfb -displayfd 3 -nolisten tcp -screen 0 1280x1024x24 3>"$work/display" 2>/dev/null &
-xvfb=$!
-for _ in $(seq 400); do [ -s "$work/display" ] && break; sleep 0.05; done
-[ -s "$work/display" ] || { echo "Xvfb did not start" >&2; exit 2; }
-export DISPLAY=":$(cat "$work/display")"
+desktop_start_x "$work" || exit 2
 # A home of its own; the update check finds no server (nothing listens on its port here).
-export HOME=$work/home XDG_CONFIG_HOME=$work/home/.config XDG_DATA_HOME=$work/home/.local/share
-# The machine-wide store too: as root the program would write the real one.
-export XDG_CONFIG_DIRS=$work/etc-xdg
-export XDG_RUNTIME_DIR=$work/runtime QT_QPA_PLATFORM=xcb
-mkdir -p "$HOME" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
+isolated_home "$work"
+export QT_QPA_PLATFORM=xcb
 # The bar sits at (0, 0) on a first start; (200, 12) lies in its search box.
-x=200 y=12
+export x=200 y=12

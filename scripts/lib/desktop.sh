@@ -9,6 +9,9 @@
 # DESKTOP_DETACH=1 starts the pieces in sessions of their own (setsid), away from the terminal,
 # so that a Ctrl+C there does not end the display or the bus under a bar still ending in order.
 
+# shellcheck source=common.sh
+source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
+
 desktop_pids=()
 
 desktop_stop() {
@@ -23,17 +26,14 @@ desktop_stop() {
 # desktop_wait_until PID WHAT COMMAND...: runs COMMAND every 50 ms until it succeeds, for 20 s at
 # most, giving up early when the process PID (named WHAT in the message) has ended.
 desktop_wait_until() {
-  local pid=$1 what=$2
+  local pid=$1 what=$2 status=0
   shift 2
-  for _ in $(seq 400); do
-    "$@" && return 0
-    if ! kill -0 "$pid" 2>/dev/null; then
-      echo "$what ended before it was ready" >&2
-      return 1
-    fi
-    sleep 0.05
-  done
-  echo "$what was not ready within 20 s" >&2
+  wait_until --pid "$pid" 20 "$@" || status=$?
+  case $status in
+    0) return 0 ;;
+    2) echo "$what ended before it was ready" >&2 ;;
+    *) echo "$what was not ready within 20 s" >&2 ;;
+  esac
   return 1
 }
 

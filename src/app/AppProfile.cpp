@@ -1,6 +1,6 @@
 #include "app/AppProfile.h"
 
-#include "platform/SystemPaths.h"
+#include "platform/os/SystemPaths.h"
 
 namespace AppProfile {
 std::string Key() {

@@ -10,8 +10,8 @@
 #include <stdexcept>
 
 #include "app/PathUtils.h"
-#include "platform/ProcessObjects.h"
-#include "platform/RegularFile.h"
+#include "platform/os/ProcessObjects.h"
+#include "platform/os/RegularFile.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "app/PathUtils.h"
 
-#include "platform/SystemPaths.h"
+#include "platform/os/SystemPaths.h"
 
 namespace PathUtils {
 

@@ -43,7 +43,7 @@ bool Post(std::function<void()> task) {
             g_watched = app;
             // What was not run by the end of this application object never runs, not even
             // under a later one.
-            QObject::connect(app, &QObject::destroyed, [] {
+            QObject::connect(app, &QObject::destroyed, app, [] {
                 std::deque<std::function<void()>> dropped;
                 std::lock_guard clearing(g_mutex);
                 dropped.swap(g_tasks);

@@ -1,12 +1,9 @@
 #include "app/Resources.h"
 
 #include <QFile>
-#include <QList>
-#include <QPixmap>
 
 #include "app/TextTable.h"
-#include "platform/ImageFormat.h"
-#include "platform/ProcessObjects.h"
+#include "platform/os/ProcessObjects.h"
 
 namespace Resources {
 namespace {
@@ -35,32 +32,6 @@ private:
 
 std::string LoadString(int id) {
     return ProcessWide<StringTable>().Get(id);
-}
-
-QIcon LoadIcon(int id) {
-    // Every picture goes in as a pixmap of its own pixel size. QIcon::addFile would also take
-    // the "@2x" file of each plain one, under the plain one's size, and on a screen of twice
-    // the density the icon then scales that picture down where a plain one of the right size
-    // was there: a blurred icon. The double drawings only add the sizes no plain one has.
-    QIcon icon;
-    QList<int> pixelSizes;
-    for (const QString& suffix : {QStringLiteral(""), QStringLiteral("@2x")}) {
-        const int scale = suffix.isEmpty() ? 1 : 2;
-        for (int size : {16, 32, 48, 64}) {
-            const QString path =
-                QStringLiteral(":/icons/%1-%2%3.png").arg(id).arg(size).arg(suffix);
-            if (pixelSizes.contains(size * scale) || !QFile::exists(path)) {
-                continue;
-            }
-            // Not QPixmap(path): that keeps a copy in the pixmap cache, whose upkeep wakes the
-            // program 30 s later.
-            QPixmap pixmap = QPixmap::fromImage(ImageFormat::Read(path));
-            pixmap.setDevicePixelRatio(1.0);
-            icon.addPixmap(pixmap);
-            pixelSizes.append(size * scale);
-        }
-    }
-    return icon;
 }
 
 }  // namespace Resources

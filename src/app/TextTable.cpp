@@ -5,7 +5,7 @@
 
 #include "app/ErrorLog.h"
 #include "app/Trace.h"
-#include "platform/ProcessObjects.h"
+#include "platform/os/ProcessObjects.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <QByteArrayView>
 
 #include "app/Exceptions.h"
-#include "platform/Picture.h"
+#include "platform/os/Picture.h"
 
 namespace FieldRecords {
 namespace {

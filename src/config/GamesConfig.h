@@ -11,7 +11,7 @@
 #include "config/Game.h"
 #include "config/ListenerList.h"
 #include "config/SettingsSection.h"
-#include "platform/ImageList.h"
+#include "platform/os/ImageList.h"
 
 // Told when the user's favourite games change.
 class FavoritesListener {
@@ -111,9 +111,7 @@ public:
     // user's favourites are stored by name.
     static constexpr int kVersion = 0;
     void BeforeLoad() override { LoadGamesConfig(); }
-    void SaveCustomData() override {}
     void Store(ArchiveWriter& data) override;
-    void LoadCustomData() override {}
     void Load(int version, ArchiveReader& data) override;
     int GetVersion() const override { return kVersion; }
 

@@ -7,7 +7,7 @@
 #include "app/ErrorLog.h"
 #include "app/Trace.h"
 #include "config/RegistryStores.h"
-#include "platform/Registry.h"
+#include "platform/os/Registry.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include "app/ErrorLog.h"
 #include "app/Trace.h"
 #include "config/VersionUtils.h"
-#include "platform/Registry.h"
+#include "platform/os/Registry.h"
 
 bool GetRunAtStartup() {
     auto run = Registry::Key::Open(Registry::Hive::CurrentUser, Registry::kRunKey);
@@ -15,17 +15,23 @@ bool GetRunAtStartup() {
     return value && *value == VersionUtils::GetModuleName();
 }
 
-void SetRunAtStartup(bool enable) {
-    auto run = Registry::Key::CreateForWriting(Registry::Hive::CurrentUser, Registry::kRunKey);
+RunAtStartupResult SetRunAtStartup(bool enable) {
+    std::string why;
+    auto run =
+        Registry::Key::CreateForWriting(Registry::Hive::CurrentUser, Registry::kRunKey, &why);
     if (!run) {
         LogError("Unable to open registry key to change 'RunAtStartup' value");
-        return;
+        return {false, why};
     }
     if (enable) {
-        if (!run->SetString(RegistryStores::kRunValue, VersionUtils::GetModuleName())) {
+        if (!run->SetString(RegistryStores::kRunValue, VersionUtils::GetModuleName(), &why)) {
             LogError("Unable to set 'RunAtStartup' value");
+            return {false, why};
         }
-    } else if (!run->DeleteValue(RegistryStores::kRunValue)) {
+    } else if (!run->DeleteValue(RegistryStores::kRunValue, &why)) {
         Trace("Unable to delete 'RunAtStartup' value");
+        // One that was not there leaves no reason: it is off, as asked.
+        return {why.empty(), why};
     }
+    return {true, {}};
 }

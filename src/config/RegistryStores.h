@@ -7,7 +7,14 @@
 // Whether the program starts with the desktop session: the Run value "Tivora" names this
 // executable, byte for byte.
 bool GetRunAtStartup();
-void SetRunAtStartup(bool enable);
+
+// What switching it came to: done, or not and why (the place and what is wrong with it).
+struct RunAtStartupResult {
+    bool done = false;
+    std::string why;
+};
+// Switches it on or off; off is done also when it was off already.
+RunAtStartupResult SetRunAtStartup(bool enable);
 
 namespace RegistryStores {
 constexpr const char* kRunValue = "Tivora";

@@ -1,7 +1,7 @@
 #include "config/Settings.h"
 
 #include "app/Trace.h"
-#include "platform/ProcessObjects.h"
+#include "platform/os/ProcessObjects.h"
 
 Settings::Settings() : storage_({&gamesConfig, &window, &update, &registration}) {
     storage_.LoadAll();

@@ -5,7 +5,7 @@
 #include "app/PathUtils.h"
 #include "app/PostToUi.h"
 #include "app/Trace.h"
-#include "platform/RegularFile.h"
+#include "platform/os/RegularFile.h"
 
 void SettingsSection::RequestSave() {
     if (storage_ != nullptr) {

@@ -19,9 +19,10 @@ public:
 
     virtual void BeforeLoad() {}
     virtual void BeforeSave() {}
-    virtual void SaveCustomData() = 0;
+    // What a section keeps outside the settings file (the registry); most keep nothing there.
+    virtual void SaveCustomData() {}
     virtual void Store(ArchiveWriter& data) = 0;
-    virtual void LoadCustomData() = 0;
+    virtual void LoadCustomData() {}
     virtual void Load(int version, ArchiveReader& data) = 0;
     virtual void AfterLoad(bool loaded) { (void)loaded; }
     virtual void AfterSave() {}

@@ -16,9 +16,7 @@ public:
     void SetUpdateManifest(const UpdateManifest& manifest);
     bool IsUpdateAvailable() const;
 
-    void SaveCustomData() override {}
     void Store(ArchiveWriter& data) override;
-    void LoadCustomData() override {}
     void Load(int version, ArchiveReader& data) override;
     // Decides again whether the stored release is newer than the running program.
     void AfterLoad(bool loaded) override;

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <climits>
 
-#include "platform/FileVersion.h"
-#include "platform/SystemPaths.h"
+#include "platform/os/FileVersion.h"
+#include "platform/os/SystemPaths.h"
 
 namespace VersionUtils {
 namespace {

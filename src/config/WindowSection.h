@@ -10,16 +10,23 @@ public:
     virtual void TopmostChanged(bool alwaysOnTop) = 0;
 };
 
+// The bar's two sizes.
+enum class SizeMode { Normal, Mini };
+
 // The toolbar window's place and look.
 class WindowSection : public SettingsSection {
 public:
     static constexpr int kVersion = 1;
+    // The stored size mode of the mini size; any other value is the normal size.
     static constexpr int kMiniSize = 1;
 
     int left = 0;
     int top = 0;
-    int sizeMode = 0;  // kMiniSize: mini, anything else: normal
+    int sizeMode = 0;  // as stored: see Size
     int hidden = 0;
+
+    SizeMode Size() const { return sizeMode == kMiniSize ? SizeMode::Mini : SizeMode::Normal; }
+    void SetSize(SizeMode size) { sizeMode = size == SizeMode::Mini ? kMiniSize : 0; }
 
     int AlwaysOnTop() const { return alwaysOnTop_; }
     void SetAlwaysOnTop(int value);
@@ -29,9 +36,7 @@ public:
         return listeners_.Add(listener);
     }
 
-    void SaveCustomData() override {}
     void Store(ArchiveWriter& data) override;
-    void LoadCustomData() override {}
     void Load(int version, ArchiveReader& data) override;
     void AfterLoad(bool loaded) override;
     int GetVersion() const override { return kVersion; }

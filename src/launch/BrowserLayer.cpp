@@ -12,9 +12,9 @@
 #include "app/Exceptions.h"
 #include "app/PathUtils.h"
 #include "app/Trace.h"
-#include "platform/AutomationBrowser.h"
-#include "platform/DevToolsConnection.h"
-#include "platform/DevToolsWindow.h"
+#include "platform/net/AutomationBrowser.h"
+#include "platform/net/DevToolsConnection.h"
+#include "platform/net/DevToolsWindow.h"
 
 namespace BrowserLayer {
 namespace {

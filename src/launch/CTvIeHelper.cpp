@@ -11,7 +11,7 @@
 #include "app/Trace.h"
 #include "launch/BrowserLayer.h"
 #include "launch/OpenLink.h"
-#include "platform/UrlUtils.h"
+#include "platform/net/UrlUtils.h"
 
 namespace {
 
@@ -112,8 +112,14 @@ QString Outcome(const DevToolsReply& reply) {
 }  // namespace
 
 CTvIeHelper::CTvIeHelper()
-    : closeAdapter_(std::make_unique<ScriptCallAdapter>(this, &CTvIeHelper::OnCloseGame)),
-      playAdapter_(std::make_unique<ScriptCallAdapter>(this, &CTvIeHelper::OnPlayForReal)),
+    : closeAdapter_(std::make_unique<ScriptCallAdapter>(
+          [this](int id, const ScriptArguments& arguments, ScriptResult* result) {
+              OnCloseGame(id, arguments, result);
+          })),
+      playAdapter_(std::make_unique<ScriptCallAdapter>(
+          [this](int id, const ScriptArguments& arguments, ScriptResult* result) {
+              OnPlayForReal(id, arguments, result);
+          })),
       key_(RandomHex()) {}
 
 CTvIeHelper::~CTvIeHelper() {

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "launch/ScriptCallAdapter.h"
-#include "platform/DevToolsWindow.h"
+#include "platform/net/DevToolsWindow.h"
 
 // Drives one controlled browser window: opens it full screen on a game's address and, after
 // every completed load, puts its own functions in place of the "CloseGame" and "goCasino"

@@ -6,7 +6,7 @@
 #include "app/Exceptions.h"
 #include "app/Trace.h"
 #include "launch/OpenLink.h"
-#include "platform/ProcessObjects.h"
+#include "platform/os/ProcessObjects.h"
 
 GameStarter::GameStarter() {
     Trace("GameStarter instantiated");

@@ -2,8 +2,8 @@
 
 #include "app/ErrorLog.h"
 #include "app/Trace.h"
-#include "platform/ShellExecute.h"
-#include "platform/UrlUtils.h"
+#include "platform/net/UrlUtils.h"
+#include "platform/os/ShellExecute.h"
 
 void OpenLink(const std::string& address, unsigned flags) {
     std::optional<std::string> canonical = UrlUtils::Canonicalize(address, UrlUtils::kMaxUrlBuffer);

@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <string>
 
-#include "platform/UrlUtils.h"
+#include "platform/net/UrlUtils.h"
 
 // Flags of OpenLink.
 enum OpenLinkFlags : unsigned {

@@ -4,12 +4,10 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
-#include "launch/CTvIeHelper.h"
-
 void ScriptCallAdapter::Invoke(int memberId, const ScriptArguments& arguments,
                                ScriptResult* result) {
-    if (target_ != nullptr) {
-        (target_->*handler_)(memberId, arguments, result);
+    if (handler_) {
+        handler_(memberId, arguments, result);
     }
 }
 

@@ -1,11 +1,11 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
-
-class CTvIeHelper;
 
 // One argument of a call that a game page's script made: text, or a value of another kind
 // (number, object, function...), of which only its kind is known.
@@ -25,19 +25,18 @@ struct ScriptResult {};
 // detaches them before it goes.
 class ScriptCallAdapter {
 public:
-    using Handler = void (CTvIeHelper::*)(int memberId, const ScriptArguments& arguments,
-                                          ScriptResult* result);
+    using Handler =
+        std::function<void(int memberId, const ScriptArguments& arguments, ScriptResult* result)>;
 
-    ScriptCallAdapter(CTvIeHelper* target, Handler handler) : target_(target), handler_(handler) {}
+    explicit ScriptCallAdapter(Handler handler) : handler_(std::move(handler)) {}
 
-    // Calls the handler when there is a target. Always succeeds towards the page.
+    // Calls the handler unless detached. Always succeeds towards the page.
     void Invoke(int memberId, const ScriptArguments& arguments, ScriptResult* result);
 
     // From now on calls go nowhere.
-    void Detach() { target_ = nullptr; }
+    void Detach() { handler_ = nullptr; }
 
 private:
-    CTvIeHelper* target_;
     Handler handler_;
 };
 

@@ -19,9 +19,9 @@ std::unique_ptr<QWidget> ProgramParts::CreateMainWindow() {
     const WindowClass& windowClass = CTivoraApp::Instance()->GetWindowClass();
     window->setObjectName(QString::fromStdString(windowClass.name));
     window->setWindowIcon(windowClass.icon);
-    QObject::connect(window.get(), &CMainWnd::checkUpdatesRequested,
+    QObject::connect(window.get(), &CMainWnd::checkUpdatesRequested, window.get(),
                      [] { GetUpdateCheckJob().RequestRun(true, true); });
-    QObject::connect(window.get(), &CMainWnd::exitRequested,
+    QObject::connect(window.get(), &CMainWnd::exitRequested, window.get(),
                      [] { CTivoraApp::Instance()->RequestExit(); });
     updateRelay_.SetWindow(window.get());
     if (!window->Create()) {

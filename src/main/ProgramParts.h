@@ -3,8 +3,8 @@
 #include <QPointer>
 #include <memory>
 
-#include "app/TivoraApp.h"
 #include "main/AfterFirstPaint.h"
+#include "main/TivoraApp.h"
 #include "main/UpdateRelay.h"
 
 // The program's parts as the application object starts and stops them.

@@ -1,6 +1,6 @@
 #include "app/StartupTrace.h"
 #include "main/ProgramParts.h"
-#include "platform/UnixSignals.h"
+#include "platform/os/UnixSignals.h"
 #include "ui/dialogs/ErrorDialogs.h"
 
 int main(int argc, char** argv) {

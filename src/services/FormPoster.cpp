@@ -3,7 +3,7 @@
 #include <cctype>
 
 #include "app/Trace.h"
-#include "platform/UrlUtils.h"
+#include "platform/net/UrlUtils.h"
 #include "services/AuxThread.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/Http.h"
+#include "platform/net/Http.h"
 
 // Sends an HTML form by POST to an http address; success is exactly status 200.
 class FormPoster {

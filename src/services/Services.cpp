@@ -2,7 +2,7 @@
 
 #include "app/Trace.h"
 #include "config/Settings.h"
-#include "platform/ProcessObjects.h"
+#include "platform/os/ProcessObjects.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include "config/GamesConfig.h"
 #include "config/UpdateSection.h"
 #include "config/VersionUtils.h"
-#include "platform/Http.h"
+#include "platform/net/Http.h"
 #include "services/AuxThread.h"
 #include "services/Manifest.h"
 

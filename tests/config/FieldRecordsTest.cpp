@@ -11,7 +11,7 @@
 #include "ConfigFixtures.h"
 #include "app/Exceptions.h"
 #include "cfg/CataloguePack.h"
-#include "platform/Picture.h"
+#include "platform/os/Picture.h"
 
 namespace {
 

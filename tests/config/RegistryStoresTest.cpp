@@ -4,12 +4,13 @@
 
 #include <QProcess>
 #include <filesystem>
+#include <functional>
 #include <regex>
 
 #include "config/RegistrationSection.h"
-#include "platform/DesktopEntry.h"
-#include "platform/Registry.h"
-#include "platform/SystemPaths.h"
+#include "platform/os/DesktopEntry.h"
+#include "platform/os/Registry.h"
+#include "platform/os/SystemPaths.h"
 #include "support/TestEnvironment.h"
 
 namespace {
@@ -120,6 +121,48 @@ TEST(RunAtStartup, ProgramWhoseFileWasReplacedKeepsItsPath) {
         EXPECT_EQ(lines[1].toStdString(), program);
         EXPECT_EQ(lines[2], "on");
         EXPECT_EQ(DesktopEntry::ProgramOfEntry(ReadFile(AutostartEntry(home))), program);
+    }
+}
+
+// Whether switching worked is decided where the entry is written, with the reason when not:
+// a failure is never reported as done, nor a success as a failure.
+TEST(RunAtStartup, SaysWhetherTheSwitchWorkedAndWhyNot) {
+    struct Case {
+        const char* name;
+        std::function<void(const TempHome&)> arrange;
+        bool enable;
+        bool done;
+        std::string why;  // a part of the reason; empty when there is none
+    };
+    const auto fileForFolder = [](const TempHome& home) {
+        std::filesystem::create_directories(home.ConfigHome());
+        testing_support::WriteFile(home.ConfigHome() + "/autostart", "");
+    };
+    const auto folderForEntry = [](const TempHome& home) {
+        std::filesystem::create_directories(AutostartEntry(home) + "/inside");
+    };
+    const std::vector<Case> cases{
+        {"on", [](const TempHome&) {}, true, true, ""},
+        {"off, never on", [](const TempHome&) {}, false, true, ""},
+        {"on, a file where the folder belongs", fileForFolder, true, false,
+         "/autostart is not a folder"},
+        {"on, a folder where the entry belongs", folderForEntry, true, false,
+         "is not a regular file"},
+        {"off, a folder where the entry belongs", folderForEntry, false, false,
+         "Directory not empty"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempHome home;
+        c.arrange(home);
+        const RunAtStartupResult result = SetRunAtStartup(c.enable);
+        EXPECT_EQ(result.done, c.done);
+        if (c.why.empty()) {
+            EXPECT_EQ(result.why, "");
+        } else {
+            EXPECT_NE(result.why.find(c.why), std::string::npos) << result.why;
+        }
+        EXPECT_EQ(GetRunAtStartup(), c.enable && c.done);
     }
 }
 

@@ -18,8 +18,8 @@
 #include "config/SettingsSection.h"
 #include "config/UpdateSection.h"
 #include "config/WindowSection.h"
-#include "platform/ProcessObjects.h"
-#include "platform/Registry.h"
+#include "platform/os/ProcessObjects.h"
+#include "platform/os/Registry.h"
 #include "support/TestEnvironment.h"
 
 namespace {
@@ -35,9 +35,7 @@ public:
     std::vector<std::string> names;
     int loads = 0;
     std::function<void()> beforeSave;
-    void SaveCustomData() override {}
     void Store(ArchiveWriter& data) override { data.WriteStringList(names); }
-    void LoadCustomData() override {}
     void Load(int version, ArchiveReader& data) override {
         ++loads;
         if (version == 0) {

@@ -5,7 +5,7 @@
 #include <climits>
 #include <filesystem>
 
-#include "platform/FileVersion.h"
+#include "platform/os/FileVersion.h"
 #include "support/TestEnvironment.h"
 
 namespace {

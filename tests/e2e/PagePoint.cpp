@@ -20,8 +20,8 @@
 #include <optional>
 #include <string>
 
-#include "platform/AutomationBrowser.h"
-#include "platform/DevToolsConnection.h"
+#include "platform/net/AutomationBrowser.h"
+#include "platform/net/DevToolsConnection.h"
 
 namespace {
 

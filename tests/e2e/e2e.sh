@@ -16,16 +16,16 @@ page_point=${3:?page point program}
 cfg_tool=${4:?catalogue tool}
 search_base=${5:?search base address}
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+# shellcheck source=../../scripts/lib/desktop.sh
 source "$here/../../scripts/lib/desktop.sh"
 
 needed=(Xvfb openbox xdotool dbus-daemon gdbus)
 [ "$group" = game ] && needed+=(chromium)
-for program in "${needed[@]}"; do
-  if ! command -v "$program" >/dev/null 2>&1; then
-    echo "SKIP: not installed: $program"
-    exit 77
-  fi
-done
+missing=$(missing_programs "${needed[@]}")
+if [ -n "$missing" ]; then
+  echo "SKIP: not installed: $missing"
+  exit 77
+fi
 
 dir=$(mktemp -d "${TMPDIR:-/tmp}/tivora-e2e.XXXXXX")
 bars=() server=
@@ -39,7 +39,7 @@ cleanup() {
     kill "$pid" 2>/dev/null
   done
   # It writes its profile as it ends: the folder goes once it has.
-  until_true 10 eval '! pgrep -f -- "--user-data-dir=$dir/" >/dev/null'
+  wait_until 10 eval '! pgrep -f -- "--user-data-dir=$dir/" >/dev/null'
   [ -n "$server" ] && kill "$server" 2>/dev/null && wait "$server" 2>/dev/null
   desktop_stop
   rm -rf "$dir"
@@ -55,22 +55,9 @@ fail() {
   exit 1
 }
 
-# until_true SECONDS COMMAND...: polls COMMAND every 50 ms for SECONDS at most.
-until_true() {
-  local tries=$(($1 * 20))
-  shift
-  for _ in $(seq "$tries"); do
-    "$@" && return 0
-    sleep 0.05
-  done
-  return 1
-}
-
 # --- the user's folders, the stub browser, the catalogue and the demo server ---------------
-mkdir -p "$dir/home" "$dir/config" "$dir/data" "$dir/cache" "$dir/state" "$dir/bin"
-mkdir -m 0700 "$dir/run"
-export HOME="$dir/home" XDG_CONFIG_HOME="$dir/config" XDG_DATA_HOME="$dir/data" \
-  XDG_CACHE_HOME="$dir/cache" XDG_STATE_HOME="$dir/state" XDG_RUNTIME_DIR="$dir/run"
+isolated_home "$dir"
+mkdir -p "$dir/bin"
 
 # One line per start, the arguments as given.
 cat >"$dir/bin/browser" <<EOF
@@ -125,7 +112,7 @@ for _ in 1 2 3 4 5; do
   write_catalogue "$port" || fail "cannot pack the catalogue"
   "$build/tivora-demo-server" --port "$port" --catalogue "$dir/bin/tivora.cfg" >"$dir/demo.log" 2>&1 &
   server=$!
-  until_true 10 grep -q 'listening' "$dir/demo.log" && break
+  wait_until 10 grep -q 'listening' "$dir/demo.log" && break
   wait "$server" 2>/dev/null
   server=
 done
@@ -197,7 +184,7 @@ start_bar() {
   # The window shows before the bar has finished starting; a press taken up that late starts
   # the window manager's move after the pointer has moved on. The bar's answer on the bus
   # comes from the same thread as its input, once the start is done.
-  until_true 10 find_item || fail "the bar put no item in the tray"
+  wait_until 10 find_item || fail "the bar put no item in the tray"
   gdbus call --session --dest "$item" --object-path "$item_path" \
     --method org.freedesktop.DBus.Properties.Get org.kde.StatusNotifierItem Status >/dev/null ||
     fail "the bar does not answer on the bus"
@@ -209,7 +196,7 @@ terminate_bar() {
   expect_end
 }
 expect_end() {
-  until_true 15 eval '! kill -0 "$bar" 2>/dev/null' || fail "the bar did not end"
+  wait_until 15 eval '! kill -0 "$bar" 2>/dev/null' || fail "the bar did not end"
   local status=0
   wait "$bar" || status=$?
   [ "$status" -eq 0 ] || fail "the bar ended with status $status"
@@ -221,7 +208,7 @@ click() { xdotool mousemove --sync "$1" "$2" click 1; }
 # The nth start of the browser stub had these arguments.
 expect_browser() {
   local n=$1 expected=$2
-  until_true 10 eval '[ "$(wc -l <"$dir/browser.log")" -ge "$n" ]' ||
+  wait_until 10 eval '[ "$(wc -l <"$dir/browser.log")" -ge "$n" ]' ||
     fail "browser start $n never came (expected: $expected)"
   local got
   got=$(sed -n "${n}p" "$dir/browser.log")
@@ -245,13 +232,13 @@ drag_bar() {
     xdotool mousemove --sync $((sx + 24 * (1 + n % 2))) $((sy + 24 * (1 + n % 2)))
     geometry && [ "$X $Y" != "$x0 $y0" ]
   }
-  until_true 10 begun || { xdotool mouseup 1; fail "the bar did not follow the pointer"; }
+  wait_until 10 begun || { xdotool mouseup 1; fail "the bar did not follow the pointer"; }
   near() { [ $(($1 - $2)) -le 48 ] && [ $(($2 - $1)) -le 48 ]; }
   followed() {
     xdotool mousemove $((sx + dx - 16)) $((sy + dy - 16)) mousemove --sync $((sx + dx)) $((sy + dy))
     geometry && near "$X" $((x0 + dx)) && near "$Y" $((y0 + dy))
   }
-  until_true 10 followed || { xdotool mouseup 1; fail "the drag left the bar at $X,$Y"; }
+  wait_until 10 followed || { xdotool mouseup 1; fail "the drag left the bar at $X,$Y"; }
   xdotool mouseup 1
   geometry
 }
@@ -271,11 +258,11 @@ launch)
       sort) | head -n 1)
     [ -n "$list" ]
   }
-  until_true 10 dropdown || fail "the drop-down did not open"
+  wait_until 10 dropdown || fail "the drop-down did not open"
   eval "$(xdotool getwindowgeometry --shell "$list" | sed 's/^/L/')"
   click $((LX + LWIDTH / 2)) $((LY + 34))
   expect_browser 2 "--new-window $site/games/blackjack.html"
-  until_true 10 eval '! xdotool search --onlyvisible --pid "$bar" "" | grep -qx "$list"' ||
+  wait_until 10 eval '! xdotool search --onlyvisible --pid "$bar" "" | grep -qx "$list"' ||
     fail "the drop-down stayed open after its row was clicked"
 
   # A search with an ampersand and blanks, sent with Enter: every one of them encoded.
@@ -283,7 +270,7 @@ launch)
   # Keys go where the X server has the focus: the window manager gives it on the click, in its
   # own time.
   focused() { [ "$(xdotool getwindowfocus 2>/dev/null)" = "$window" ]; }
-  until_true 10 focused || fail "the click did not give the bar the keyboard"
+  wait_until 10 focused || fail "the click did not give the bar the keyboard"
   xdotool type --delay 20 'cats & dogs'
   xdotool key Return
   expect_browser 3 "$search_base/search/search.php?Terms=cats%20%26%20dogs&affiliate=e2e"
@@ -296,14 +283,14 @@ place)
   moved="$X $Y"
   terminate_bar
   start_bar
-  until_true 5 at $moved 357 46 || fail "after a restart the bar is at $X,$Y ${W}x$H, not at $moved"
+  wait_until 5 at $moved 357 46 || fail "after a restart the bar is at $X,$Y ${W}x$H, not at $moved"
 
   # The size button (the lower one at the right) makes it mini where it was, and it starts so.
   click $((X + 351)) $((Y + 30))
-  until_true 10 at $moved 320 25 || fail "the size button left the bar at $X,$Y ${W}x$H"
+  wait_until 10 at $moved 320 25 || fail "the size button left the bar at $X,$Y ${W}x$H"
   terminate_bar
   start_bar
-  until_true 5 at $moved 320 25 || fail "the mini bar restarted at $X,$Y ${W}x$H"
+  wait_until 5 at $moved 320 25 || fail "the mini bar restarted at $X,$Y ${W}x$H"
   terminate_bar
   ;;
 
@@ -314,19 +301,19 @@ tray)
     --method org.freedesktop.DBus.Properties.Get org.kde.StatusNotifierItem Title)
   [ "$title" = "(<'Tivora'>,)" ] || fail "the tray item's title is $title"
   activate
-  until_true 10 hidden || fail "Activate did not hide the bar"
+  wait_until 10 hidden || fail "Activate did not hide the bar"
   activate
-  until_true 10 shown || fail "Activate did not show the bar again"
+  wait_until 10 shown || fail "Activate did not show the bar again"
 
   # Hidden with its own button, a second start brings it back and ends itself.
   geometry
   click $((X + 351)) $((Y + 16))
-  until_true 10 hidden || fail "the hide button did not hide the bar"
+  wait_until 10 hidden || fail "the hide button did not hide the bar"
   "$dir/bin/tivora" >>"$dir/bar.log" 2>&1 &
   second=$!
   bars+=("$second")
-  until_true 10 eval '! kill -0 "$second" 2>/dev/null' || fail "the second start did not end"
-  until_true 10 shown || fail "a second start did not bring the hidden bar back"
+  wait_until 10 eval '! kill -0 "$second" 2>/dev/null' || fail "the second start did not end"
+  wait_until 10 shown || fail "a second start did not bring the hidden bar back"
 
   # Exit from the tray menu ends the bar in order, with the place it was moved to saved.
   find_window && geometry
@@ -346,7 +333,7 @@ tray)
     "$exit_id" clicked '<int32 0>' 0 >/dev/null || fail "the menu refused the click on Exit"
   expect_end
   start_bar
-  until_true 5 at $moved 357 46 || fail "after Exit the bar restarted at $X,$Y, not at $moved"
+  wait_until 5 at $moved 357 46 || fail "after Exit the bar restarted at $X,$Y, not at $moved"
   terminate_bar
   ;;
 
@@ -372,7 +359,7 @@ game)
   "$page_point" "$dir/data/Tivora/browser" /games/space-shooter.html flash real \
     goCasino CloseGame >/dev/null || fail "the game's page did not come up with its functions taken over"
   # The browser names its window after the page a moment after the page is in.
-  until_true 10 eval '[ "$(games)" -eq 1 ]' || fail "no window shows the game"
+  wait_until 10 eval '[ "$(games)" -eq 1 ]' || fail "no window shows the game"
 
   # Only the user's own processes can drive the browser: nothing of it listens on the network.
   host=$(host_pid)
@@ -395,10 +382,10 @@ game)
   # The first game fills the screen above everything while it has the focus: the user brings
   # the bar forward first.
   xdotool windowactivate "$window" 2>/dev/null
-  until_true 10 eval '[ "$(xdotool getwindowfocus 2>/dev/null)" = "$window" ]' ||
+  wait_until 10 eval '[ "$(xdotool getwindowfocus 2>/dev/null)" = "$window" ]' ||
     fail "the new bar did not come forward"
   click $((X + 1 + 67 + 33)) $((Y + 33))
-  until_true 20 eval '[ "$(games)" -eq 2 ]' || fail "the new bar opened no second game window"
+  wait_until 20 eval '[ "$(games)" -eq 2 ]' || fail "the new bar opened no second game window"
   point=$("$page_point" "$dir/data/Tivora/browser" /games/space-shooter.html flash real \
     goCasino CloseGame) || fail "the new bar did not take the second game's functions over"
   [ "$(host_pid)" = "$host" ] || fail "the new bar started another browser host: $(host_pid)"
@@ -406,7 +393,7 @@ game)
   # "Play for real", clicked: the real site opens in the plain browser, the game closes.
   click $point
   expect_browser 1 "--new-window $site/casino.html"
-  until_true 10 eval '[ "$(games)" -eq 1 ]' || fail "the game's window stayed open"
+  wait_until 10 eval '[ "$(games)" -eq 1 ]' || fail "the game's window stayed open"
   terminate_bar
   ;;
 

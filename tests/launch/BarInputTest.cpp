@@ -11,14 +11,15 @@
 
 #include "LaunchTestSupport.h"
 #include "launch/GameStarter.h"
+#include "support/ShellRecorder.h"
 #include "support/TestDesktopServices.h"
 
 namespace {
 
 using launch_testing::GamePages;
 using launch_testing::HeadlessBrowser;
-using launch_testing::ShellRecorder;
 using launch_testing::WaitFor;
+using testing_support::ShellRecorder;
 using testing_support::TraceRecorder;
 
 class Bar : public QWidget {
@@ -33,7 +34,7 @@ protected:
 void ClickThroughTheServer(xcb_window_t window) {
     xcb_connection_t* x = xcb_connect(nullptr, nullptr);
     ASSERT_EQ(xcb_connection_has_error(x), 0);
-    for (const uint8_t type : {XCB_BUTTON_PRESS, XCB_BUTTON_RELEASE}) {
+    for (const uint8_t type : {uint8_t{XCB_BUTTON_PRESS}, uint8_t{XCB_BUTTON_RELEASE}}) {
         xcb_button_press_event_t event{};
         event.response_type = type;
         event.detail = 1;

@@ -17,8 +17,9 @@
 #include "launch/BrowserLayer.h"
 #include "launch/CTvIeHelper.h"
 #include "launch/GameStarter.h"
-#include "platform/DevToolsConnection.h"
-#include "platform/DevToolsWindow.h"
+#include "platform/net/DevToolsConnection.h"
+#include "platform/net/DevToolsWindow.h"
+#include "support/ShellRecorder.h"
 #include "support/TestEnvironment.h"
 
 namespace {
@@ -27,8 +28,8 @@ using launch_testing::ErrorLog;
 using launch_testing::GamePages;
 using launch_testing::HeadlessBrowser;
 using launch_testing::kLongestStartMs;
-using launch_testing::ShellRecorder;
 using launch_testing::WaitFor;
+using testing_support::ShellRecorder;
 using testing_support::TempHome;
 using testing_support::TraceRecorder;
 

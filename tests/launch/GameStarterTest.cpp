@@ -15,14 +15,15 @@
 #include "launch/CTvIeHelper.h"
 #include "launch/GameStarter.h"
 #include "launch/LaunchGame.h"
+#include "support/ShellRecorder.h"
 #include "support/TestEnvironment.h"
 
 namespace {
 
 using launch_testing::ErrorLog;
-using launch_testing::ShellRecorder;
 using launch_testing::WaitFor;
 using testing_support::ScopedEnv;
+using testing_support::ShellRecorder;
 using testing_support::TempHome;
 using testing_support::TraceRecorder;
 using testing_support::WriteFile;
@@ -127,8 +128,8 @@ TEST(LaunchGame, PlainGamesOpenInANewWindowFullScreenWhenMarked) {
     const Game plain("Keno", "http://games.example/keno", "", 0, QImage());
     const Game fullScreen("Pinball", "http://games.example/pinball", "", Game::FLAG_FULL_SCREEN,
                           QImage());
-    LaunchGame(plain);
-    LaunchGame(fullScreen);
+    LaunchGame(GameLaunch::Of(plain));
+    LaunchGame(GameLaunch::Of(fullScreen));
     EXPECT_EQ(shell.Parameters(),
               (std::vector<std::string>{"-new http://games.example/keno",
                                         "-new -k http://games.example/pinball"}));
@@ -142,7 +143,7 @@ TEST(LaunchGame, ControlledGamesGoToTheGameStarter) {
     // Controlled wins over full screen; without the browser layer it falls back, full screen.
     const Game controlled("Checkers", "http://games.example/checkers", "",
                           Game::FLAG_CONTROLLED | Game::FLAG_FAVORITE, QImage());
-    LaunchGame(controlled);
+    LaunchGame(GameLaunch::Of(controlled));
     ASSERT_TRUE(WaitFor([&] { return !shell.calls.empty(); }));
     EXPECT_TRUE(traces.Contains("GameStarter: game http://games.example/checkers starting"));
     EXPECT_EQ(shell.Parameters(),
@@ -155,7 +156,7 @@ TEST(LaunchGame, AnAddressThatIsNoWebAddressStartsNothingAndIsLogged) {
     TraceRecorder traces;
     for (const std::uint32_t flags : {0u, Game::FLAG_CONTROLLED}) {
         for (const char* url : {"file:///etc/passwd", "ftp://games.example/keno", "games/keno"}) {
-            LaunchGame(Game("Keno", url, "", flags, QImage()));
+            LaunchGame(GameLaunch::Of(Game("Keno", url, "", flags, QImage())));
             EXPECT_NE(ErrorLog().find(std::string("Game 'Keno' refused, not an http or https "
                                                   "address: '") +
                                       url + "'"),

@@ -11,31 +11,12 @@
 #include "app/ErrorLog.h"
 #include "app/PathUtils.h"
 #include "launch/BrowserLayer.h"
-#include "platform/AutomationBrowser.h"
-#include "platform/DevToolsConnection.h"
-#include "platform/DevToolsWindow.h"
+#include "platform/net/AutomationBrowser.h"
+#include "platform/net/DevToolsConnection.h"
+#include "platform/net/DevToolsWindow.h"
 #include "support/TestEnvironment.h"
 
 namespace launch_testing {
-
-ShellRecorder::ShellRecorder() : previous_(ShellExecuteHook::Set(this)) {}
-
-ShellRecorder::~ShellRecorder() {
-    ShellExecuteHook::Set(previous_);
-}
-
-bool ShellRecorder::Intercept(const ShellExecuteHook::Call& call) {
-    calls.push_back(call);
-    return true;
-}
-
-std::vector<std::string> ShellRecorder::Parameters() const {
-    std::vector<std::string> parameters;
-    for (const auto& call : calls) {
-        parameters.push_back(call.parameters);
-    }
-    return parameters;
-}
 
 namespace {
 

@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "launch/BrowserLayer.h"
-#include "platform/ShellExecute.h"
 #include "support/TestEnvironment.h"
 #include "support/TestHttpServer.h"
 
@@ -18,19 +17,6 @@ class DevToolsConnection;
 class DevToolsWindow;
 
 namespace launch_testing {
-
-// Records every ShellExecute call instead of starting a browser, while alive.
-class ShellRecorder : public ShellExecuteHook::Hook {
-public:
-    ShellRecorder();
-    ~ShellRecorder() override;
-    bool Intercept(const ShellExecuteHook::Call& call) override;
-    std::vector<std::string> Parameters() const;
-    std::vector<ShellExecuteHook::Call> calls;
-
-private:
-    ShellExecuteHook::Hook* previous_;
-};
 
 // Game pages on 127.0.0.1 with an ephemeral port:
 //   /game?flash=same|cross|none  a page with a plain frame "other" and a frame "flash" from

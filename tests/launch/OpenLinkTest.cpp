@@ -4,12 +4,13 @@
 
 #include "LaunchTestSupport.h"
 #include "launch/OpenLink.h"
+#include "support/ShellRecorder.h"
 #include "support/TestEnvironment.h"
 
 namespace {
 
 using launch_testing::ErrorLog;
-using launch_testing::ShellRecorder;
+using testing_support::ShellRecorder;
 using testing_support::TempHome;
 using testing_support::TraceRecorder;
 

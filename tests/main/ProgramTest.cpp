@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "ConfigFixtures.h"
-#include "platform/DesktopEntry.h"
+#include "platform/os/DesktopEntry.h"
 #include "support/TestEnvironment.h"
 #include "support/TestHttpServer.h"
 

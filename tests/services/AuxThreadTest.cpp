@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <future>
 
-#include "platform/Http.h"
+#include "platform/net/Http.h"
 #include "support/TestEnvironment.h"
 #include "support/TestHttpServer.h"
 

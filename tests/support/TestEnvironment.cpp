@@ -2,8 +2,6 @@
 
 #include <sys/stat.h>
 
-#include <QDialog>
-#include <QMessageBox>
 #include <QTest>
 #include <cstdlib>
 #include <filesystem>
@@ -99,24 +97,6 @@ bool TraceRecorder::Contains(const std::string& text) const {
         }
     }
     return false;
-}
-
-ModalRecorder::ModalRecorder(int answer) : previous_(Modal::SetHook(this)), answer_(answer) {}
-
-ModalRecorder::~ModalRecorder() {
-    Modal::SetHook(previous_);
-}
-
-std::optional<int> ModalRecorder::Intercept(QDialog& dialog) {
-    Shown shown{dialog.metaObject()->className(), dialog.windowTitle().toStdString(), {}};
-    if (auto* box = qobject_cast<QMessageBox*>(&dialog)) {
-        shown.text = box->text().toStdString();
-    }
-    shown_.push_back(shown);
-    if (onShown) {
-        onShown(dialog);
-    }
-    return answer_;
 }
 
 bool WaitFor(const std::function<bool()>& done, int timeoutMs) {

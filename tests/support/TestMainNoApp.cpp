@@ -1,14 +1,6 @@
 // Entry point for test programs that make their own application object.
-#include <gtest/gtest.h>
-
-#include <QByteArray>
-#include <QtGlobal>
-
-#include "support/TestEnvironment.h"
+#include "support/TestMain.h"
 
 int main(int argc, char** argv) {
-    testing_support::TempHome home;
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
+    return testing_support::RunAllTests<testing_support::NoApplication>(argc, argv, "offscreen");
 }

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/BrowserHost.h"
+#include "platform/net/BrowserHost.h"
 
 int main(int argc, char** argv) {
     if (argc < 5 || std::strcmp(argv[1], "--socket") != 0 || std::strcmp(argv[3], "--") != 0) {

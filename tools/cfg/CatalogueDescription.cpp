@@ -14,7 +14,7 @@
 
 #include "config/Game.h"
 #include "config/GamesConfig.h"
-#include "platform/Picture.h"
+#include "platform/os/Picture.h"
 
 namespace CfgPack {
 namespace {

@@ -22,7 +22,7 @@
 #include <utility>
 
 #include "DesktopStandins.h"
-#include "platform/UnixSignals.h"
+#include "platform/os/UnixSignals.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 // tivora-launch-game: opens one game of a catalogue the way the bar does, for trying out the
 // browser launcher and the controlled browser without the toolbar. It stays until the game's
 // controlled window has gone (or, for a plain game, a moment after the browser was started).
-#include <QApplication>
 #include <QCommandLineParser>
+#include <QCoreApplication>
 #include <QTimer>
 #include <iostream>
 
@@ -13,10 +13,10 @@
 #include "launch/CTvIeHelper.h"
 #include "launch/GameStarter.h"
 #include "launch/LaunchGame.h"
-#include "platform/UnixSignals.h"
+#include "platform/os/UnixSignals.h"
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
+    QCoreApplication app(argc, argv);
     QCommandLineParser parser;
     parser.setApplicationDescription("Opens a game of a Tivora catalogue as the bar does.");
     parser.addHelpOption();
@@ -57,7 +57,7 @@ int main(int argc, char** argv) {
     }
 
     BrowserLayer::Init();
-    LaunchGame(*chosen);
+    LaunchGame(GameLaunch::Of(*chosen));
     GameStarter& starter = GameStarter::Instance();
 
     TerminationSignals signalWatcher([&app](int) { app.quit(); });
@@ -74,7 +74,7 @@ int main(int argc, char** argv) {
                       << chosen->name << std::endl;
             if (!controlled) {
                 watch.stop();
-                QTimer::singleShot(1000, &app, &QApplication::quit);
+                QTimer::singleShot(1000, &app, &QCoreApplication::quit);
                 return;
             }
         }

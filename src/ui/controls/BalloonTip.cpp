@@ -6,7 +6,7 @@
 #include <QScreen>
 #include <QTimer>
 
-#include "platform/Fonts.h"
+#include "platform/desktop/Fonts.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <optional>
 #include <vector>
 
-#include "platform/Rect.h"
+#include "platform/desktop/Rect.h"
 #include "ui/controls/TimerSource.h"
 
 class QWidget;

@@ -280,7 +280,7 @@ void CButtonST::Clicked() {
         setFocus(Qt::MouseFocusReason);
     }
     update();
-    OnClicked();
+    // The one way a click goes on: to the window that holds the button, by its identifier.
     TemplateDialog::SendCommand(this);
 }
 

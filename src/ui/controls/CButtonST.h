@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "platform/Rect.h"
+#include "platform/desktop/Rect.h"
 #include "ui/controls/DialogTemplate.h"
 #include "ui/controls/Drawing.h"
 
@@ -122,8 +122,6 @@ protected:
     // The system colours changed: the six colours went back to the system's; a subclass puts
     // its own back.
     virtual void OnSysColorChange() {}
-    // The button's own click handling, before the command reaches the dialog.
-    virtual void OnClicked() {}
 
     void paintEvent(QPaintEvent* event) override;
     void enterEvent(QEnterEvent* event) override;

@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <mutex>
 
-#include "platform/Fonts.h"
+#include "platform/desktop/Fonts.h"
 #include "ui/controls/Drawing.h"
 #include "ui/controls/WindowStyles.h"
 
@@ -202,13 +202,13 @@ void CGamesList::DeleteAllItems() {
     update();
 }
 
-void CGamesList::SetItemData(int index, void* pointer) {
+void CGamesList::SetItemData(int index, const void* pointer) {
     if (index >= 0 && index < GetItemCount()) {
         rows_[static_cast<std::size_t>(index)]->data = pointer;
     }
 }
 
-void* CGamesList::GetItemData(int index) const {
+const void* CGamesList::GetItemData(int index) const {
     return index >= 0 && index < GetItemCount() ? rows_[static_cast<std::size_t>(index)]->data
                                                 : nullptr;
 }

@@ -9,8 +9,8 @@
 #include <utility>
 #include <vector>
 
-#include "platform/ImageList.h"
-#include "platform/Rect.h"
+#include "platform/desktop/Rect.h"
+#include "platform/os/ImageList.h"
 #include "ui/controls/CBufferedDC.h"
 #include "ui/controls/CSkinScrollBar.h"
 #include "ui/controls/DialogTemplate.h"
@@ -18,11 +18,11 @@
 
 // One row of the games list.
 struct GamesListItem {
-    int index = 0;         // the row's position; set by the list, read by GetItem
-    int image = 0;         // the row's icon in the list's image list
-    std::string text;      // the game's name, the sort key
-    int selected = 0;      // drawn highlighted (outside hover tracking)
-    void* data = nullptr;  // the caller's, not owned
+    int index = 0;               // the row's position; set by the list, read by GetItem
+    int image = 0;               // the row's icon in the list's image list
+    std::string text;            // the game's name, the sort key
+    int selected = 0;            // drawn highlighted (outside hover tracking)
+    const void* data = nullptr;  // the caller's, not owned, never changed by the list
 };
 
 // The skin's list of games: rows of icon and name kept sorted by name, a highlight for the
@@ -76,8 +76,8 @@ public:
     int GetItem(GamesListItem& item) const;
     int DeleteItem(int index);
     void DeleteAllItems();
-    void SetItemData(int index, void* pointer);
-    void* GetItemData(int index) const;
+    void SetItemData(int index, const void* pointer);
+    const void* GetItemData(int index) const;
     std::string GetItemText(int index) const;
     int GetItemCount() const { return static_cast<int>(rows_.size()); }
     int GetSelectedIndex() const;

@@ -4,7 +4,7 @@
 #include <QImage>
 #include <QPoint>
 
-#include "platform/Rect.h"
+#include "platform/desktop/Rect.h"
 
 class CGamesList;
 class QPainter;

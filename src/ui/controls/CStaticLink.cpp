@@ -3,7 +3,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 
-#include "platform/Fonts.h"
+#include "platform/desktop/Fonts.h"
 #include "ui/controls/DialogTemplate.h"
 #include "ui/controls/SkinText.h"
 

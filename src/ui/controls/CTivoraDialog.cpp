@@ -6,7 +6,7 @@
 #include <QWindow>
 
 #include "ResourceIds.h"
-#include "platform/Fonts.h"
+#include "platform/desktop/Fonts.h"
 #include "ui/controls/Drawing.h"
 #include "ui/controls/SkinText.h"
 #include "ui/controls/WindowStyles.h"

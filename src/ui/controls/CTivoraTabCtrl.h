@@ -6,8 +6,8 @@
 #include <QTabBar>
 #include <vector>
 
-#include "platform/ImageList.h"
-#include "platform/Rect.h"
+#include "platform/desktop/Rect.h"
+#include "platform/os/ImageList.h"
 #include "ui/controls/DialogTemplate.h"
 
 class CBufferedDC;

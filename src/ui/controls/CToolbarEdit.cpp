@@ -3,7 +3,7 @@
 #include <QPainter>
 
 #include "ResourceIds.h"
-#include "platform/Fonts.h"
+#include "platform/desktop/Fonts.h"
 #include "ui/controls/Drawing.h"
 #include "ui/controls/WindowStyles.h"
 

@@ -5,8 +5,8 @@
 #include <QLineEdit>
 #include <cstdint>
 
-#include "platform/ImageList.h"
-#include "platform/Rect.h"
+#include "platform/desktop/Rect.h"
+#include "platform/os/ImageList.h"
 #include "ui/controls/DialogTemplate.h"
 
 // A single-line edit 18 pixels high with a bitmap border of its own: rounded end pieces,

@@ -8,7 +8,7 @@
 #include <mutex>
 
 #include "ResourceIds.h"
-#include "platform/Fonts.h"
+#include "platform/desktop/Fonts.h"
 #include "ui/controls/WindowStyles.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/Rect.h"
+#include "platform/desktop/Rect.h"
 
 // Dialogs declared as data: a template lists the controls by class name, in dialog units.
 

@@ -3,11 +3,13 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QHash>
+#include <QList>
 #include <QMutex>
 #include <QPainter>
+#include <QPixmap>
 #include <algorithm>
 
-#include "platform/ImageFormat.h"
+#include "platform/os/ImageFormat.h"
 
 void FillSolidRect(QPainter& painter, const Rect& rect, const QColor& color) {
     if (!rect.IsEmpty()) {
@@ -148,6 +150,32 @@ QImage LoadBitmap(int id, int scale) {
 
 QImage LoadBitmap(int id) {
     return LoadBitmap(id, SkinScale());
+}
+
+QIcon LoadIcon(int id) {
+    // Every picture goes in as a pixmap of its own pixel size. QIcon::addFile would also take
+    // the "@2x" file of each plain one, under the plain one's size, and on a screen of twice
+    // the density the icon then scales that picture down where a plain one of the right size
+    // was there: a blurred icon. The double drawings only add the sizes no plain one has.
+    QIcon icon;
+    QList<int> pixelSizes;
+    for (const QString& suffix : {QStringLiteral(""), QStringLiteral("@2x")}) {
+        const int scale = suffix.isEmpty() ? 1 : 2;
+        for (int size : {16, 32, 48, 64}) {
+            const QString path =
+                QStringLiteral(":/icons/%1-%2%3.png").arg(id).arg(size).arg(suffix);
+            if (pixelSizes.contains(size * scale) || !QFile::exists(path)) {
+                continue;
+            }
+            // Not QPixmap(path): that keeps a copy in the pixmap cache, whose upkeep wakes the
+            // program 30 s later.
+            QPixmap pixmap = QPixmap::fromImage(ImageFormat::Read(path));
+            pixmap.setDevicePixelRatio(1.0);
+            icon.addPixmap(pixmap);
+            pixelSizes.append(size * scale);
+        }
+    }
+    return icon;
 }
 
 QSize LogicalSize(const QImage& image) {

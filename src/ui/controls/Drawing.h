@@ -1,11 +1,12 @@
 #pragma once
 
 #include <QColor>
+#include <QIcon>
 #include <QImage>
 #include <QRgb>
 #include <functional>
 
-#include "platform/Rect.h"
+#include "platform/desktop/Rect.h"
 
 class QPainter;
 
@@ -62,6 +63,11 @@ int SkinScale();
 QImage LoadBitmap(int id, int scale);
 // The bitmap at SkinScale().
 QImage LoadBitmap(int id);
+
+// An icon by its resource identifier, with every size that the resources hold of it (16 to 64
+// pixels, and the pictures drawn at twice the density of the sizes no plain picture has: 96
+// and 128); a null icon when there is none.
+QIcon LoadIcon(int id);
 
 // An image's size in logical pixels.
 QSize LogicalSize(const QImage& image);

@@ -7,7 +7,7 @@
 #include <cmath>
 #include <vector>
 
-#include "platform/Fonts.h"
+#include "platform/desktop/Fonts.h"
 
 namespace SkinText {
 namespace {

@@ -3,7 +3,7 @@
 #include <QSize>
 #include <QString>
 
-#include "platform/Rect.h"
+#include "platform/desktop/Rect.h"
 
 class QFont;
 class QPainter;

@@ -1,7 +1,7 @@
 #include "ui/controls/TivoraButtons.h"
 
 #include "ResourceIds.h"
-#include "platform/Fonts.h"
+#include "platform/desktop/Fonts.h"
 #include "ui/controls/WindowStyles.h"
 
 namespace {
@@ -31,7 +31,7 @@ void CTivoraButton::OnSysColorChange() {
     WhiteText(*this);
 }
 
-CTivoraCustomButton::CTivoraCustomButton(QWidget* parent) : CListenedButton(parent) {}
+CTivoraCustomButton::CTivoraCustomButton(QWidget* parent) : CButtonST(parent) {}
 
 void CTivoraCustomButton::Setup(int firstBitmap, int secondBitmap, const QString& tooltip) {
     LoadPictures(firstBitmap, kKeyColor, secondBitmap, kKeyColor);
@@ -53,12 +53,6 @@ bool CTivoraCustomButton::Create(int firstBitmap, int secondBitmap, const QStrin
     }
     Setup(firstBitmap, secondBitmap, tooltip);
     return true;
-}
-
-void CListenedButton::OnClicked() {
-    if (listener_ != nullptr) {
-        listener_->OnButtonClicked(GetDlgCtrlID(this));
-    }
 }
 
 CTivoraCheckbox::CTivoraCheckbox(QWidget* parent) : CButtonST(parent) {

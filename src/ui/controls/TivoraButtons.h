@@ -2,7 +2,6 @@
 
 #include <QString>
 
-#include "ui/controls/ButtonListener.h"
 #include "ui/controls/CButtonST.h"
 
 // The skin's three kinds of button.
@@ -22,25 +21,9 @@ protected:
     void OnSysColorChange() override;
 };
 
-// A button that tells its listener (none until set) of every click, with its control id.
-class CListenedButton : public CButtonST {
-    Q_OBJECT
-public:
-    using CButtonST::CButtonST;
-
-    void SetListener(ButtonListener* listener) { listener_ = listener; }
-    ButtonListener* Listener() const { return listener_; }
-
-protected:
-    void OnClicked() override;
-
-private:
-    ButtonListener* listener_ = nullptr;
-};
-
-// A picture button with a balloon tooltip that tells its listener about clicks: the bar's
-// buttons and the favourites page's add and remove buttons.
-class CTivoraCustomButton : public CListenedButton {
+// A picture button with a balloon tooltip: the bar's search and settings buttons and the
+// favourites page's add and remove buttons.
+class CTivoraCustomButton : public CButtonST {
     Q_OBJECT
 public:
     static constexpr int kWidth = 60;

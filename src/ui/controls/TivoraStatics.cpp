@@ -2,8 +2,8 @@
 
 #include <QPainter>
 
-#include "platform/Fonts.h"
-#include "platform/Rect.h"
+#include "platform/desktop/Fonts.h"
+#include "platform/desktop/Rect.h"
 #include "ui/controls/Drawing.h"
 #include "ui/controls/SkinText.h"
 

@@ -3,10 +3,10 @@
 #include <QLabel>
 
 #include "ResourceIds.h"
-#include "app/Resources.h"
 #include "config/GamesConfig.h"
 #include "config/VersionUtils.h"
-#include "platform/Fonts.h"
+#include "platform/desktop/Fonts.h"
+#include "ui/controls/Drawing.h"
 #include "ui/controls/SkinClasses.h"
 #include "ui/controls/TivoraButtons.h"
 #include "ui/controls/TivoraStatics.h"
@@ -67,7 +67,7 @@ void CAboutDialog::OnInitDialog() {
         icon->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         // An icon static takes the size of its icon.
         icon->resize(32, 32);
-        icon->setPixmap(Resources::LoadIcon(Res::IDI_ABOUT).pixmap(32, 32));
+        icon->setPixmap(LoadIcon(Res::IDI_ABOUT).pixmap(32, 32));
     }
 }
 

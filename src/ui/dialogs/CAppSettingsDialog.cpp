@@ -4,8 +4,8 @@
 
 #include "ResourceIds.h"
 #include "app/Resources.h"
-#include "platform/Modal.h"
 #include "ui/controls/CTivoraTabCtrl.h"
+#include "ui/controls/Modal.h"
 #include "ui/controls/SkinClasses.h"
 #include "ui/controls/WindowStyles.h"
 #include "ui/dialogs/DialogPlacement.h"

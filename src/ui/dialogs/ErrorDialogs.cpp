@@ -5,10 +5,10 @@
 #include <QPainter>
 
 #include "ResourceIds.h"
-#include "platform/Fonts.h"
-#include "platform/Modal.h"
+#include "platform/desktop/Fonts.h"
 #include "ui/controls/CStaticLink.h"
 #include "ui/controls/Drawing.h"
+#include "ui/controls/Modal.h"
 #include "ui/controls/WindowStyles.h"
 #include "ui/dialogs/Links.h"
 

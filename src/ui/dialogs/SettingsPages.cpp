@@ -1,11 +1,7 @@
 #include "ui/dialogs/SettingsPages.h"
 
-#include <unistd.h>
 #include <QLineEdit>
 #include <QValidator>
-#include <cerrno>
-#include <cstring>
-#include <filesystem>
 #include <vector>
 
 #include "ResourceIds.h"
@@ -13,7 +9,7 @@
 #include "app/TextTable.h"
 #include "config/RegistryStores.h"
 #include "config/Settings.h"
-#include "platform/Registry.h"
+#include "platform/os/Registry.h"
 #include "services/FormPoster.h"
 #include "services/Services.h"
 #include "ui/controls/CGamesList.h"
@@ -25,25 +21,6 @@ namespace {
 // The page area of the settings dialog's tab control, in dialog units.
 constexpr int kPageWidth = 210;
 constexpr int kPageHeight = 105;
-
-// Why the file at path could not be written: its folder cannot be made or written.
-std::string WhyNotWritable(const std::string& path) {
-    const std::filesystem::path folder = std::filesystem::path(path).parent_path();
-    std::error_code error;
-    if (!std::filesystem::is_directory(folder, error)) {
-        std::filesystem::create_directories(folder, error);
-        if (error) {
-            return error.message();
-        }
-        if (!std::filesystem::is_directory(folder, error)) {
-            return folder.string() + " is not a folder";
-        }
-    }
-    if (::access(folder.c_str(), W_OK) != 0) {
-        return std::strerror(errno);
-    }
-    return "the entry was not written";
-}
 
 // The details are sent as form values: a character whose encoding would no longer fit one is
 // not taken, so that what the user typed is what the server gets. (Three-byte characters
@@ -107,13 +84,12 @@ void CSettingsDialog::Save() {
     }
     stores_.window.SetAlwaysOnTop(onTop->GetCheck() != 0 ? 1 : 0);
     const bool runAtStartup = startup->GetCheck() != 0;
-    SetRunAtStartup(runAtStartup);
-    // The store only knows that it failed; the user's log should say where and why.
-    if (GetRunAtStartup() != runAtStartup) {
+    const RunAtStartupResult result = SetRunAtStartup(runAtStartup);
+    if (!result.done) {
         const std::string entry =
             Registry::AutostartFile(RegistryStores::kRunValue).value_or("(no autostart folder)");
         LogError(std::string(runAtStartup ? "Unable to write" : "Unable to remove") +
-                 " the autostart entry " + entry + ": " + WhyNotWritable(entry));
+                 " the autostart entry " + entry + ": " + result.why);
     }
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/ImageList.h"
+#include "platform/os/ImageList.h"
 #include "ui/dialogs/CTabPanel.h"
 
 class CButtonST;

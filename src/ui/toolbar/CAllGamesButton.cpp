@@ -2,7 +2,7 @@
 
 #include "ResourceIds.h"
 #include "app/TextTable.h"
-#include "platform/WindowHints.h"
+#include "platform/desktop/WindowHints.h"
 #include "ui/controls/WindowStyles.h"
 
 CAllGamesButton::CAllGamesButton(GamesConfig& games, QWidget* parent)
@@ -23,10 +23,7 @@ bool CAllGamesButton::Create(int x, int y, QWidget* parent, int id) {
     return true;
 }
 
-void CAllGamesButton::OnClicked() {
-    if (listener_ != nullptr) {
-        listener_->OnButtonClicked(GetDlgCtrlID(this));
-    }
+void CAllGamesButton::OpenDropDown() {
     if (!dropDownMade_) {
         return;
     }

@@ -44,8 +44,7 @@ void CAllGamesDropDown::FillDropDown() {
         GamesListItem row;
         row.text = game.name;
         row.image = games_.GetImageIndex(game);
-        // The row only points at the record; the list never changes it.
-        row.data = const_cast<Game*>(&game);
+        row.data = &game;
         rows.push_back(std::move(row));
     }
     SetItems(std::move(rows));
@@ -120,7 +119,7 @@ void CAllGamesDropDown::mousePressEvent(QMouseEvent* event) {
     const int hit = HitTest(point);
     if (hit >= 0) {
         if (const Game* game = GameAt(hit)) {
-            LaunchGame(*game);
+            LaunchGame(GameLaunch::Of(*game));
         }
         Hide();
     }

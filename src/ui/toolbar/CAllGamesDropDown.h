@@ -2,7 +2,7 @@
 
 #include <QPoint>
 
-#include "platform/Rect.h"
+#include "platform/desktop/Rect.h"
 #include "ui/controls/CGamesList.h"
 
 class Game;

@@ -2,7 +2,7 @@
 
 #include "ui/controls/WindowStyles.h"
 
-CControlButton::CControlButton(QWidget* parent) : CListenedButton(parent) {}
+CControlButton::CControlButton(QWidget* parent) : CButtonST(parent) {}
 
 bool CControlButton::Create(int bitmapId, const QString& tooltip, int x, int y, QWidget* parent,
                             int id) {

@@ -5,8 +5,8 @@
 #include "ui/controls/TivoraButtons.h"
 
 // One of the bar's small picture buttons (size, hide to tray): a single picture over the
-// bar's own pixels, a balloon tooltip, and its listener told of a click with its id.
-class CControlButton : public CListenedButton {
+// bar's own pixels and a balloon tooltip.
+class CControlButton : public CButtonST {
     Q_OBJECT
 public:
     static constexpr int kWidth = 12;

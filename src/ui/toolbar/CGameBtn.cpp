@@ -2,8 +2,7 @@
 
 #include "app/TextTable.h"
 #include "config/Game.h"
-#include "launch/LaunchGame.h"
-#include "platform/Fonts.h"
+#include "platform/desktop/Fonts.h"
 #include "ui/controls/WindowStyles.h"
 
 namespace {
@@ -25,9 +24,7 @@ bool CGameBtn::Create(const Game& game, int x, int y, QWidget* parent, int id) {
         return false;
     }
     image_ = game.CopyBitmap();
-    address_ = game.url;
-    fullScreen_ = game.isFullScreen ? 1 : 0;
-    controlled_ = game.isControlled ? 1 : 0;
+    launch_ = GameLaunch::Of(game);
     setFont(font_);
     // A game without a picture shows its name alone.
     if (!image_.isNull()) {
@@ -44,12 +41,4 @@ bool CGameBtn::Create(const Game& game, int x, int y, QWidget* parent, int id) {
         game.extraText.empty() ? GetText("main.buttons.game.tooltip") : game.extraText;
     SetTip(QString::fromStdString(tip), true);
     return true;
-}
-
-void CGameBtn::OnClicked() {
-    // The launcher decides by the record; this one carries only what the button copied.
-    const std::uint32_t flags = (fullScreen_ != 0 ? Game::FLAG_FULL_SCREEN : 0u) |
-                                (controlled_ != 0 ? Game::FLAG_CONTROLLED : 0u);
-    const Game game(text().toStdString(), address_, std::string(), flags, QImage());
-    LaunchGame(game);
 }

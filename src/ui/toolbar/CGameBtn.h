@@ -2,14 +2,14 @@
 
 #include <QFont>
 #include <QImage>
-#include <string>
 
+#include "launch/LaunchGame.h"
 #include "ui/controls/CButtonST.h"
 
 class Game;
 
 // A favourite game on the bar: the game's picture (darkened until the pointer is over it) and
-// its name. What it needs of the game is copied at Create; a click opens the game.
+// its name. What opening the game needs is copied at Create; its owner opens it on a click.
 class CGameBtn : public CButtonST {
     Q_OBJECT
 public:
@@ -21,17 +21,14 @@ public:
     // A visible child of parent at (x, y); false when the window cannot be made.
     bool Create(const Game& game, int x, int y, QWidget* parent, int id);
 
-    const std::string& Address() const { return address_; }
-    bool IsFullScreen() const { return fullScreen_ != 0; }
-    bool IsControlled() const { return controlled_ != 0; }
-
-protected:
-    void OnClicked() override;
+    // The game as the launcher takes it.
+    const GameLaunch& Launch() const { return launch_; }
+    const std::string& Address() const { return launch_.url; }
+    bool IsFullScreen() const { return launch_.fullScreen; }
+    bool IsControlled() const { return launch_.controlled; }
 
 private:
     QFont font_;
-    std::string address_;
-    int fullScreen_ = 0;
-    int controlled_ = 0;
+    GameLaunch launch_;
     QImage image_;
 };

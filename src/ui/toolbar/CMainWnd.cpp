@@ -10,18 +10,17 @@
 #include "app/ErrorLog.h"
 #include "app/Resources.h"
 #include "app/StartupTrace.h"
-#include "app/TivoraApp.h"
 #include "app/Trace.h"
 #include "config/UpdateSection.h"
-#include "platform/Modal.h"
-#include "platform/TrayHost.h"
-#include "platform/WindowHints.h"
+#include "platform/desktop/TrayHost.h"
+#include "platform/desktop/WindowHints.h"
 #include "services/UpdateEvents.h"
 #include "ui/controls/Drawing.h"
+#include "ui/controls/Modal.h"
 #include "ui/dialogs/CAboutDialog.h"
 #include "ui/dialogs/CAppSettingsDialog.h"
+#include "ui/toolbar/BarGeometry.h"
 #include "ui/toolbar/CSystemTray.h"
-#include "ui/toolbar/ToolbarEvents.h"
 #include "ui/toolbar/UpdateNotice.h"
 
 namespace {
@@ -74,13 +73,8 @@ CMainWnd::~CMainWnd() {
     DestroyPanels();
 }
 
-QSize CMainWnd::SizeFor(int sizeMode) {
-    return sizeMode == WindowSection::kMiniSize ? QSize(kMiniWidth, kMiniHeight)
-                                                : QSize(kNormalWidth, kNormalHeight);
-}
-
-Rect CMainWnd::StartRect(int left, int top, int sizeMode, const Rect& desktop) {
-    const QSize size = SizeFor(sizeMode);
+Rect CMainWnd::StartRect(int left, int top, SizeMode mode, const Rect& desktop) {
+    const QSize size = BarGeometry::SizeOf(mode);
     Rect rect{left, top, left + size.width(), top + size.height()};
     if (rect.right <= desktop.left) {
         rect.left = desktop.left;
@@ -110,7 +104,7 @@ bool CMainWnd::Create() {
     topmostRegistration_ = window_.AddTopmostListener(*this);
     setWindowFlag(Qt::WindowStaysOnTopHint, window_.AlwaysOnTop() != 0);
     setWindowTitle(QString::fromStdString(Resources::LoadString(Res::IDS_MAIN_WINDOW_TITLE)));
-    const Rect start = StartRect(window_.left, window_.top, window_.sizeMode, DesktopRect());
+    const Rect start = StartRect(window_.left, window_.top, window_.Size(), DesktopRect());
     setGeometry(start.ToQRect());
     setFixedSize(start.Width(), start.Height());
     ApplyToolbarHints(*this);
@@ -131,7 +125,7 @@ bool CMainWnd::Create() {
     } else {
         trayWatchLimit_ = TimerSource::Current().Start(kTrayWatchLatestMs, [this] { WatchTray(); });
     }
-    tray_->CreateTrayIcon("Tivora", Res::IDI_TRAY, CSystemTray::kMenuId, false, "", "",
+    tray_->CreateTrayIcon("Tivora", Res::IDI_TRAY, Res::IDR_TRAY_MENU, false, "", "",
                           CSystemTray::NIIF_NONE, UpdateNotice::kBalloonSeconds);
     tray_->SetCommandTarget(this);
     tray_->LoadAnimationIcons(Res::IDI_TRAY_FRAME_FIRST, Res::IDI_TRAY_FRAME_LAST);
@@ -184,7 +178,7 @@ std::optional<QPoint> CMainWnd::PlaceOnScreenNow() const {
 
 void CMainWnd::Relayout() {
     DestroyPanels();
-    const QSize size = SizeFor(window_.sizeMode);
+    const QSize size = BarGeometry::SizeOf(window_.Size());
     // A resize sends the corner that Qt believes in along with the size: it must be the real one,
     // or the bar jumps to a stale place.
     if (const std::optional<QPoint> place = PlaceOnScreenNow(); place && *place != pos()) {
@@ -197,7 +191,7 @@ void CMainWnd::Relayout() {
 
 void CMainWnd::PaintBackground(QPainter& painter) const {
     // What the window class paints before the panels.
-    painter.fillRect(rect(), QColor::fromRgb(CTivoraApp::kBackgroundColor));
+    painter.fillRect(rect(), QColor::fromRgb(BarGeometry::kBackgroundColor));
     searchPanel_.Paint(painter);
     favoritesPanel_.Paint(painter);
 }
@@ -249,12 +243,6 @@ void CMainWnd::moveEvent(QMoveEvent* event) {
 
 bool CMainWnd::event(QEvent* event) {
     switch (static_cast<int>(event->type())) {
-        case RelayoutEvent::kType:
-            Relayout();
-            return true;
-        case HideToTrayEvent::kType:
-            HideToTrayIfPossible();
-            return true;
         case UpdateAvailableEvent::kType:
             notice_->Available(static_cast<UpdateAvailableEvent*>(event)->manifest);
             return true;
@@ -272,30 +260,46 @@ bool CMainWnd::event(QEvent* event) {
 
 void CMainWnd::OnCommand(int id) {
     switch (id) {
-        case ID_SHOW_HIDE:
+        case Res::IDC_SIZE:
+            ToggleSize();
+            break;
+        case Res::IDC_HIDE_TO_TRAY:
+            HideToTrayIfPossible();
+            break;
+        case Res::ID_SHOW_HIDE:
             ShowHide();
             break;
-        case ID_SETTINGS:
+        case Res::ID_SETTINGS:
             settingsPanel_.OpenSettingsPage(CAppSettingsDialog::kApplicationPage);
             break;
-        case ID_FAVORITES:
+        case Res::ID_FAVORITES:
             settingsPanel_.OpenSettingsPage(CAppSettingsDialog::kFavoritesPage);
             break;
-        case ID_MY_INFO:
+        case Res::ID_MY_INFO:
             settingsPanel_.OpenSettingsPage(CAppSettingsDialog::kMyInfoPage);
             break;
-        case ID_CHECK_UPDATES:
+        case Res::ID_CHECK_UPDATES:
             emit checkUpdatesRequested();
             break;
-        case ID_ABOUT:
+        case Res::ID_ABOUT:
             ShowAbout();
             break;
-        case ID_EXIT:
+        case Res::ID_EXIT:
             emit exitRequested();
             break;
         default:
+            // The panels' own controls; an identifier that none knows does nothing.
+            if (!searchPanel_.OnCommand(id) && !favoritesPanel_.OnCommand(id)) {
+                settingsPanel_.OnCommand(id);
+            }
             break;
     }
+}
+
+void CMainWnd::ToggleSize() {
+    window_.SetSize(window_.Size() == SizeMode::Mini ? SizeMode::Normal : SizeMode::Mini);
+    window_.RequestSave();
+    Relayout();
 }
 
 void CMainWnd::ShowHide() {

@@ -7,7 +7,7 @@
 
 #include "config/GamesConfig.h"
 #include "config/WindowSection.h"
-#include "platform/Rect.h"
+#include "platform/desktop/Rect.h"
 #include "ui/controls/CaretBlinkLimit.h"
 #include "ui/controls/DialogTemplate.h"
 #include "ui/controls/SurfaceDrag.h"
@@ -32,22 +32,9 @@ class UpdateSection;
 class CMainWnd : public QWidget, public TopmostListener, public CommandTarget {
     Q_OBJECT
 public:
-    static constexpr int kNormalWidth = 357;
-    static constexpr int kNormalHeight = 46;
-    static constexpr int kMiniWidth = 320;
-    static constexpr int kMiniHeight = 25;
     // A shown bar asks for the tray after its first paint, or this long after Create at the
     // latest (a display that never shows it).
     static constexpr int kTrayWatchLatestMs = 1000;
-
-    // Tray menu commands.
-    static constexpr int ID_SHOW_HIDE = 32771;
-    static constexpr int ID_SETTINGS = 32776;
-    static constexpr int ID_FAVORITES = 32774;
-    static constexpr int ID_MY_INFO = 32775;
-    static constexpr int ID_CHECK_UPDATES = 32781;
-    static constexpr int ID_ABOUT = 32782;
-    static constexpr int ID_EXIT = 32779;
 
     struct Parts {
         GamesConfig& games;
@@ -72,13 +59,14 @@ public:
     // given area: a window wholly left of or above the desktop comes to its edge, one whose
     // corner lies on or past its right or bottom edge comes back just inside; one partly off
     // stays.
-    static Rect StartRect(int left, int top, int sizeMode, const Rect& desktop);
-    static QSize SizeFor(int sizeMode);
+    static Rect StartRect(int left, int top, SizeMode size, const Rect& desktop);
     // Whether a window on the named Qt platform can place itself and stay above the others: a
     // Wayland client can do neither (the program runs through XWayland where it can).
     static bool PlacesItself(const QString& platformName);
 
     void TopmostChanged(bool alwaysOnTop) override;
+    // Every command of the bar arrives here: the tray menu's, and each control's click by its
+    // identifier (Res::IDC_*), exactly once.
     void OnCommand(int id) override;
 
     CSystemTray& Tray() const { return *tray_; }
@@ -111,6 +99,8 @@ private:
     bool CreatePanels();
     void DestroyPanels();
     void Relayout();
+    // The size button: the other size, saved, and the bar rebuilt in it at the same corner.
+    void ToggleSize();
     // Where the window is on the screen now, while it is shown (see PlaceOnScreen).
     std::optional<QPoint> PlaceOnScreenNow() const;
     void ShowHide();

@@ -17,8 +17,8 @@ public:
 
     CBalloonToolTip& ToolTip() { return toolTip_; }
 
-    // Opens the search for the box's text in a new browser window: the service's home page
-    // for an empty box. The box keeps its text.
+    // Opens the search for the box's text in the browser, as it opens addresses by default (a
+    // tab or a window): the service's home page for an empty box. The box keeps its text.
     void RunSearch();
 
     // The address a search for text opens: the service's prefix, the text percent-encoded

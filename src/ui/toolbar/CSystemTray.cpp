@@ -11,21 +11,14 @@
 #include <climits>
 #include <utility>
 
+#include "ResourceIds.h"
 #include "app/ErrorLog.h"
-#include "app/Resources.h"
 #include "app/Trace.h"
-#include "platform/TrayHost.h"
+#include "platform/desktop/TrayHost.h"
 #include "ui/controls/DialogTemplate.h"
+#include "ui/controls/Drawing.h"
 
 namespace {
-
-// The commands of the tray menu; the bar window decides what each does.
-constexpr int kSettingsCommand = 32776;
-constexpr int kFavoritesCommand = 32774;
-constexpr int kMyInfoCommand = 32775;
-constexpr int kCheckUpdatesCommand = 32781;
-constexpr int kAboutCommand = 32782;
-constexpr int kExitCommand = 32779;
 
 // Qt asks once per process, when its first tray icon is made, whether a StatusNotifier host
 // is there, and from then on makes every icon of that kind (a D-Bus item, or else an XEmbed
@@ -97,16 +90,16 @@ std::unique_ptr<QMenu> CSystemTray::BuildMenu() {
     };
     // 0 is a separator.
     static constexpr Item kItems[] = {
-        {kShowHideCommand, "Show/Hide Tivora"},
+        {Res::ID_SHOW_HIDE, "Show/Hide Tivora"},
         {0, nullptr},
-        {kSettingsCommand, "Settings..."},
-        {kFavoritesCommand, "Favorites..."},
-        {kMyInfoCommand, "My Info..."},
+        {Res::ID_SETTINGS, "Settings..."},
+        {Res::ID_FAVORITES, "Favorites..."},
+        {Res::ID_MY_INFO, "My Info..."},
         {0, nullptr},
-        {kCheckUpdatesCommand, "Check Updates"},
-        {kAboutCommand, "About..."},
+        {Res::ID_CHECK_UPDATES, "Check Updates"},
+        {Res::ID_ABOUT, "About..."},
         {0, nullptr},
-        {kExitCommand, "Exit"},
+        {Res::ID_EXIT, "Exit"},
     };
     for (const Item& item : kItems) {
         if (item.id == 0) {
@@ -148,7 +141,7 @@ bool CSystemTray::CreateTrayIcon(const std::string& tooltip, int iconResource, i
                                  bool startHidden, const std::string& balloonText,
                                  const std::string& balloonTitle, int balloonIcon,
                                  int timeoutSeconds) {
-    const QIcon icon = Resources::LoadIcon(iconResource);
+    const QIcon icon = LoadIcon(iconResource);
     if (icon.isNull()) {
         LogError("Unable to load the tray icon " + std::to_string(iconResource));
         return false;
@@ -195,7 +188,7 @@ void CSystemTray::MakeIcon() {
     connect(icon_.get(), &QSystemTrayIcon::activated, this,
             [this](QSystemTrayIcon::ActivationReason reason) {
                 if (reason == QSystemTrayIcon::Trigger) {
-                    PostCommand(kShowHideCommand);
+                    PostCommand(Res::ID_SHOW_HIDE);
                 }
             });
     if (!startHidden_) {
@@ -370,7 +363,7 @@ bool CSystemTray::LoadFrames() {
     // an update that seldom comes, were the largest part of the bar's heap.
     std::vector<Frame> frames;
     for (int resource : frameResources_) {
-        QIcon icon = Resources::LoadIcon(resource);
+        QIcon icon = LoadIcon(resource);
         if (icon.isNull()) {
             LogError("Unable to load the tray animation's icon " + std::to_string(resource));
             return false;

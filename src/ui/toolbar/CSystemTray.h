@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/Rect.h"
-#include "platform/TrayHost.h"
+#include "platform/desktop/Rect.h"
+#include "platform/desktop/TrayHost.h"
 #include "ui/controls/TimerSource.h"
 
 class CommandTarget;
@@ -25,8 +25,6 @@ class QWidget;
 class CSystemTray : public QObject {
     Q_OBJECT
 public:
-    static constexpr int kMenuId = 1037;
-    static constexpr int kShowHideCommand = 32771;
     static constexpr int kMaxTipBytes = 127;
     static constexpr int kMaxBalloonTextBytes = 255;
     static constexpr int kMaxBalloonTitleBytes = 63;

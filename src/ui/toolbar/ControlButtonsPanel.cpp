@@ -1,20 +1,17 @@
 #include "ui/toolbar/ControlButtonsPanel.h"
 
-#include <QCoreApplication>
-
 #include "ResourceIds.h"
 #include "app/TextTable.h"
 #include "config/WindowSection.h"
+#include "ui/toolbar/BarGeometry.h"
 #include "ui/toolbar/CControlButton.h"
-#include "ui/toolbar/ToolbarEvents.h"
 
 namespace {
 
-constexpr int kNormalHeight = 46;
 constexpr int kPairHeight = 26;
 constexpr int kNormalX = 345;
 // The two buttons stand one above the other, centred on the normal bar's height.
-constexpr int kNormalTop = (kNormalHeight - kPairHeight) / 2;
+constexpr int kNormalTop = (BarGeometry::kNormalSize.height() - kPairHeight) / 2;
 constexpr int kNormalStep = 14;
 constexpr int kMiniX = 307;
 constexpr int kMiniTop = 0;
@@ -36,7 +33,7 @@ void Discard(QPointer<CControlButton>& button) {
 
 }  // namespace
 
-ControlButtonsPanel::ControlButtonsPanel(WindowSection& window) : window_(window) {}
+ControlButtonsPanel::ControlButtonsPanel(const WindowSection& window) : window_(window) {}
 
 ControlButtonsPanel::~ControlButtonsPanel() {
     Destroy();
@@ -44,8 +41,7 @@ ControlButtonsPanel::~ControlButtonsPanel() {
 
 bool ControlButtonsPanel::Create(QWidget* parent) {
     Destroy();
-    parent_ = parent;
-    const bool mini = window_.sizeMode == WindowSection::kMiniSize;
+    const bool mini = window_.Size() == SizeMode::Mini;
     const int x = mini ? kMiniX : kNormalX;
     const int top = mini ? kMiniTop : kNormalTop;
     const int step = mini ? kMiniStep : kNormalStep;
@@ -53,36 +49,19 @@ bool ControlButtonsPanel::Create(QWidget* parent) {
     auto* hide = new CControlButton(parent);
     hide_ = hide;
     const bool hideMade = hide->Create(Res::IDB_HIDE_TO_TRAY, Text("main.buttons.tray.tooltip"), x,
-                                       top, parent, kHideId);
-    hide->SetListener(this);
+                                       top, parent, Res::IDC_HIDE_TO_TRAY);
 
     auto* size = new CControlButton(parent);
     size_ = size;
     const bool sizeMade = size->Create(
         Res::IDB_SIZE, Text(mini ? "mini.buttons.size.tooltip" : "normal.buttons.size.tooltip"), x,
-        top + step, parent, kSizeId);
-    size->SetListener(this);
+        top + step, parent, Res::IDC_SIZE);
     return hideMade && sizeMade;
 }
 
 void ControlButtonsPanel::Destroy() {
     Discard(size_);
     Discard(hide_);
-}
-
-void ControlButtonsPanel::OnButtonClicked(int controlId) {
-    if (controlId == kSizeId) {
-        window_.sizeMode =
-            window_.sizeMode == WindowSection::kMiniSize ? 0 : WindowSection::kMiniSize;
-        window_.RequestSave();
-        if (parent_ != nullptr) {
-            RelayoutEvent relayout;
-            QCoreApplication::sendEvent(parent_, &relayout);
-        }
-    } else if (controlId == kHideId && parent_ != nullptr) {
-        HideToTrayEvent hideToTray;
-        QCoreApplication::sendEvent(parent_, &hideToTray);
-    }
 }
 
 CControlButton* ControlButtonsPanel::SizeButton() const {

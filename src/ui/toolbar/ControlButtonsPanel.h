@@ -2,22 +2,16 @@
 
 #include <QPointer>
 
-#include "ui/controls/ButtonListener.h"
-
 class CControlButton;
 class QWidget;
 class WindowSection;
 
-// The bar's two small buttons: the size button flips between normal and mini size, the hide
-// button sends the bar to the tray. Both ask the bar window through a sent event
-// (RelayoutEvent, HideToTrayEvent).
-class ControlButtonsPanel : public ButtonListener {
+// The bar's two small buttons: the size button and the hide button. Their clicks reach the bar
+// window as its commands (Res::IDC_SIZE, Res::IDC_HIDE_TO_TRAY).
+class ControlButtonsPanel {
 public:
-    static constexpr int kSizeId = 131;
-    static constexpr int kHideId = 132;
-
-    explicit ControlButtonsPanel(WindowSection& window);
-    ~ControlButtonsPanel() override;
+    explicit ControlButtonsPanel(const WindowSection& window);
+    ~ControlButtonsPanel();
     ControlButtonsPanel(const ControlButtonsPanel&) = delete;
     ControlButtonsPanel& operator=(const ControlButtonsPanel&) = delete;
 
@@ -25,14 +19,11 @@ public:
     bool Create(QWidget* parent);
     void Destroy();
 
-    void OnButtonClicked(int controlId) override;
-
     CControlButton* SizeButton() const;
     CControlButton* HideButton() const;
 
 private:
-    WindowSection& window_;
-    QPointer<QWidget> parent_;
+    const WindowSection& window_;
     QPointer<CControlButton> size_;
     QPointer<CControlButton> hide_;
 };

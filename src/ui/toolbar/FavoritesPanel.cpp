@@ -5,6 +5,7 @@
 #include "ResourceIds.h"
 #include "app/Trace.h"
 #include "config/WindowSection.h"
+#include "launch/LaunchGame.h"
 #include "ui/controls/Drawing.h"
 
 namespace {
@@ -34,7 +35,7 @@ FavoritesPanel::~FavoritesPanel() {
 }
 
 bool FavoritesPanel::Mini() const {
-    return window_.sizeMode == WindowSection::kMiniSize;
+    return window_.Size() == SizeMode::Mini;
 }
 
 bool FavoritesPanel::Create(QWidget* parent) {
@@ -59,7 +60,7 @@ bool FavoritesPanel::SetFavoriteGames() {
         auto* button = new CGameBtn(parent_);
         buttons_[static_cast<std::size_t>(i)] = button;
         made = button->Create(game, origin.x + kButtonStep * i, origin.y, parent_,
-                              kFirstButtonId + i) &&
+                              Res::IDC_FIRST_FAVORITE + i) &&
                made;
         ++count;
         Trace(game.name);
@@ -92,6 +93,23 @@ void FavoritesPanel::Paint(QPainter& painter) const {
 void FavoritesPanel::FavoritesChanged(const std::vector<std::string>&) {
     Destroy();
     SetFavoriteGames();
+}
+
+bool FavoritesPanel::OnCommand(int id) {
+    if (id == Res::IDC_ALL_GAMES) {
+        if (allGames_ != nullptr) {
+            allGames_->OpenDropDown();
+        }
+        return true;
+    }
+    const int index = id - Res::IDC_FIRST_FAVORITE;
+    if (index < 0 || index >= kButtonCount) {
+        return false;
+    }
+    if (const CGameBtn* button = GameButton(index)) {
+        LaunchGame(button->Launch());
+    }
+    return true;
 }
 
 CGameBtn* FavoritesPanel::GameButton(int index) const {

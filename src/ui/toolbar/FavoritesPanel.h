@@ -4,7 +4,7 @@
 #include <array>
 
 #include "config/GamesConfig.h"
-#include "platform/ImageList.h"
+#include "platform/os/ImageList.h"
 #include "ui/toolbar/CAllGamesButton.h"
 #include "ui/toolbar/CGameBtn.h"
 
@@ -17,7 +17,6 @@ class WindowSection;
 class FavoritesPanel : public FavoritesListener {
 public:
     static constexpr int kButtonCount = 4;
-    static constexpr int kFirstButtonId = 1000;
     static constexpr int kButtonStep = 67;
 
     // The size mode is read from window at every Create and Paint.
@@ -37,6 +36,10 @@ public:
     void Paint(QPainter& painter) const;
 
     void FavoritesChanged(const std::vector<std::string>& names) override;
+
+    // A command of the bar: a game button's opens its game, the all-games button's opens the
+    // list of the others. False for any other.
+    bool OnCommand(int id);
 
     // The game button at index, or nullptr when it has no window now.
     CGameBtn* GameButton(int index) const;

@@ -11,8 +11,6 @@
 
 namespace {
 
-constexpr int kMiniWidth = 320;
-constexpr int kMiniHeight = 25;
 constexpr int kStripWidth = 13;
 const QColor kMiniFrame(238, 142, 0);
 const QColor kMiniStrip(239, 144, 0);
@@ -33,7 +31,7 @@ SearchPanel::~SearchPanel() {
 }
 
 bool SearchPanel::Mini() const {
-    return window_.sizeMode == WindowSection::kMiniSize;
+    return window_.Size() == SizeMode::Mini;
 }
 
 bool SearchPanel::Create(QWidget* parent) {
@@ -45,7 +43,7 @@ bool SearchPanel::Create(QWidget* parent) {
     edit_ = edit;
     bool made =
         edit->Create(WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, kEditRect, parent,
-                     kEditId) &&
+                     Res::IDC_SEARCH_EDIT) &&
         edit->ToolTip().Create(edit, QString::fromStdString(GetText("main.edits.search.tooltip")));
     edit->setMaxLength(kMaxQueryLength);
 
@@ -54,8 +52,7 @@ bool SearchPanel::Create(QWidget* parent) {
     const bool buttonMade =
         button->Create(Res::IDB_SEARCH_HOT, Res::IDB_SEARCH,
                        QString::fromStdString(GetText("main.buttons.search.tooltip")), kButtonX,
-                       kButtonY, parent, kButtonId);
-    button->SetListener(this);
+                       kButtonY, parent, Res::IDC_SEARCH_BUTTON);
     return made && buttonMade;
 }
 
@@ -64,10 +61,14 @@ void SearchPanel::Destroy() {
     delete button_.data();
 }
 
-void SearchPanel::OnButtonClicked(int) {
+bool SearchPanel::OnCommand(int id) {
+    if (id != Res::IDC_SEARCH_BUTTON) {
+        return false;
+    }
     if (edit_ != nullptr) {
         edit_->RunSearch();
     }
+    return true;
 }
 
 void SearchPanel::Paint(QPainter& painter) const {
@@ -75,7 +76,7 @@ void SearchPanel::Paint(QPainter& painter) const {
         background_.Draw(painter, 0, 0, 0);
         return;
     }
-    const Rect client{0, 0, kMiniWidth, kMiniHeight};
+    const Rect client{0, 0, BarGeometry::kMiniSize.width(), BarGeometry::kMiniSize.height()};
     Draw3dRect(painter, client, kMiniFrame, kMiniFrame);
     logo_.Draw(painter, 0, 0, 1);
     const Rect strip{client.right - kStripWidth, client.top + 1, client.right, client.bottom - 1};

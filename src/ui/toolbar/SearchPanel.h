@@ -2,9 +2,9 @@
 
 #include <QPointer>
 
-#include "platform/ImageList.h"
-#include "ui/controls/ButtonListener.h"
+#include "platform/os/ImageList.h"
 #include "ui/controls/TivoraButtons.h"
+#include "ui/toolbar/BarGeometry.h"
 #include "ui/toolbar/CSearchStringEdit.h"
 
 class GamesConfig;
@@ -14,10 +14,8 @@ class WindowSection;
 
 // The bar's search box and search button, and the bar's background behind everything. In
 // mini size the bar has no search: the panel makes no controls then.
-class SearchPanel : public ButtonListener {
+class SearchPanel {
 public:
-    static constexpr int kEditId = 220;
-    static constexpr int kButtonId = 120;
     static constexpr int kMaxQueryLength = 65;
     static constexpr Rect kEditRect{115, 3, 280, 21};
     static constexpr int kButtonX = 283;
@@ -25,7 +23,7 @@ public:
 
     // The size mode is read from window at every Create and Paint.
     SearchPanel(GamesConfig& games, const WindowSection& window);
-    ~SearchPanel() override;
+    ~SearchPanel();
     SearchPanel(const SearchPanel&) = delete;
     SearchPanel& operator=(const SearchPanel&) = delete;
 
@@ -40,7 +38,8 @@ public:
     CSearchStringEdit* Edit() const { return edit_; }
     CTivoraCustomButton* Button() const { return button_; }
 
-    void OnButtonClicked(int controlId) override;
+    // A command of the bar: the search button's runs the search. False for any other.
+    bool OnCommand(int id);
 
 private:
     bool Mini() const;
@@ -49,6 +48,6 @@ private:
     const WindowSection& window_;
     QPointer<CTivoraCustomButton> button_;
     QPointer<CSearchStringEdit> edit_;
-    ImageList background_{357, 46};
+    ImageList background_{BarGeometry::kNormalSize.width(), BarGeometry::kNormalSize.height()};
     ImageList logo_{23, 23};
 };

@@ -5,7 +5,7 @@
 #include "ResourceIds.h"
 #include "app/TextTable.h"
 #include "config/WindowSection.h"
-#include "platform/Modal.h"
+#include "ui/controls/Modal.h"
 #include "ui/controls/TivoraButtons.h"
 #include "ui/dialogs/CAppSettingsDialog.h"
 
@@ -32,7 +32,7 @@ bool SettingsPanel::Create(QWidget* parent) {
     if (dialog_ && !dialog_->IsOpen() && dialog_->parentWidget() != parent) {
         dialog_->setParent(parent, dialog_->windowFlags());
     }
-    if (window_.sizeMode == WindowSection::kMiniSize) {
+    if (window_.Size() == SizeMode::Mini) {
         return true;
     }
     auto* button = new CTivoraCustomButton(parent);
@@ -40,13 +40,12 @@ bool SettingsPanel::Create(QWidget* parent) {
     const bool made =
         button->Create(Res::IDB_SETTINGS_HOT, Res::IDB_SETTINGS,
                        QString::fromStdString(GetText("main.buttons.settings.tooltip")), kButtonX,
-                       kButtonY, parent, kButtonId);
-    button->SetListener(this);
+                       kButtonY, parent, Res::IDC_SETTINGS_BUTTON);
     return made;
 }
 
 void SettingsPanel::Destroy() {
-    // Safe at once: the dialog never runs inside the button's click (OnButtonClicked).
+    // Safe at once: the dialog never runs inside the button's click (OnCommand).
     delete button_.data();
 }
 
@@ -65,9 +64,12 @@ void SettingsPanel::OpenSettingsPage(int page) {
     }
 }
 
-void SettingsPanel::OnButtonClicked(int controlId) {
-    if (controlId != kButtonId || Dialog().IsOpen()) {
-        return;
+bool SettingsPanel::OnCommand(int id) {
+    if (id != Res::IDC_SETTINGS_BUTTON) {
+        return false;
+    }
+    if (Dialog().IsOpen()) {
+        return true;
     }
     // Not from inside the click: the bar may be rebuilt (its buttons made anew) while the
     // dialog is open, and the button must not be running its click handler then.
@@ -79,6 +81,7 @@ void SettingsPanel::OnButtonClicked(int controlId) {
             }
         },
         Qt::QueuedConnection);
+    return true;
 }
 
 CTivoraCustomButton* SettingsPanel::Button() const {

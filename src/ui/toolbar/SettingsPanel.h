@@ -3,8 +3,6 @@
 #include <QPointer>
 #include <memory>
 
-#include "ui/controls/ButtonListener.h"
-
 class CAppSettingsDialog;
 class CTivoraCustomButton;
 class QWidget;
@@ -12,14 +10,12 @@ class WindowSection;
 
 // The settings button of the normal-size bar and the settings dialog it opens; the tray menu
 // opens the dialog's pages through OpenSettingsPage in either size.
-class SettingsPanel : public ButtonListener {
+class SettingsPanel {
 public:
-    static constexpr int kButtonId = 122;
-
     // dialog is the settings dialog to run; when null, the program's over the process-wide
     // settings, made when it is first needed rather than with the bar.
     SettingsPanel(const WindowSection& window, std::unique_ptr<CAppSettingsDialog> dialog);
-    ~SettingsPanel() override;
+    ~SettingsPanel();
     SettingsPanel(const SettingsPanel&) = delete;
     SettingsPanel& operator=(const SettingsPanel&) = delete;
 
@@ -31,7 +27,9 @@ public:
     // has the input, that one comes forward instead and nothing else happens.
     void OpenSettingsPage(int page);
 
-    void OnButtonClicked(int controlId) override;
+    // A command of the bar: the settings button's runs the dialog unless it is open. False for
+    // any other.
+    bool OnCommand(int id);
 
     CTivoraCustomButton* Button() const;
     CAppSettingsDialog& Dialog();

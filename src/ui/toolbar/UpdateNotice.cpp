@@ -2,7 +2,7 @@
 
 #include "app/TextTable.h"
 #include "config/UpdateSection.h"
-#include "platform/Modal.h"
+#include "ui/controls/Modal.h"
 #include "ui/dialogs/CUpdateInformation.h"
 #include "ui/toolbar/CSystemTray.h"
 

@@ -64,12 +64,6 @@ void Leave(QWidget& widget) {
     QCoreApplication::sendEvent(&widget, &leave);
 }
 
-class RecordingListener : public ButtonListener {
-public:
-    std::vector<int> clicks;
-    void OnButtonClicked(int controlId) override { clicks.push_back(controlId); }
-};
-
 class RecordingDialog : public TemplateDialog {
 public:
     std::vector<int> commands;
@@ -102,15 +96,12 @@ TEST(CTivoraCustomButton, ShowsTheFirstPictureWhileHoveredOrPressedAndMovesWhenP
     EXPECT_EQ(pressed.pixelColor(10, 10), kBlue);  // the uncovered edge shows the parent
 }
 
-TEST(CTivoraCustomButton, ClicksReachTheListenerAndTheDialog) {
+TEST(CTivoraCustomButton, ClickReachesTheWindowThatHoldsItOnce) {
     RecordingDialog dialog;
     CTivoraCustomButton button;
     button.Create(Res::IDB_ADD_HOT, Res::IDB_ADD, "", 5, 5, &dialog, 1006);
-    RecordingListener listener;
-    button.SetListener(&listener);
     dialog.show();
     QTest::mouseClick(&button, Qt::LeftButton);
-    EXPECT_EQ(listener.clicks, (std::vector<int>{1006}));
     EXPECT_EQ(dialog.commands, (std::vector<int>{1006}));
     EXPECT_EQ(dialog.focusWidget(), &button);
 }

@@ -7,7 +7,6 @@
 
 #include "Artwork.h"
 #include "ResourceIds.h"
-#include "app/Resources.h"
 #include "support/SkinTestSupport.h"
 #include "ui/controls/CBufferedDC.h"
 #include "ui/controls/Drawing.h"
@@ -253,7 +252,7 @@ TEST(Artwork, EveryIconComesInFourSizesAndTheDoubleOfTheTwoLarger) {
     for (int id : {Res::IDI_TIVORA, Res::IDI_TRAY, Res::IDI_TRAY_FRAME_FIRST,
                    Res::IDI_TRAY_FRAME_LAST, Res::IDI_ABOUT}) {
         SCOPED_TRACE(id);
-        const QIcon icon = Resources::LoadIcon(id);
+        const QIcon icon = LoadIcon(id);
         ASSERT_FALSE(icon.isNull());
         EXPECT_EQ(icon.availableSizes(),
                   (QList<QSize>{{16, 16}, {32, 32}, {48, 48}, {64, 64}, {96, 96}, {128, 128}}));

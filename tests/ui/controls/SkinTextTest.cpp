@@ -4,7 +4,7 @@
 #include <QPainter>
 
 #include "ResourceIds.h"
-#include "platform/Fonts.h"
+#include "platform/desktop/Fonts.h"
 #include "support/SkinTestSupport.h"
 #include "ui/controls/CTivoraDialog.h"
 #include "ui/controls/CTivoraTabCtrl.h"

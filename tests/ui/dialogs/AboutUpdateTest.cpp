@@ -11,7 +11,8 @@
 #include "ResourceIds.h"
 #include "config/GamesConfig.h"
 #include "config/UpdateSection.h"
-#include "platform/ShellExecute.h"
+#include "platform/os/ShellExecute.h"
+#include "support/ShellRecorder.h"
 #include "support/TestEnvironment.h"
 #include "ui/controls/CButtonST.h"
 #include "ui/controls/TivoraStatics.h"
@@ -23,19 +24,8 @@ namespace {
 
 using namespace config_fixtures;
 using testing_support::ReadFile;
+using testing_support::ShellRecorder;
 using testing_support::TempHome;
-
-// Answers the browser launch instead of starting one, and remembers its parameters.
-struct BrowserCalls : ShellExecuteHook::Hook {
-    BrowserCalls() : previous(ShellExecuteHook::Set(this)) {}
-    ~BrowserCalls() override { ShellExecuteHook::Set(previous); }
-    bool Intercept(const ShellExecuteHook::Call& call) override {
-        parameters.push_back(call.parameters);
-        return true;
-    }
-    ShellExecuteHook::Hook* previous;
-    std::vector<std::string> parameters;
-};
 
 TEST(AboutDialog, ShowsTheInstallationsBuildAsTheLastVersionNumberRightAligned) {
     GamesConfig config;
@@ -107,7 +97,7 @@ TEST(UpdateInformation, ShowsTheReleaseLineAndOpensOnlyWebAddresses) {
     TempHome home;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        BrowserCalls browser;
+        ShellRecorder browser;
         UpdateSection update;
         update.SetUpdateManifest(c.manifest);
         CUpdateInformation dialog(update);
@@ -123,7 +113,7 @@ TEST(UpdateInformation, ShowsTheReleaseLineAndOpensOnlyWebAddresses) {
         dialog.show();
         QTest::mouseClick(dialog.GetDlgItem(c.button), Qt::LeftButton);
         EXPECT_FALSE(dialog.isVisible());
-        EXPECT_EQ(browser.parameters, c.opened);
+        EXPECT_EQ(browser.Parameters(), c.opened);
         if (!c.manifest.url.empty()) {
             const std::string log = ReadFile(home.ErrorLogPath());
             EXPECT_EQ(log.find(c.manifest.url) != std::string::npos, c.logged) << log;

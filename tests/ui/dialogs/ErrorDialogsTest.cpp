@@ -14,7 +14,9 @@
 #include "ResourceIds.h"
 #include "app/Exceptions.h"
 #include "app/TopLevelHandler.h"
-#include "platform/ProcessObjects.h"
+#include "platform/os/ProcessObjects.h"
+#include "support/ModalRecorder.h"
+#include "support/ShellRecorder.h"
 #include "support/TestEnvironment.h"
 #include "ui/controls/CStaticLink.h"
 #include "ui/dialogs/Links.h"
@@ -206,7 +208,7 @@ TEST(CInternalErrorDialog, CloseEndsTheDialog) {
 }
 
 TEST(OpenAddressOnClick, ALinkOpensItsAddressPlainlyAndWithoutOneNothing) {
-    launch_testing::ShellRecorder shell;
+    testing_support::ShellRecorder shell;
     CStaticLink link(QStringLiteral("click here."));
     link.resize(80, 16);
     OpenAddressOnClick(link);

@@ -9,15 +9,16 @@
 
 #include "ConfigFixtures.h"
 #include "ResourceIds.h"
-#include "StoresFixture.h"
 #include "config/GamesConfig.h"
 #include "config/RegistrationSection.h"
 #include "config/RegistryStores.h"
 #include "config/SettingsSection.h"
 #include "config/UpdateSection.h"
 #include "config/WindowSection.h"
-#include "platform/Registry.h"
+#include "platform/os/Registry.h"
 #include "services/RegistrationJobs.h"
+#include "support/BarFixtures.h"
+#include "support/ModalRecorder.h"
 #include "support/TestEnvironment.h"
 #include "ui/controls/CGamesList.h"
 #include "ui/controls/CTivoraTabCtrl.h"
@@ -41,17 +42,11 @@ struct TopmostCalls : TopmostListener {
 // The stores of one program run: a catalogue, the settings sections saved together, the
 // user-information job, and a count of the settings file's writes.
 // The temporary home comes first: everything after it lives in it.
-struct Stores : TempHome, ui_testing::Stores {
+struct Stores : TempHome, bar_testing::Stores {
     TopmostCalls topmost;
     WindowSection::TopmostRegistration topmostHook = window.AddTopmostListener(topmost);
-    int fileWrites = 0;
 
-    explicit Stores(const std::vector<CfgPack::GameEntry>& catalogue) {
-        const std::string path = Root() + "/tivora.cfg";
-        testing_support::WriteFile(path, File(catalogue));
-        games.LoadGamesConfig(path);
-        storage.SetBeforeReplaceHook([this](const std::string&) { ++fileWrites; });
-    }
+    explicit Stores(const std::vector<CfgPack::GameEntry>& catalogue) { Load(catalogue, Root()); }
     std::vector<std::string> StoredFavorites() const { return FavoriteNames(games); }
 };
 
@@ -350,7 +345,7 @@ TEST(SettingsDialog, EveryWayOutButSaveDropsTheEdits) {
 
 // The user-information flag as a written settings file holds it.
 int UserInfoSentIn(const std::string& file) {
-    ui_testing::Stores read;
+    bar_testing::Stores read;
     read.storage.ReadSettingsData(file);
     return read.registration.userInfoSent;
 }

@@ -10,46 +10,29 @@
 #include "ConfigFixtures.h"
 #include "LaunchTestSupport.h"
 #include "config/GamesConfig.h"
+#include "support/BarFixtures.h"
 #include "support/TestEnvironment.h"
 #include "ui/toolbar/CAllGamesButton.h"
+#include "ui/toolbar/FavoritesPanel.h"
 
 namespace {
 
-using namespace config_fixtures;
-using launch_testing::ShellRecorder;
-using testing_support::TempHome;
+using config_fixtures::MakeGame;
 
-struct Clicks : ButtonListener {
-    void OnButtonClicked(int id) override { ids.push_back(id); }
-    std::vector<int> ids;
-};
+// The all-games button where the bar has it, at the end of the favourites row, over a catalogue
+// of others and favourites, on a window that hands its controls' commands to the row.
+struct Row : bar_testing::Bar {
+    bar_testing::BarWindow barWindow;
+    FavoritesPanel row{games, window};
 
-// A bar-like window holding the button, over a catalogue of others and favourites.
-struct Bar {
-    TempHome home;
-    GamesConfig games;
-    QWidget window;
-    CAllGamesButton button{games};
-    ShellRecorder shell;
-
-    Bar(int others, int favorites) {
-        std::vector<CfgPack::GameEntry> entries;
-        // Made in reverse, so that the list's order is its own doing.
-        for (int i = others - 1; i >= 0; --i) {
-            entries.push_back(MakeGame("Game " + std::string(1, static_cast<char>('A' + i))));
-        }
-        for (int i = 0; i < favorites; ++i) {
-            entries.push_back(MakeGame("Fav " + std::to_string(i), Game::FLAG_FAVORITE));
-        }
-        const std::string path = home.Root() + "/tivora.cfg";
-        testing_support::WriteFile(path, File(entries));
-        games.LoadGamesConfig(path);
-        window.setGeometry(100, 100, 400, 50);
-        EXPECT_TRUE(button.Create(269, 24, &window));
-        window.show();
+    Row(int others, int favorites) : bar_testing::Bar(Catalogue(others, favorites)) {
+        barWindow.handler = [this](int id) { return row.OnCommand(id); };
+        row.Create(&barWindow);
     }
-    CAllGamesDropDown& List() { return button.DropDown(); }
-    void Open() { QTest::mouseClick(&button, Qt::LeftButton); }
+    // Made again whenever the favourites change.
+    CAllGamesButton& Button() { return *row.AllGamesButton(); }
+    CAllGamesDropDown& List() { return Button().DropDown(); }
+    void Open() { QTest::mouseClick(&Button(), Qt::LeftButton); }
     std::vector<std::string> Rows() {
         std::vector<std::string> names;
         for (int i = 0; i < List().GetItemCount(); ++i) {
@@ -57,10 +40,22 @@ struct Bar {
         }
         return names;
     }
-    QPoint RowCentre(int row) {
+    QPoint RowCentre(int index) {
         Rect rect;
-        List().GetItemRect(row, rect, CGamesList::kPartRow);
+        List().GetItemRect(index, rect, CGamesList::kPartRow);
         return rect.ToQRect().center();
+    }
+
+    // Others made in reverse, so that the list's order is its own doing.
+    static bar_testing::Catalogue Catalogue(int others, int favorites) {
+        bar_testing::Catalogue entries;
+        for (int i = others - 1; i >= 0; --i) {
+            entries.push_back(MakeGame("Game " + std::string(1, static_cast<char>('A' + i))));
+        }
+        for (int i = 0; i < favorites; ++i) {
+            entries.push_back(MakeGame("Fav " + std::to_string(i), Game::FLAG_FAVORITE));
+        }
+        return entries;
     }
 };
 
@@ -74,7 +69,7 @@ TEST(AllGamesDropDown, ShowsTheOtherGamesByNameWithTheHeightRule) {
     };
     for (const Case& c : {Case{0, 6, 60}, Case{2, 1, 3 * kRowHeight}, Case{3, 0, 3 * kRowHeight},
                           Case{10, 3, 10 * kRowHeight}, Case{12, 2, 10 * kRowHeight}}) {
-        Bar bar(c.others, c.favorites);
+        Row bar(c.others, c.favorites);
         bar.Open();
         CAllGamesDropDown& list = bar.List();
         ASSERT_TRUE(list.isVisible()) << c.others;
@@ -88,14 +83,14 @@ TEST(AllGamesDropDown, ShowsTheOtherGamesByNameWithTheHeightRule) {
         }
         EXPECT_EQ(list.size(), QSize(CAllGamesDropDown::kWidth, c.height)) << c.others;
         // One pixel under the button, at its left edge.
-        EXPECT_EQ(list.pos(), bar.button.mapToGlobal(QPoint(0, CAllGamesButton::kHeight + 1)));
+        EXPECT_EQ(list.pos(), bar.Button().mapToGlobal(QPoint(0, CAllGamesButton::kHeight + 1)));
         EXPECT_EQ(list.GetScrollMax() > 0, c.others > CAllGamesDropDown::kMaxRows) << c.others;
         EXPECT_TRUE(list.rollOutOnNextPaint || list.RollOutAnimation().Running());
     }
 }
 
 TEST(AllGamesDropDown, IsRebuiltAtEveryShowing) {
-    Bar bar(3, 1);
+    Row bar(3, 1);
     bar.Open();
     QTest::keyClick(&bar.List(), Qt::Key_Escape);
     bar.games.SetFavorites({"Game B"});
@@ -105,7 +100,7 @@ TEST(AllGamesDropDown, IsRebuiltAtEveryShowing) {
 
 TEST(AllGamesDropDown, IsShiftedBackOntoTheScreenThatHoldsIt) {
     const Rect screen = Rect::FromQRect(QGuiApplication::primaryScreen()->geometry());
-    Bar bar(4, 0);
+    Row bar(4, 0);
     bar.List().ShowDropDown(screen.right - 50, screen.bottom - 10);
     EXPECT_EQ(bar.List().geometry(),
               QRect(screen.right - CAllGamesDropDown::kWidth, screen.bottom - 4 * kRowHeight,
@@ -128,7 +123,7 @@ TEST(AllGamesDropDown, IsShiftedBackOntoTheScreenThatHoldsIt) {
 }
 
 TEST(AllGamesDropDown, ARowClickStartsThatGameAndCloses) {
-    Bar bar(2, 1);
+    Row bar(2, 1);
     bar.Open();
     QTest::mouseMove(&bar.List(), bar.RowCentre(1));
     EXPECT_EQ(bar.List().cursor().shape(), Qt::PointingHandCursor);
@@ -145,27 +140,27 @@ TEST(AllGamesDropDown, ARowClickStartsThatGameAndCloses) {
 }
 
 TEST(AllGamesDropDown, ClosesWithoutStartingAnything) {
-    const std::vector<std::pair<const char*, std::function<void(Bar&)>>> closers = {
+    const std::vector<std::pair<const char*, std::function<void(Row&)>>> closers = {
         {"click outside",
-         [](Bar& bar) {
-             QTest::mouseClick(bar.window.windowHandle(), Qt::LeftButton, {}, QPoint(10, 10));
+         [](Row& bar) {
+             QTest::mouseClick(bar.barWindow.windowHandle(), Qt::LeftButton, {}, QPoint(10, 10));
          }},
         {"right click on a row",
-         [](Bar& bar) { QTest::mouseClick(&bar.List(), Qt::RightButton, {}, bar.RowCentre(0)); }},
-        {"Escape", [](Bar& bar) { QTest::keyClick(&bar.List(), Qt::Key_Escape); }},
+         [](Row& bar) { QTest::mouseClick(&bar.List(), Qt::RightButton, {}, bar.RowCentre(0)); }},
+        {"Escape", [](Row& bar) { QTest::keyClick(&bar.List(), Qt::Key_Escape); }},
         {"focus loss",
-         [](Bar& bar) {
+         [](Row& bar) {
              QFocusEvent out(QEvent::FocusOut, Qt::ActiveWindowFocusReason);
              QCoreApplication::sendEvent(&bar.List(), &out);
          }},
         {"another program comes forward",
-         [](Bar&) {
+         [](Row&) {
              // What the platform tells when the program stops being the active one.
              Q_EMIT qGuiApp->applicationStateChanged(Qt::ApplicationInactive);
          }},
     };
     for (const auto& [name, close] : closers) {
-        Bar bar(2, 0);
+        Row bar(2, 0);
         bar.Open();
         ASSERT_TRUE(bar.List().isVisible()) << name;
         close(bar);
@@ -175,7 +170,7 @@ TEST(AllGamesDropDown, ClosesWithoutStartingAnything) {
 }
 
 TEST(AllGamesDropDown, ItsScrollBarDragsWithoutGrabbingThePointer) {
-    Bar bar(12, 0);
+    Row bar(12, 0);
     bar.Open();
     CAllGamesDropDown& list = bar.List();
     const Rect thumb = list.ScrollBar().ThumbRect();
@@ -192,18 +187,16 @@ TEST(AllGamesDropDown, ItsScrollBarDragsWithoutGrabbingThePointer) {
 }
 
 TEST(AllGamesButton, ReportsItsClickAndOpensNothingWhileDisabled) {
-    Bar bar(2, 0);
-    Clicks clicks;
-    bar.button.SetListener(&clicks);
-    EXPECT_EQ(bar.button.geometry(), QRect(269, 24, 12, 20));
-    EXPECT_EQ(bar.button.TipText(), "Click here to view all games");
-    bar.button.setEnabled(false);
+    Row bar(2, 0);
+    EXPECT_EQ(bar.Button().geometry(), QRect(269, 24, 12, 20));
+    EXPECT_EQ(bar.Button().TipText(), "Click here to view all games");
+    bar.Button().setEnabled(false);
     bar.Open();
     EXPECT_FALSE(bar.List().isVisible());
-    bar.button.setEnabled(true);
+    bar.Button().setEnabled(true);
     bar.Open();
     EXPECT_TRUE(bar.List().isVisible());
-    EXPECT_EQ(clicks.ids, std::vector<int>{CAllGamesButton::kControlId});
+    EXPECT_EQ(bar.barWindow.commands, std::vector<int>{Res::IDC_ALL_GAMES});
 }
 
 }  // namespace

@@ -10,10 +10,8 @@
 #include <QTest>
 
 #include "ResourceIds.h"
-#include "StoresFixture.h"
-#include "app/Resources.h"
-#include "app/TivoraApp.h"
-#include "platform/Fonts.h"
+#include "platform/desktop/Fonts.h"
+#include "support/BarFixtures.h"
 #include "support/SkinTestSupport.h"
 #include "ui/controls/CBufferedDC.h"
 #include "ui/controls/CSkinScrollBar.h"
@@ -21,6 +19,7 @@
 #include "ui/controls/Drawing.h"
 #include "ui/dialogs/CAboutDialog.h"
 #include "ui/dialogs/CAppSettingsDialog.h"
+#include "ui/toolbar/BarGeometry.h"
 #include "ui/toolbar/CAllGamesButton.h"
 #include "ui/toolbar/CAllGamesDropDown.h"
 #include "ui/toolbar/CControlButton.h"
@@ -33,7 +32,7 @@ namespace {
 using skin_test::ManualTimers;
 using skin_test::RenderAt;
 
-struct Stores : ui_testing::Stores {
+struct Stores : bar_testing::Stores {
     Stores() { games.LoadGamesConfig(TIVORA_BINARY_DIR "/tivora.cfg"); }
 };
 
@@ -77,8 +76,7 @@ TEST(HiDpi, TheBarDropDownAndDialogKeepTheirLayoutAndShowTheDoubleBitmaps) {
     ASSERT_EQ(SkinScale(), 2);
     Stores stores;
     ManualTimers timers;
-    CMainWnd bar(CMainWnd::Parts{stores.games, stores.window, stores.update,
-                                 std::make_unique<CAppSettingsDialog>(stores.Parts()), nullptr});
+    CMainWnd bar(stores.MainWndParts());
     ASSERT_TRUE(bar.Create());
     QWidget* search = bar.GetSearchPanel().Button();
     QWidget* hide = bar.GetControlButtonsPanel().HideButton();
@@ -129,7 +127,7 @@ TEST(HiDpi, TheBarDropDownAndDialogKeepTheirLayoutAndShowTheDoubleBitmaps) {
         EXPECT_GT(MixedBlocks(*shot), 50);
     }
     for (const QPoint& corner : {QPoint(0, 0), QPoint(713, 0), QPoint(0, 91), QPoint(713, 91)}) {
-        EXPECT_EQ(barShot.pixel(corner), QColor::fromRgb(CTivoraApp::kBackgroundColor).rgb())
+        EXPECT_EQ(barShot.pixel(corner), QColor::fromRgb(BarGeometry::kBackgroundColor).rgb())
             << corner.x() << "," << corner.y();
     }
 
@@ -167,7 +165,7 @@ TEST(HiDpi, TheBarDropDownAndDialogKeepTheirLayoutAndShowTheDoubleBitmaps) {
     EXPECT_GT(MixedBlocks(thumb), 0);
 
     // An icon is the picture of the device size, not a larger one scaled down.
-    const QIcon icon = Resources::LoadIcon(Res::IDI_TIVORA);
+    const QIcon icon = LoadIcon(Res::IDI_TIVORA);
     const struct {
         int size;
         const char* picture;

@@ -17,15 +17,17 @@
 #include <vector>
 
 #include "ConfigFixtures.h"
-#include "StoresFixture.h"
+#include "ResourceIds.h"
 #include "app/ComeForwardEvent.h"
 #include "app/TextTable.h"
-#include "platform/Modal.h"
-#include "platform/TrayHost.h"
-#include "platform/WindowHints.h"
+#include "platform/desktop/TrayHost.h"
+#include "platform/desktop/WindowHints.h"
 #include "services/UpdateEvents.h"
+#include "support/BarFixtures.h"
+#include "support/ModalRecorder.h"
 #include "support/TestDesktopServices.h"
 #include "support/TestEnvironment.h"
+#include "ui/controls/Modal.h"
 #include "ui/dialogs/CAppSettingsDialog.h"
 #include "ui/toolbar/CControlButton.h"
 #include "ui/toolbar/CMainWnd.h"
@@ -42,7 +44,7 @@ using testing_support::TestNotificationServer;
 using testing_support::TestStatusNotifierWatcher;
 using testing_support::WaitFor;
 
-struct DesktopBar : TempHome, ui_testing::Stores {
+struct DesktopBar : TempHome, bar_testing::Stores {
     TestStatusNotifierWatcher watcher;
     TestNotificationServer notifications;
     ModalRecorder modals;
@@ -56,8 +58,7 @@ struct DesktopBar : TempHome, ui_testing::Stores {
         testing_support::WriteFile(path, File({MakeGame("Chess", Game::FLAG_FAVORITE),
                                                MakeGame("Darts"), MakeGame("Poker")}));
         games.LoadGamesConfig(path);
-        bar = std::make_unique<CMainWnd>(CMainWnd::Parts{
-            games, window, update, std::make_unique<CAppSettingsDialog>(Parts()), &trays});
+        bar = std::make_unique<CMainWnd>(MainWndParts(&trays));
         ASSERT_TRUE(bar->Create());
     }
     void HideButton() {
@@ -101,7 +102,7 @@ TEST_F(MainWndDesktop, HidesIntoTheTrayOnlyWhileThereIsOne) {
     d.HideButton();
     EXPECT_FALSE(d.bar->isVisible());
     EXPECT_EQ(d.window.hidden, 1);
-    d.bar->OnCommand(CMainWnd::ID_SHOW_HIDE);
+    d.bar->OnCommand(Res::ID_SHOW_HIDE);
     EXPECT_TRUE(d.bar->isVisible());
     EXPECT_EQ(d.window.hidden, 0);
 
@@ -120,7 +121,7 @@ TEST_F(MainWndDesktop, HidesIntoTheTrayOnlyWhileThereIsOne) {
     testing_support::TestXEmbedTray xembed;
     ASSERT_TRUE(xembed.Start());
     ASSERT_TRUE(WaitFor([&] { return d.trays.HasXEmbed(); }));
-    d.bar->OnCommand(CMainWnd::ID_SHOW_HIDE);
+    d.bar->OnCommand(Res::ID_SHOW_HIDE);
     ASSERT_FALSE(d.bar->isVisible());
     d.watcher.Stop();
     EXPECT_TRUE(WaitFor([&] { return d.bar->isVisible(); }));
@@ -176,7 +177,7 @@ TEST_F(MainWndDesktop, UpdateOutcomesAreBalloonsAndTheNoticeTakesTheFirstClick) 
     EXPECT_TRUE(WaitFor([&] { return d.modals.ShownDialogs().size() == 1u; }));
     EXPECT_FALSE(d.bar->Tray().IsAnimating());
     EXPECT_TRUE(d.bar->isVisible());
-    d.bar->OnCommand(CMainWnd::ID_SHOW_HIDE);
+    d.bar->OnCommand(Res::ID_SHOW_HIDE);
     EXPECT_FALSE(d.bar->isVisible());
     EXPECT_EQ(d.modals.ShownDialogs().size(), 1u);
 }
@@ -200,9 +201,7 @@ TEST_F(MainWndDesktop, AppearsWhereStoredAndKeepsWhereItIsMoved) {
     d.storage.SaveAll();
     // Read back without the catalogue, which loading the games' block would read again.
     struct Skipped : SettingsSection {
-        void SaveCustomData() override {}
         void Store(ArchiveWriter&) override {}
-        void LoadCustomData() override {}
         void Load(int, ArchiveReader&) override {}
         int GetVersion() const override { return 0; }
     } games;
@@ -303,7 +302,7 @@ TEST_F(MainWndDesktop, SettingsDialogBelongsToTheBarAndStaysAboveItWhereItCovers
         dialogPlace = x.Place(dialog);
         owner = x.Property(static_cast<xcb_window_t>(dialog.winId()), "WM_TRANSIENT_FOR");
     };
-    d.bar->OnCommand(CMainWnd::ID_SETTINGS);
+    d.bar->OnCommand(Res::ID_SETTINGS);
     EXPECT_GT(dialogPlace, barPlace);
     EXPECT_EQ(owner, std::vector<uint32_t>{static_cast<uint32_t>(d.bar->winId())});
 }

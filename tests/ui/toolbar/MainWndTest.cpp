@@ -1,21 +1,25 @@
 // The bar window over a real catalogue under a temporary home, offscreen (where no desktop has
-// a tray): its start place, both layouts, the size button, and the update notice.
+// a tray): its start place, both layouts, one action for each control's click, and the update
+// notice.
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QPointer>
 #include <QTest>
 #include <QTimer>
+#include <algorithm>
+#include <functional>
 
 #include "ConfigFixtures.h"
 #include "ResourceIds.h"
-#include "StoresFixture.h"
 #include "config/UpdateSection.h"
 #include "services/UpdateEvents.h"
-#include "support/TestEnvironment.h"
+#include "support/BarFixtures.h"
 #include "ui/controls/TivoraButtons.h"
 #include "ui/dialogs/CAboutDialog.h"
 #include "ui/dialogs/CAppSettingsDialog.h"
 #include "ui/dialogs/CUpdateInformation.h"
+#include "ui/toolbar/CAllGamesDropDown.h"
 #include "ui/toolbar/CControlButton.h"
 #include "ui/toolbar/CMainWnd.h"
 #include "ui/toolbar/CSystemTray.h"
@@ -24,41 +28,44 @@
 
 namespace {
 
-using namespace config_fixtures;
-using testing_support::ModalRecorder;
+using bar_testing::Catalogue;
+using bar_testing::operator+;
 using testing_support::TempHome;
+using testing_support::TraceRecorder;
 
 TEST(MainWndPlace, StoredCornerComesBackOntoTheDesktop) {
     const Rect desktop{0, 0, 1024, 768};
+    constexpr SizeMode kNormal = SizeMode::Normal;
     struct Row {
-        int left, top, sizeMode;
+        int left, top;
+        SizeMode size;
         Rect expected;
     };
     const Row rows[] = {
         // Wholly left of the desktop: to its edge.
-        {-500, 10, 0, {0, 10, 357, 56}},
+        {-500, 10, kNormal, {0, 10, 357, 56}},
         // Corner right of it: back just inside.
-        {2000, 10, 0, {667, 10, 1024, 56}},
+        {2000, 10, kNormal, {667, 10, 1024, 56}},
         // Only partly off: where it was.
-        {1000, 10, 0, {1000, 10, 1357, 56}},
-        {10, -46, 0, {10, 0, 367, 46}},
-        {10, 769, 0, {10, 722, 367, 768}},
-        {-320, 900, WindowSection::kMiniSize, {0, 743, 320, 768}},
+        {1000, 10, kNormal, {1000, 10, 1357, 56}},
+        {10, -46, kNormal, {10, 0, 367, 46}},
+        {10, 769, kNormal, {10, 722, 367, 768}},
+        {-320, 900, SizeMode::Mini, {0, 743, 320, 768}},
         // On the edge itself: the right edge is exclusive, so a window ending at 0 is off.
-        {-357, 10, 0, {0, 10, 357, 56}},
-        {-356, 10, 0, {-356, 10, 1, 56}},
+        {-357, 10, kNormal, {0, 10, 357, 56}},
+        {-356, 10, kNormal, {-356, 10, 1, 56}},
         // A corner on the right or bottom edge is off the desktop too.
-        {1024, 10, 0, {667, 10, 1024, 56}},
-        {10, 768, 0, {10, 722, 367, 768}},
-        {1023, 767, 0, {1023, 767, 1380, 813}},
+        {1024, 10, kNormal, {667, 10, 1024, 56}},
+        {10, 768, kNormal, {10, 722, 367, 768}},
+        {1023, 767, kNormal, {1023, 767, 1380, 813}},
     };
     for (const Row& row : rows) {
-        const Rect got = CMainWnd::StartRect(row.left, row.top, row.sizeMode, desktop);
+        const Rect got = CMainWnd::StartRect(row.left, row.top, row.size, desktop);
         EXPECT_EQ(got.ToQRect(), row.expected.ToQRect()) << row.left << "," << row.top;
     }
     // A desktop left of the primary screen (a second monitor) counts as desktop.
-    EXPECT_EQ(CMainWnd::StartRect(-1700, 10, 0, Rect{-1280, 0, 1024, 768}).left, -1280);
-    EXPECT_EQ(CMainWnd::StartRect(-1200, 10, 0, Rect{-1280, 0, 1024, 768}).left, -1200);
+    EXPECT_EQ(CMainWnd::StartRect(-1700, 10, kNormal, Rect{-1280, 0, 1024, 768}).left, -1280);
+    EXPECT_EQ(CMainWnd::StartRect(-1200, 10, kNormal, Rect{-1280, 0, 1024, 768}).left, -1200);
 }
 
 TEST(MainWndPlace, OnlyAWaylandClientCannotPlaceItself) {
@@ -68,26 +75,37 @@ TEST(MainWndPlace, OnlyAWaylandClientCannotPlaceItself) {
     EXPECT_FALSE(CMainWnd::PlacesItself("wayland-egl"));
 }
 
-// A bar over a catalogue of games, the first `favorites` of them favourites.
-// The temporary home comes first: everything after it lives in it.
-struct Bar : TempHome, ui_testing::Stores {
-    ModalRecorder modals;
-    std::unique_ptr<CMainWnd> bar;
+// The bar window, counting the commands that reach it.
+class CountingBar : public CMainWnd {
+public:
+    using CMainWnd::CMainWnd;
+    void OnCommand(int id) override {
+        commands.push_back(id);
+        CMainWnd::OnCommand(id);
+    }
+    std::vector<int> commands;
+};
 
-    explicit Bar(int count, int favorites, int sizeMode = 0) {
-        std::vector<CfgPack::GameEntry> entries;
-        for (int i = 0; i < count; ++i) {
-            entries.push_back(MakeGame("Game " + std::string(1, static_cast<char>('A' + i)),
-                                       i < favorites ? Game::FLAG_FAVORITE : 0));
-        }
-        const std::string path = Root() + "/tivora.cfg";
-        testing_support::WriteFile(path, File(entries));
-        games.LoadGamesConfig(path);
+// Games A, B, ... of which the first `favorites` are favourites.
+Catalogue Lettered(int count, int favorites) {
+    Catalogue games;
+    for (int i = 0; i < count; ++i) {
+        games.push_back(
+            config_fixtures::MakeGame("Game " + std::string(1, static_cast<char>('A' + i)),
+                                      i < favorites ? Game::FLAG_FAVORITE : 0));
+    }
+    return games;
+}
+
+// The bar window at (40, 30) over a catalogue.
+struct Window : bar_testing::Bar {
+    std::unique_ptr<CountingBar> bar;
+
+    explicit Window(const Catalogue& catalogue, SizeMode size = SizeMode::Normal)
+        : Bar(catalogue, size) {
         window.left = 40;
         window.top = 30;
-        window.sizeMode = sizeMode;
-        bar = std::make_unique<CMainWnd>(CMainWnd::Parts{
-            games, window, update, std::make_unique<CAppSettingsDialog>(Parts()), nullptr});
+        bar = std::make_unique<CountingBar>(MainWndParts());
         EXPECT_TRUE(bar->Create());
     }
 
@@ -109,7 +127,7 @@ QRect At(int x, int y, int w, int h) {
 }
 
 TEST(MainWndLayout, BothSizesPlaceEveryControl) {
-    Bar bar(6, 2);
+    Window bar(Lettered(6, 2));
     EXPECT_EQ(bar.bar->geometry(), At(40, 30, 357, 46));
     const std::map<int, QRect> normal{
         {220, At(115, 3, 165, 18)}, {120, At(283, 2, 60, 21)},  {1000, At(1, 22, 66, 22)},
@@ -123,7 +141,7 @@ TEST(MainWndLayout, BothSizesPlaceEveryControl) {
     ASSERT_NE(size, nullptr);
     QTest::mouseClick(size, Qt::LeftButton);
     QCoreApplication::processEvents();
-    EXPECT_EQ(bar.window.sizeMode, WindowSection::kMiniSize);
+    EXPECT_EQ(bar.window.Size(), SizeMode::Mini);
     EXPECT_EQ(bar.bar->geometry(), At(40, 30, 320, 25));
     const std::map<int, QRect> mini{
         {1000, At(24, 2, 66, 22)}, {1001, At(91, 2, 66, 22)},  {303, At(292, 4, 12, 20)},
@@ -134,13 +152,112 @@ TEST(MainWndLayout, BothSizesPlaceEveryControl) {
     // And back: the same layout as at first, the corner unmoved.
     QTest::mouseClick(bar.bar->GetControlButtonsPanel().SizeButton(), Qt::LeftButton);
     QCoreApplication::processEvents();
-    EXPECT_EQ(bar.window.sizeMode, 0);
+    EXPECT_EQ(bar.window.Size(), SizeMode::Normal);
     EXPECT_EQ(bar.bar->geometry(), At(40, 30, 357, 46));
     EXPECT_EQ(bar.Places(), normal);
 }
 
+// Each control of the bar, clicked once: its command reaches the bar once and does its one
+// thing once. A second route for a click shows as a second command or a second action.
+TEST(MainWndCommands, EachControlsClickIsOneCommandAndOneAction) {
+    Window bar(bar_testing::Games({"Chess"}, Game::FLAG_FAVORITE) +
+               bar_testing::Games({"Darts"}, Game::FLAG_FAVORITE | Game::FLAG_FULL_SCREEN) +
+               bar_testing::Games({"Keno", "Poker"}));
+    FavoritesPanel& favorites = bar.bar->GetFavoritesPanel();
+    bar.bar->GetSearchPanel().Edit()->setText("cats");
+    TraceRecorder traces;
+    int writesBefore = 0;
+    struct Step {
+        const char* control;
+        std::function<QWidget*()> find;
+        int command;
+        std::function<void()> expectOneAction;
+    };
+    const std::vector<Step> steps{
+        {"first favourite", [&] { return favorites.GameButton(0); }, Res::IDC_FIRST_FAVORITE,
+         [&] {
+             EXPECT_EQ(bar.shell.Parameters(),
+                       std::vector<std::string>{"-new http://games.invalid/Chess"});
+         }},
+        {"second favourite", [&] { return favorites.GameButton(1); }, Res::IDC_FIRST_FAVORITE + 1,
+         [&] {
+             EXPECT_EQ(bar.shell.Parameters(),
+                       (std::vector<std::string>{"-new http://games.invalid/Chess",
+                                                 "-new -k http://games.invalid/Darts"}));
+         }},
+        {"all games", [&] { return favorites.AllGamesButton(); }, Res::IDC_ALL_GAMES,
+         [&] {
+             CAllGamesDropDown& list = favorites.AllGamesButton()->DropDown();
+             EXPECT_TRUE(list.isVisible());
+             EXPECT_EQ(list.GetItemCount(), 2);
+             QTest::keyClick(&list, Qt::Key_Escape);
+             EXPECT_EQ(bar.shell.calls.size(), 2u);
+         }},
+        {"search", [&] { return bar.bar->GetSearchPanel().Button(); }, Res::IDC_SEARCH_BUTTON,
+         [&] {
+             ASSERT_EQ(bar.shell.calls.size(), 3u);
+             EXPECT_NE(bar.shell.calls.back().parameters.find("Terms=cats"), std::string::npos);
+         }},
+        {"settings", [&] { return bar.bar->GetSettingsPanel().Button(); }, Res::IDC_SETTINGS_BUTTON,
+         [&] {
+             ASSERT_EQ(bar.modals.ShownDialogs().size(), 1u);
+             EXPECT_EQ(bar.modals.ShownDialogs()[0].className, "CAppSettingsDialog");
+         }},
+        {"hide", [&] { return bar.bar->GetControlButtonsPanel().HideButton(); },
+         Res::IDC_HIDE_TO_TRAY,
+         [&] {
+             const std::vector<std::string> texts = traces.Texts();
+             EXPECT_EQ(std::count(texts.begin(), texts.end(),
+                                  "No tray to hide the bar in: the bar stays"),
+                       1);
+         }},
+        {"size", [&] { return bar.bar->GetControlButtonsPanel().SizeButton(); }, Res::IDC_SIZE,
+         [&] {
+             EXPECT_EQ(bar.window.Size(), SizeMode::Mini);
+             EXPECT_EQ(bar.fileWrites, writesBefore + 1);
+             EXPECT_EQ(bar.bar->size(), QSize(320, 25));
+         }},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.control);
+        QWidget* control = step.find();
+        ASSERT_NE(control, nullptr);
+        bar.bar->commands.clear();
+        writesBefore = bar.fileWrites;
+        QTest::mouseClick(control, Qt::LeftButton);
+        // The settings dialog opens once the click is over.
+        QCoreApplication::processEvents();
+        EXPECT_EQ(bar.bar->commands, std::vector<int>{step.command});
+        step.expectOneAction();
+    }
+}
+
+TEST(MainWndCommands, SizeButtonFlipsSavesAndRebuildsTheBarUnderItsOwnClick) {
+    Window bar(Lettered(1, 0));
+    ControlButtonsPanel& buttons = bar.bar->GetControlButtonsPanel();
+    for (const SizeMode expected : {SizeMode::Mini, SizeMode::Normal}) {
+        const QPointer<CControlButton> clicked = buttons.SizeButton();
+        ASSERT_NE(clicked, nullptr);
+        QTest::mouseClick(clicked, Qt::LeftButton);
+        EXPECT_EQ(bar.window.Size(), expected);
+        // The clicked button was replaced while its click ran; it goes once that is over.
+        ASSERT_NE(buttons.SizeButton(), clicked);
+        EXPECT_EQ(buttons.SizeButton()->x(), expected == SizeMode::Mini ? 307 : 345);
+        EXPECT_FALSE(clicked.isNull() || clicked->isVisible());
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_TRUE(clicked.isNull());
+    }
+    EXPECT_EQ(bar.fileWrites, 2);
+    EXPECT_EQ(bar.bar->findChildren<CControlButton*>().size(), 2);
+
+    // A stored size mode of any other value counts as normal.
+    bar.window.sizeMode = 7;
+    QTest::mouseClick(buttons.SizeButton(), Qt::LeftButton);
+    EXPECT_EQ(bar.window.Size(), SizeMode::Mini);
+}
+
 TEST(MainWndLayout, BackgroundOfEachSize) {
-    Bar normal(2, 0);
+    Window normal(Lettered(2, 0));
     const QImage normalShot = normal.bar->grab().toImage();
     // Bitmap 1035 over the class grey: its green corners let the grey through.
     const QImage art = QImage(":/bitmaps/1035.png").convertToFormat(QImage::Format_RGB32);
@@ -150,7 +267,7 @@ TEST(MainWndLayout, BackgroundOfEachSize) {
     ASSERT_NE(art.pixelColor(200, 45), QColor(0, 255, 0));
     EXPECT_EQ(normalShot.pixelColor(200, 45), art.pixelColor(200, 45));
 
-    Bar mini(2, 0, WindowSection::kMiniSize);
+    Window mini(Lettered(2, 0), SizeMode::Mini);
     const QImage miniShot = mini.bar->grab().toImage();
     EXPECT_EQ(miniShot.pixelColor(200, 0), QColor(238, 142, 0));        // frame
     EXPECT_EQ(miniShot.pixelColor(306, 1), QColor(135, 102, 38));       // gradient column top
@@ -159,7 +276,7 @@ TEST(MainWndLayout, BackgroundOfEachSize) {
 }
 
 TEST(MainWndUpdate, NoticeWaitsForTheUserAndTheDialogTakesTheClick) {
-    Bar bar(3, 1);
+    Window bar(Lettered(3, 1));
     UpdateManifest release{"2", "3", "2026-12-01", "http://127.0.0.1:9/get", "x"};
     UpdateAvailableEvent available(release);
     QCoreApplication::sendEvent(bar.bar.get(), &available);
@@ -167,7 +284,7 @@ TEST(MainWndUpdate, NoticeWaitsForTheUserAndTheDialogTakesTheClick) {
     EXPECT_EQ(bar.update.GetUpdateManifest().url, release.url);
 
     // The show/hide command shows the notice instead of hiding the bar, once.
-    bar.bar->OnCommand(CMainWnd::ID_SHOW_HIDE);
+    bar.bar->OnCommand(Res::ID_SHOW_HIDE);
     ASSERT_EQ(bar.modals.ShownDialogs().size(), 1u);
     EXPECT_EQ(bar.modals.ShownDialogs()[0].className, "CUpdateInformation");
     EXPECT_FALSE(bar.bar->Notice().IsPending());
@@ -175,30 +292,30 @@ TEST(MainWndUpdate, NoticeWaitsForTheUserAndTheDialogTakesTheClick) {
     EXPECT_EQ(bar.bar->Notice().Dialog()->DownloadUrl(), release.url);
 
     // Without a tray the next click may not hide the bar: nothing would bring it back.
-    bar.bar->OnCommand(CMainWnd::ID_SHOW_HIDE);
+    bar.bar->OnCommand(Res::ID_SHOW_HIDE);
     EXPECT_TRUE(bar.bar->isVisible());
     EXPECT_EQ(bar.window.hidden, 0);
     EXPECT_EQ(bar.modals.ShownDialogs().size(), 1u);
 }
 
 TEST(MainWndCommands, MenuCommandsReachTheirTargets) {
-    Bar bar(3, 1, WindowSection::kMiniSize);
+    Window bar(Lettered(3, 1), SizeMode::Mini);
     int checks = 0;
     int exits = 0;
     QObject::connect(bar.bar.get(), &CMainWnd::checkUpdatesRequested, [&] { ++checks; });
     QObject::connect(bar.bar.get(), &CMainWnd::exitRequested, [&] { ++exits; });
-    bar.bar->OnCommand(CMainWnd::ID_CHECK_UPDATES);
-    bar.bar->OnCommand(CMainWnd::ID_EXIT);
+    bar.bar->OnCommand(Res::ID_CHECK_UPDATES);
+    bar.bar->OnCommand(Res::ID_EXIT);
     EXPECT_EQ(checks, 1);
     EXPECT_EQ(exits, 1);
 
     // The settings pages are reached from the menu in mini size too, where the bar has no
     // settings button.
-    bar.bar->OnCommand(CMainWnd::ID_MY_INFO);
+    bar.bar->OnCommand(Res::ID_MY_INFO);
     // Made on first use, so that it costs the bar's start nothing; once made, it is kept.
     EXPECT_TRUE(bar.bar->findChildren<CAboutDialog*>().isEmpty());
-    bar.bar->OnCommand(CMainWnd::ID_ABOUT);
-    bar.bar->OnCommand(CMainWnd::ID_ABOUT);
+    bar.bar->OnCommand(Res::ID_ABOUT);
+    bar.bar->OnCommand(Res::ID_ABOUT);
     EXPECT_EQ(bar.bar->findChildren<CAboutDialog*>().size(), 1);
     ASSERT_EQ(bar.modals.ShownDialogs().size(), 3u);
     EXPECT_EQ(bar.modals.ShownDialogs()[0].className, "CAppSettingsDialog");
@@ -228,15 +345,15 @@ struct RealModals : Modal::Hook {
 };
 
 TEST(MainWndDialogs, OneDialogAtATimeAndTheOneWithTheInputComesForward) {
-    Bar bar(3, 1);
+    Window bar(Lettered(3, 1));
     UpdateAvailableEvent available(UpdateManifest{"2", "3", "", "http://127.0.0.1:9/", ""});
     QCoreApplication::sendEvent(bar.bar.get(), &available);
     RealModals modals;
     modals.inside = [&](QDialog& about) {
         ASSERT_EQ(QApplication::activeModalWidget(), &about);
         // What the tray menu asks for while About is open: About comes forward instead.
-        for (int command : {CMainWnd::ID_SETTINGS, CMainWnd::ID_FAVORITES, CMainWnd::ID_MY_INFO,
-                            CMainWnd::ID_SHOW_HIDE, CMainWnd::ID_ABOUT}) {
+        for (int command : {Res::ID_SETTINGS, Res::ID_FAVORITES, Res::ID_MY_INFO, Res::ID_SHOW_HIDE,
+                            Res::ID_ABOUT}) {
             bar.bar->OnCommand(command);
         }
         QCoreApplication::processEvents();
@@ -245,7 +362,7 @@ TEST(MainWndDialogs, OneDialogAtATimeAndTheOneWithTheInputComesForward) {
         // And its CLOSE closes it.
         QTest::mouseClick(static_cast<CAboutDialog&>(about).GetDlgItem(Res::IDOK), Qt::LeftButton);
     };
-    bar.bar->OnCommand(CMainWnd::ID_ABOUT);
+    bar.bar->OnCommand(Res::ID_ABOUT);
     EXPECT_EQ(modals.opened, std::vector<std::string>{"CAboutDialog"});
     EXPECT_FALSE(bar.bar->About().isVisible());
 
@@ -256,16 +373,15 @@ TEST(MainWndDialogs, OneDialogAtATimeAndTheOneWithTheInputComesForward) {
         EXPECT_EQ(settings.parentWidget(), bar.bar.get());
         settings.reject();
     };
-    bar.bar->OnCommand(CMainWnd::ID_FAVORITES);
+    bar.bar->OnCommand(Res::ID_FAVORITES);
     EXPECT_EQ(modals.opened, std::vector<std::string>{"CAppSettingsDialog"});
 }
 
 TEST(MainWndPlace, HiddenAtExitButNoTrayStillShows) {
     TempHome home;
-    ui_testing::Stores stores;
+    bar_testing::Stores stores;
     stores.window.hidden = 1;
-    CMainWnd bar(CMainWnd::Parts{stores.games, stores.window, stores.update,
-                                 std::make_unique<CAppSettingsDialog>(stores.Parts()), nullptr});
+    CMainWnd bar(stores.MainWndParts());
     bar.Create();
     EXPECT_TRUE(bar.isVisible());
     EXPECT_EQ(stores.window.hidden, 0);

@@ -1,5 +1,6 @@
-// The bar's favourites, control and settings panels on a bar-like window, over a real catalogue
-// and settings file under a temporary home, with the launcher's browser calls recorded.
+// The bar's favourites, control and settings panels on a window standing in for the bar, over a
+// real catalogue and settings file under a temporary home, with the launcher's browser calls
+// recorded.
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
@@ -8,14 +9,15 @@
 #include <QTest>
 #include <algorithm>
 
-#include "ConfigFixtures.h"
 #include "LaunchTestSupport.h"
 #include "ResourceIds.h"
 #include "config/GamesConfig.h"
 #include "config/RegistrationSection.h"
 #include "config/WindowSection.h"
-#include "platform/Fonts.h"
+#include "platform/desktop/Fonts.h"
 #include "services/RegistrationJobs.h"
+#include "support/BarFixtures.h"
+#include "support/ModalRecorder.h"
 #include "support/SkinTestSupport.h"
 #include "support/TestEnvironment.h"
 #include "ui/controls/CTivoraTabCtrl.h"
@@ -25,85 +27,31 @@
 #include "ui/toolbar/ControlButtonsPanel.h"
 #include "ui/toolbar/FavoritesPanel.h"
 #include "ui/toolbar/SettingsPanel.h"
-#include "ui/toolbar/ToolbarEvents.h"
 
 namespace {
 
-using namespace config_fixtures;
-using launch_testing::ShellRecorder;
+using bar_testing::Bar;
+using bar_testing::BarWindow;
+using bar_testing::Games;
+using bar_testing::operator+;
+using config_fixtures::MakeGame;
 using testing_support::ModalRecorder;
-using testing_support::TempHome;
 using testing_support::TraceRecorder;
 
-constexpr int kNormal = 0;
-constexpr int kMini = WindowSection::kMiniSize;
+constexpr SizeMode kNormal = SizeMode::Normal;
+constexpr SizeMode kMini = SizeMode::Mini;
 
-// Stands in for the bar window: counts what the buttons ask of it and, like the bar, makes
-// the panels again on a relayout.
-class BarWindow : public QWidget {
-public:
-    std::function<void()> onRelayout;
-    int relayouts = 0;
-    int hides = 0;
-
-protected:
-    bool event(QEvent* event) override {
-        if (event->type() == RelayoutEvent::kType) {
-            ++relayouts;
-            if (onRelayout) {
-                onRelayout();
-            }
-            return true;
-        }
-        if (event->type() == HideToTrayEvent::kType) {
-            ++hides;
-            return true;
-        }
-        return QWidget::event(event);
-    }
-};
-
-// One program's stores and its bar window; the catalogue's games are given as entries.
-struct Bar {
-    TempHome home;
-    GamesConfig games;
-    WindowSection window;
-    RegistrationSection registration;
-    SettingsStorage storage{{&games, &window, &registration}};
-    UserInfoJob job{games, registration};
+// The stores over a catalogue, and a window standing in for the bar, which takes the commands of
+// the controls on it.
+struct Panels : Bar {
     BarWindow bar;
-    ShellRecorder shell;
-    int fileWrites = 0;
-
-    Bar(const std::vector<CfgPack::GameEntry>& catalogue, int sizeMode) {
-        const std::string path = home.Root() + "/tivora.cfg";
-        testing_support::WriteFile(path, File(catalogue));
-        games.LoadGamesConfig(path);
-        window.sizeMode = sizeMode;
-        storage.SetBeforeReplaceHook([this](const std::string&) { ++fileWrites; });
-        bar.setGeometry(100, 100, 357, 46);
-        bar.show();
-    }
+    Panels(const bar_testing::Catalogue& catalogue, SizeMode size) : Bar(catalogue, size) {}
 };
-
-std::vector<CfgPack::GameEntry> Games(const std::vector<std::string>& names, std::uint32_t flags) {
-    std::vector<CfgPack::GameEntry> games;
-    for (const std::string& name : names) {
-        games.push_back(MakeGame(name, flags));
-    }
-    return games;
-}
-
-std::vector<CfgPack::GameEntry> operator+(std::vector<CfgPack::GameEntry> a,
-                                          const std::vector<CfgPack::GameEntry>& b) {
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
-}
 
 TEST(FavoritesPanel, ShowsTheFirstFourFavouritesByNameAndTheAllGamesButtonAfterThem) {
     struct Case {
         const char* name;
-        int mode;
+        SizeMode mode;
         std::vector<CfgPack::GameEntry> catalogue;
         std::vector<std::string> shown;
         QPoint origin;
@@ -127,7 +75,7 @@ TEST(FavoritesPanel, ShowsTheFirstFourFavouritesByNameAndTheAllGamesButtonAfterT
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        Bar bar(c.catalogue, c.mode);
+        Panels bar(c.catalogue, c.mode);
         FavoritesPanel panel(bar.games, bar.window);
         TraceRecorder traces;
         EXPECT_TRUE(panel.Create(&bar.bar));
@@ -143,7 +91,7 @@ TEST(FavoritesPanel, ShowsTheFirstFourFavouritesByNameAndTheAllGamesButtonAfterT
             EXPECT_EQ(button->text().toStdString(), c.shown[static_cast<std::size_t>(i)]);
             EXPECT_EQ(button->geometry(), QRect(c.origin + QPoint(67 * i, 0),
                                                 QSize(CGameBtn::kWidth, CGameBtn::kHeight)));
-            EXPECT_EQ(GetDlgCtrlID(button), 1000 + i);
+            EXPECT_EQ(GetDlgCtrlID(button), Res::IDC_FIRST_FAVORITE + i);
             EXPECT_TRUE(button->isVisible());
             expectedTraces.push_back(c.shown[static_cast<std::size_t>(i)]);
         }
@@ -163,12 +111,12 @@ TEST(FavoritesPanel, ShowsTheFirstFourFavouritesByNameAndTheAllGamesButtonAfterT
         ASSERT_NE(allGames, nullptr);
         EXPECT_EQ(allGames->pos(), c.origin + QPoint(268, 2));
         EXPECT_EQ(allGames->isEnabled(), c.allGamesEnabled);
-        EXPECT_EQ(GetDlgCtrlID(allGames), CAllGamesButton::kControlId);
+        EXPECT_EQ(GetDlgCtrlID(allGames), Res::IDC_ALL_GAMES);
     }
 }
 
 TEST(FavoritesPanel, RebuildsTheRowWhenTheFavouritesChangeAndUnhooksWithItsOwner) {
-    Bar bar(Games({"Chess", "Bingo", "Darts"}, Game::FLAG_FAVORITE), kNormal);
+    Panels bar(Games({"Chess", "Bingo", "Darts"}, Game::FLAG_FAVORITE), kNormal);
     auto panel = std::make_unique<FavoritesPanel>(bar.games, bar.window);
     ASSERT_TRUE(panel->Create(&bar.bar));
     EXPECT_FALSE(panel->AllGamesButton()->isEnabled());
@@ -197,7 +145,7 @@ TEST(FavoritesPanel, PaintsTheStripAtItsPlaceInEitherSize) {
     const QImage strip = LoadBitmap(Res::IDB_FAVORITES_STRIP);
     ASSERT_EQ(strip.size(), QSize(268, 20));
     for (const auto& [mode, place] : {std::pair{kNormal, QPoint(1, 24)}, {kMini, QPoint(24, 4)}}) {
-        Bar bar(Games({"Chess"}, Game::FLAG_FAVORITE), mode);
+        Panels bar(Games({"Chess"}, Game::FLAG_FAVORITE), mode);
         FavoritesPanel panel(bar.games, bar.window);
         auto paint = [&](QPainter& painter) { panel.Paint(painter); };
         // Without its window the panel has nothing to paint on.
@@ -209,7 +157,7 @@ TEST(FavoritesPanel, PaintsTheStripAtItsPlaceInEitherSize) {
             DrawTransparent(painter, place.x(), place.y(), strip);
         });
         EXPECT_TRUE(skin_test::Difference(skin_test::Canvas(357, 46, paint), expected).isNull())
-            << mode;
+            << place.x();
     }
 }
 
@@ -236,8 +184,9 @@ TEST(GameButton, ShowsTheGameWithItsTipAndOpensItsAddressByTheLaunchRule) {
         CfgPack::GameEntry game = MakeGame("Kite", c.flags | Game::FLAG_FAVORITE);
         game.url = c.url;
         game.extraText = c.extraText;
-        Bar bar({game}, kNormal);
+        Panels bar({game}, kNormal);
         FavoritesPanel panel(bar.games, bar.window);
+        bar.bar.handler = [&](int id) { return panel.OnCommand(id); };
         ASSERT_TRUE(panel.Create(&bar.bar));
         CGameBtn* button = panel.GameButton(0);
         ASSERT_NE(button, nullptr);
@@ -248,6 +197,7 @@ TEST(GameButton, ShowsTheGameWithItsTipAndOpensItsAddressByTheLaunchRule) {
         EXPECT_EQ(button->IsControlled(), (c.flags & Game::FLAG_CONTROLLED) != 0);
 
         QTest::mouseClick(button, Qt::LeftButton);
+        EXPECT_EQ(bar.bar.commands, std::vector<int>{Res::IDC_FIRST_FAVORITE});
         EXPECT_EQ(bar.shell.Parameters(), c.opened);
         if (c.opened.empty()) {
             EXPECT_NE(launch_testing::ErrorLog().find("'Kite' refused"), std::string::npos);
@@ -256,7 +206,7 @@ TEST(GameButton, ShowsTheGameWithItsTipAndOpensItsAddressByTheLaunchRule) {
 }
 
 TEST(GameButton, DrawsTheDarkenedPictureAndItsNameBesideIt) {
-    Bar bar(Games({"Chess Master"}, Game::FLAG_FAVORITE), kNormal);
+    Panels bar(Games({"Chess Master"}, Game::FLAG_FAVORITE), kNormal);
     bar.bar.setPalette(QPalette(Qt::black));
     bar.bar.setAutoFillBackground(true);
     FavoritesPanel panel(bar.games, bar.window);
@@ -275,7 +225,8 @@ TEST(GameButton, DrawsTheDarkenedPictureAndItsNameBesideIt) {
     const int narrow = QFontMetrics(button->font()).horizontalAdvance(sample);
     const int natural = QFontMetrics(Fonts::Make("Tahoma", 11)).horizontalAdvance(sample);
     EXPECT_LT(narrow, natural);
-    EXPECT_NEAR(narrow, 4 * sample.size(), sample.size());
+    const double length = static_cast<double>(sample.size());
+    EXPECT_NEAR(narrow, 4 * length, length);
 
     // Not hovered: the darkened picture at the left, and the whole name on one line.
     const QImage out = skin_test::Render(bar.bar).copy(button->geometry());
@@ -299,26 +250,26 @@ TEST(GameButton, DrawsTheDarkenedPictureAndItsNameBesideIt) {
 
 TEST(ControlButtons, StandAtTheirPlacesWithTheirTipsInEitherSize) {
     struct Case {
-        int mode;
+        SizeMode mode;
         QPoint hide, size;
         QString sizeTip;
     };
     for (const Case& c : {Case{kNormal, {345, 10}, {345, 24}, "Change size to mini"},
                           Case{kMini, {307, 0}, {307, 13}, "Change size to normal"}}) {
-        Bar bar(Games({"Chess"}, 0), c.mode);
+        Panels bar(Games({"Chess"}, 0), c.mode);
         ControlButtonsPanel panel(bar.window);
         ASSERT_TRUE(panel.Create(&bar.bar));
         CControlButton* hide = panel.HideButton();
         CControlButton* size = panel.SizeButton();
         ASSERT_NE(hide, nullptr);
         ASSERT_NE(size, nullptr);
-        EXPECT_EQ(hide->geometry(), QRect(c.hide, QSize(12, 13))) << c.mode;
-        EXPECT_EQ(size->geometry(), QRect(c.size, QSize(12, 13))) << c.mode;
+        EXPECT_EQ(hide->geometry(), QRect(c.hide, QSize(12, 13))) << c.sizeTip.toStdString();
+        EXPECT_EQ(size->geometry(), QRect(c.size, QSize(12, 13))) << c.sizeTip.toStdString();
         EXPECT_EQ(hide->TipText(), "Minimize to tray");
         EXPECT_EQ(size->TipText(), c.sizeTip);
         EXPECT_TRUE(hide->IsBalloonTip() && size->IsBalloonTip());
-        EXPECT_EQ(GetDlgCtrlID(hide), ControlButtonsPanel::kHideId);
-        EXPECT_EQ(GetDlgCtrlID(size), ControlButtonsPanel::kSizeId);
+        EXPECT_EQ(GetDlgCtrlID(hide), Res::IDC_HIDE_TO_TRAY);
+        EXPECT_EQ(GetDlgCtrlID(size), Res::IDC_SIZE);
         // One picture for both states, its key colour showing the bar.
         EXPECT_EQ(hide->Picture(0), MakeTransparent(LoadBitmap(Res::IDB_HIDE_TO_TRAY)));
         EXPECT_EQ(size->Picture(0), MakeTransparent(LoadBitmap(Res::IDB_SIZE)));
@@ -326,52 +277,16 @@ TEST(ControlButtons, StandAtTheirPlacesWithTheirTipsInEitherSize) {
     }
 }
 
-TEST(ControlButtons, SizeButtonFlipsSavesAndRebuildsTheBarUnderItsOwnClick) {
-    Bar bar(Games({"Chess"}, 0), kNormal);
-    ControlButtonsPanel panel(bar.window);
-    bar.bar.onRelayout = [&] {
-        panel.Destroy();
-        panel.Create(&bar.bar);
-    };
-    ASSERT_TRUE(panel.Create(&bar.bar));
-
-    for (int expectedMode : {kMini, kNormal}) {
-        const QPointer<CControlButton> clicked = panel.SizeButton();
-        ASSERT_NE(clicked, nullptr);
-        QTest::mouseClick(clicked, Qt::LeftButton);
-        EXPECT_EQ(bar.window.sizeMode, expectedMode);
-        // The clicked button was replaced while its click ran; it goes once that is over.
-        ASSERT_NE(panel.SizeButton(), clicked);
-        EXPECT_EQ(panel.SizeButton()->x(), expectedMode == kMini ? 307 : 345);
-        EXPECT_FALSE(clicked.isNull() || clicked->isVisible());
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        EXPECT_TRUE(clicked.isNull());
-    }
-    EXPECT_EQ(bar.bar.relayouts, 2);
-    EXPECT_EQ(bar.fileWrites, 2);
-    EXPECT_EQ(bar.bar.findChildren<CControlButton*>().size(), 2);
-
-    // A sizeMode of any other value counts as normal.
-    bar.window.sizeMode = 7;
-    panel.OnButtonClicked(ControlButtonsPanel::kSizeId);
-    EXPECT_EQ(bar.window.sizeMode, kMini);
-
-    QTest::mouseClick(panel.HideButton(), Qt::LeftButton);
-    EXPECT_EQ(bar.bar.hides, 1);
-    EXPECT_EQ(bar.bar.relayouts, 3);
-    EXPECT_EQ(bar.window.sizeMode, kMini);
-}
-
 TEST(SettingsPanel, OpensOneDialogFromTheButtonOrTheTrayPages) {
-    Bar bar(Games({"Chess"}, 0), kNormal);
-    SettingsPanel panel(bar.window, std::make_unique<CAppSettingsDialog>(SettingsStores{
-                                        bar.games, bar.window, bar.registration, bar.job}));
+    Panels bar(Games({"Chess"}, 0), kNormal);
+    SettingsPanel panel(bar.window, std::make_unique<CAppSettingsDialog>(bar.Parts()));
+    bar.bar.handler = [&](int id) { return panel.OnCommand(id); };
     ASSERT_TRUE(panel.Create(&bar.bar));
     CTivoraCustomButton* button = panel.Button();
     ASSERT_NE(button, nullptr);
     EXPECT_EQ(button->geometry(), QRect(283, 24, 60, 21));
     EXPECT_EQ(button->TipText(), "Click this button to open settings window");
-    EXPECT_EQ(GetDlgCtrlID(button), SettingsPanel::kButtonId);
+    EXPECT_EQ(GetDlgCtrlID(button), Res::IDC_SETTINGS_BUTTON);
 
     ModalRecorder modal;
     CAppSettingsDialog& dialog = panel.Dialog();
@@ -401,7 +316,7 @@ TEST(SettingsPanel, OpensOneDialogFromTheButtonOrTheTrayPages) {
 
     // In mini size there is no button; the pages stay reachable.
     panel.Destroy();
-    bar.window.sizeMode = kMini;
+    bar.window.SetSize(kMini);
     EXPECT_TRUE(panel.Create(&bar.bar));
     EXPECT_EQ(panel.Button(), nullptr);
     EXPECT_TRUE(bar.bar.findChildren<CTivoraCustomButton*>().isEmpty());

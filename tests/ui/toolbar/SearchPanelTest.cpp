@@ -8,36 +8,32 @@
 #include "ConfigFixtures.h"
 #include "DemoServer.h"
 #include "LaunchTestSupport.h"
+#include "ResourceIds.h"
 #include "config/WindowSection.h"
-#include "platform/UrlUtils.h"
+#include "platform/net/UrlUtils.h"
+#include "support/BarFixtures.h"
 #include "ui/controls/BalloonTip.h"
-#include "ui/controls/ButtonListener.h"
 #include "ui/toolbar/SearchPanel.h"
 
 namespace {
 
-using config_fixtures::File;
 using config_fixtures::MakeGame;
 using config_fixtures::Texts;
-using launch_testing::ShellRecorder;
+using testing_support::ShellRecorder;
 
 const std::string kPrefix = SEARCH_BASE_URL "/search/search.php?Terms=";
 
 // The panel made on a bar-sized parent over a catalogue whose affiliate code is code (none
 // when empty).
-struct Bar {
-    testing_support::TempHome home;
-    GamesConfig games;
-    WindowSection window;
-    QWidget parent;
+struct Bar : testing_support::TempHome, bar_testing::Stores {
+    bar_testing::BarWindow parent;
     SearchPanel panel{games, window};
 
-    explicit Bar(const std::string& code, int sizeMode = 0) {
-        games.LoadGamesConfigData(
-            File({MakeGame("A")},
-                 Texts({{"NuvexaCode", code.empty() ? std::nullopt : std::optional(code)}})));
-        window.sizeMode = sizeMode;
-        parent.resize(357, 46);
+    explicit Bar(const std::string& code, SizeMode size = SizeMode::Normal) {
+        Load({MakeGame("A")}, Root(),
+             Texts({{"NuvexaCode", code.empty() ? std::nullopt : std::optional(code)}}));
+        window.SetSize(size);
+        parent.handler = [this](int id) { return panel.OnCommand(id); };
         EXPECT_TRUE(panel.Create(&parent));
     }
 };
@@ -88,19 +84,20 @@ TEST(SearchBox, PlacedInNormalSizeOnlyAndDestroyedWithThePanel) {
     ASSERT_NE(normal.panel.Button(), nullptr);
     EXPECT_EQ(normal.panel.Edit()->geometry(), QRect(115, 3, 165, 18));
     EXPECT_EQ(normal.panel.Button()->geometry(), QRect(283, 2, 60, 21));
-    EXPECT_EQ(GetDlgCtrlID(normal.panel.Edit()), 220);
-    EXPECT_EQ(GetDlgCtrlID(normal.panel.Button()), 120);
-    EXPECT_EQ(normal.panel.Button()->Listener(), &normal.panel);
+    EXPECT_EQ(GetDlgCtrlID(normal.panel.Edit()), Res::IDC_SEARCH_EDIT);
+    EXPECT_EQ(GetDlgCtrlID(normal.panel.Button()), Res::IDC_SEARCH_BUTTON);
     EXPECT_TRUE(normal.panel.Edit()->isVisibleTo(&normal.parent));
     normal.panel.Destroy();
     EXPECT_EQ(normal.panel.Edit(), nullptr);
     EXPECT_TRUE(normal.parent.findChildren<QWidget*>().isEmpty());
     // The button with no edit left searches nothing.
     ShellRecorder recorder;
-    normal.panel.OnButtonClicked(SearchPanel::kButtonId);
+    EXPECT_TRUE(normal.panel.OnCommand(Res::IDC_SEARCH_BUTTON));
     EXPECT_TRUE(recorder.calls.empty());
+    // Nor does it take the commands of other controls.
+    EXPECT_FALSE(normal.panel.OnCommand(Res::IDC_SETTINGS_BUTTON));
 
-    Bar mini("", WindowSection::kMiniSize);
+    Bar mini("", SizeMode::Mini);
     EXPECT_EQ(mini.panel.Edit(), nullptr);
     EXPECT_EQ(mini.panel.Button(), nullptr);
     EXPECT_TRUE(mini.parent.findChildren<QWidget*>().isEmpty());

@@ -18,12 +18,14 @@
 #include <string>
 #include <vector>
 
-#include "app/Resources.h"
-#include "platform/TrayHost.h"
+#include "ResourceIds.h"
+#include "platform/desktop/TrayHost.h"
+#include "support/BarFixtures.h"
 #include "support/SkinTestSupport.h"
 #include "support/TestDesktopServices.h"
 #include "support/TestEnvironment.h"
 #include "ui/controls/DialogTemplate.h"
+#include "ui/controls/Drawing.h"
 #include "ui/toolbar/CSystemTray.h"
 
 namespace {
@@ -40,10 +42,7 @@ using testing_support::WaitFor;
 const QString kItemPath = QStringLiteral("/StatusNotifierItem");
 const QString kItemInterface = QStringLiteral("org.kde.StatusNotifierItem");
 
-struct RecordingTarget : CommandTarget {
-    void OnCommand(int id) override { commands.push_back(id); }
-    std::vector<int> commands;
-};
+using bar_testing::RecordingTarget;
 
 // A call as a tray host makes it, answered while this thread's events (the item's own) run.
 QDBusMessage Call(const QString& service, const QString& path, const QString& interface,
@@ -156,8 +155,7 @@ QWidget* BalloonTip() {
 }
 
 bool Shows(const CSystemTray& tray, int resource) {
-    return tray.Icon() != nullptr &&
-           Picture(tray.Icon()->icon()) == Picture(Resources::LoadIcon(resource));
+    return tray.Icon() != nullptr && Picture(tray.Icon()->icon()) == Picture(LoadIcon(resource));
 }
 
 TEST(SystemTrayDesktopTest, ItemHasItsTooltipAndMenuAndSendsClicksAndBalloons) {
@@ -169,7 +167,7 @@ TEST(SystemTrayDesktopTest, ItemHasItsTooltipAndMenuAndSendsClicksAndBalloons) {
     CSystemTray tray;
     RecordingTarget target;
     tray.SetCommandTarget(&target);
-    ASSERT_TRUE(tray.CreateTrayIcon("Tivora", 32512, CSystemTray::kMenuId, false, "", "", 0, 10));
+    ASSERT_TRUE(tray.CreateTrayIcon("Tivora", 32512, Res::IDR_TRAY_MENU, false, "", "", 0, 10));
     EXPECT_TRUE(tray.IsAvailable());
     ASSERT_TRUE(WaitFor([&] { return watcher.Items().size() == 1; }));
     const QString item = watcher.Items().front();
@@ -221,8 +219,8 @@ TEST(SystemTrayDesktopTest, ItemHasItsTooltipAndMenuAndSendsClicksAndBalloons) {
     // Made again with a balloon of its own, shown at once.
     tray.DeleteIcon();
     EXPECT_FALSE(tray.IsAvailable());
-    ASSERT_TRUE(tray.CreateTrayIcon("Tivora", 32512, CSystemTray::kMenuId, false, "Ready",
-                                    "Welcome", CSystemTray::NIIF_INFO, 5));
+    ASSERT_TRUE(tray.CreateTrayIcon("Tivora", 32512, Res::IDR_TRAY_MENU, false, "Ready", "Welcome",
+                                    CSystemTray::NIIF_INFO, 5));
     ASSERT_TRUE(WaitFor([&] { return notifications.Notifications().size() == 3; }));
     const auto first = notifications.Notifications().back();
     EXPECT_EQ(first.summary, "Welcome");
@@ -236,7 +234,7 @@ TEST(SystemTrayDesktopTest, ItemComesBackWithATrayThatComesLateOrRestarts) {
     skin_test::ManualTimers timers;
     TestStatusNotifierWatcher watcher;
     CSystemTray tray;
-    EXPECT_FALSE(tray.CreateTrayIcon("Tivora", 32512, CSystemTray::kMenuId, false, "", "", 0, 10));
+    EXPECT_FALSE(tray.CreateTrayIcon("Tivora", 32512, Res::IDR_TRAY_MENU, false, "", "", 0, 10));
     EXPECT_FALSE(tray.IsAvailable());
     ASSERT_TRUE(tray.LoadAnimationIcons(1045, 1046));
     ASSERT_TRUE(tray.StartIconAnimation(400, -1));
@@ -270,7 +268,7 @@ TEST(SystemTrayDesktopTest, ItemForAStatusNotifierTrayIsNotShownByAnXEmbedTray) 
     CSystemTray tray(&host);
     ASSERT_TRUE(watcher.Start());
     ASSERT_TRUE(WaitFor([&] { return host.HasStatusNotifier(); }));
-    ASSERT_TRUE(tray.CreateTrayIcon("Tivora", 32512, CSystemTray::kMenuId, false, "", "", 0, 10));
+    ASSERT_TRUE(tray.CreateTrayIcon("Tivora", 32512, Res::IDR_TRAY_MENU, false, "", "", 0, 10));
     ASSERT_TRUE(xembed.Start());
     ASSERT_TRUE(WaitFor([&] { return host.HasXEmbed(); }));
     EXPECT_TRUE(tray.IsAvailable());
@@ -292,7 +290,7 @@ TEST(SystemTrayDesktopTest, AnXEmbedTraysBalloonIsANotificationTooElseTheTraysOw
     TestXEmbedTray xembed;
     ASSERT_TRUE(xembed.Start());
     CSystemTray tray;
-    ASSERT_TRUE(tray.CreateTrayIcon("Tivora", 32512, CSystemTray::kMenuId, false, "", "", 0, 10));
+    ASSERT_TRUE(tray.CreateTrayIcon("Tivora", 32512, Res::IDR_TRAY_MENU, false, "", "", 0, 10));
     QSignalSpy clicked(&tray, &CSystemTray::balloonClicked);
 
     TestNotificationServer notifications;
@@ -329,7 +327,7 @@ TEST(SystemTrayDesktopTest, OneRegistrationForEachAppearanceOfATrayOfBothKinds) 
     ASSERT_TRUE(watcher.Start());
     ASSERT_TRUE(xembed.Start());
     ASSERT_TRUE(WaitFor([&] { return host.HasStatusNotifier() && host.HasXEmbed(); }));
-    ASSERT_TRUE(tray.CreateTrayIcon("Tivora", 32512, CSystemTray::kMenuId, false, "", "", 0, 10));
+    ASSERT_TRUE(tray.CreateTrayIcon("Tivora", 32512, Res::IDR_TRAY_MENU, false, "", "", 0, 10));
     ASSERT_TRUE(WaitFor([&] { return watcher.Items().size() == 1; }));
 
     for (int restart = 1; restart <= 2; ++restart) {

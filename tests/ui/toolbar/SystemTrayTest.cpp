@@ -13,7 +13,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/TrayHost.h"
+#include "ResourceIds.h"
+#include "platform/desktop/TrayHost.h"
+#include "support/BarFixtures.h"
 #include "support/SkinTestSupport.h"
 #include "support/TestEnvironment.h"
 #include "ui/controls/DialogTemplate.h"
@@ -23,10 +25,7 @@ namespace {
 
 using testing_support::WaitFor;
 
-struct RecordingTarget : CommandTarget {
-    void OnCommand(int id) override { commands.push_back(id); }
-    std::vector<int> commands;
-};
+using bar_testing::RecordingTarget;
 
 // A session bus address where nothing listens, so that no tray of the machine running the
 // tests can turn up.
@@ -75,7 +74,7 @@ TEST_F(NoTrayTest, WithoutATrayNothingIsShownButTheMenuIsReady) {
     CSystemTray tray;
     RecordingTarget target;
     tray.SetCommandTarget(&target);
-    EXPECT_FALSE(tray.CreateTrayIcon("Tivora", 32512, CSystemTray::kMenuId, false, "", "", 0, 10));
+    EXPECT_FALSE(tray.CreateTrayIcon("Tivora", 32512, Res::IDR_TRAY_MENU, false, "", "", 0, 10));
     EXPECT_FALSE(tray.IsAvailable());
     EXPECT_EQ(tray.Icon(), nullptr);
     EXPECT_EQ(tray.CurrentIconResource(), 32512);
@@ -105,7 +104,7 @@ TEST_F(NoTrayTest, WithoutATrayNothingIsShownButTheMenuIsReady) {
 TEST_F(NoTrayTest, AnimationAlternatesFramesAndPutsTheIconBack) {
     skin_test::ManualTimers timers;
     CSystemTray tray;
-    tray.CreateTrayIcon("Tivora", 32512, CSystemTray::kMenuId, false, "", "", 0, 10);
+    tray.CreateTrayIcon("Tivora", 32512, Res::IDR_TRAY_MENU, false, "", "", 0, 10);
     EXPECT_FALSE(tray.StartIconAnimation(400, -1));  // no frames yet
     EXPECT_FALSE(tray.LoadAnimationIcons(1046, 1045));
     ASSERT_TRUE(tray.LoadAnimationIcons(1045, 1046));

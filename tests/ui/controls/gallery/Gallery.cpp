@@ -1,183 +1,37 @@
 // The skin gallery: renders every control in each of its states offscreen and writes one
 // PNG per control into <build>/gallery/, so that the skin can be looked at without running
 // the program. Each test is one sheet; it checks a few facts of what it shows and that the
-// sheet written shows each picture.
+// sheet written shows each picture. The bar's and the dialogs' sheets are beside their tests.
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
 #include <QCursor>
-#include <QDir>
-#include <QEnterEvent>
 #include <QPainter>
 #include <QTest>
-#include <deque>
 
 #include "Artwork.h"
 #include "ResourceIds.h"
-#include "StoresFixture.h"
-#include "app/Resources.h"
-#include "config/Settings.h"
-#include "platform/Fonts.h"
-#include "services/RegistrationJobs.h"
+#include "platform/desktop/Fonts.h"
+#include "support/GallerySheet.h"
 #include "support/SkinTestSupport.h"
-#include "support/TestEnvironment.h"
 #include "ui/controls/BalloonTip.h"
 #include "ui/controls/CGamesList.h"
 #include "ui/controls/CTivoraDialog.h"
 #include "ui/controls/CTivoraTabCtrl.h"
 #include "ui/controls/CToolbarEdit.h"
+#include "ui/controls/Drawing.h"
 #include "ui/controls/TivoraButtons.h"
 #include "ui/controls/TivoraStatics.h"
 #include "ui/controls/WindowStyles.h"
-#include "ui/dialogs/CAboutDialog.h"
-#include "ui/dialogs/CAppSettingsDialog.h"
-#include "ui/dialogs/CUpdateInformation.h"
-#include "ui/toolbar/CAllGamesButton.h"
-#include "ui/toolbar/CControlButton.h"
-#include "ui/toolbar/CMainWnd.h"
-#include "ui/toolbar/ControlButtonsPanel.h"
-#include "ui/toolbar/SearchPanel.h"
 
 namespace {
 
+using namespace gallery;
 using skin_test::Backdrop;
 using skin_test::ManualTimers;
 using skin_test::Render;
 
-const QColor kDesk(58, 84, 110);     // behind everything: shows what is transparent
-const QColor kBody(70, 70, 70);      // a dialog's body
-const QColor kSheet(236, 236, 236);  // the sheet's paper
-
-// A sheet of labelled pictures, each shown scale times as large as it is (pictures rendered at
-// a device pixel ratio are shown one device pixel to one sheet pixel).
-class Sheet {
-public:
-    explicit Sheet(QString title, int scale = 2) : title_(std::move(title)), scale_(scale) {}
-
-    const QImage& Add(const QString& label, const QImage& image) {
-        QImage plain = image;
-        plain.setDevicePixelRatio(1.0);
-        cells_.push_back({label, plain});
-        return cells_.back().image;
-    }
-    void NewRow() { cells_.push_back({QString(), QImage()}); }
-
-    struct Shown {
-        QPoint at;  // where the picture's top-left lies on the sheet
-        QImage image;
-    };
-
-    // Writes the sheet; returns its path, or an empty string when it could not be written.
-    // shown receives where each picture went.
-    QString Save(const QString& name, std::vector<Shown>* shown = nullptr) const {
-        const int kScale = scale_;
-        constexpr int kGap = 12;
-        constexpr int kLabel = 16;
-        constexpr int kMaxWidth = 1000;
-        const QFont font = Fonts::Make("Tahoma", 13);
-        // Lay out in rows.
-        struct Placed {
-            QPoint at;
-            const Cell* cell;
-        };
-        std::vector<Placed> placed;
-        int x = kGap;
-        int y = kGap + 24;
-        int rowHeight = 0;
-        int width = 0;
-        for (const Cell& cell : cells_) {
-            if (cell.image.isNull()) {
-                x = kGap;
-                y += rowHeight + kGap;
-                rowHeight = 0;
-                continue;
-            }
-            const QSize size = cell.image.size() * kScale;
-            const int cellWidth = std::max(size.width(), 90);
-            if (x > kGap && x + cellWidth > kMaxWidth) {
-                x = kGap;
-                y += rowHeight + kGap;
-                rowHeight = 0;
-            }
-            placed.push_back({QPoint(x, y), &cell});
-            x += cellWidth + kGap;
-            width = std::max(width, x);
-            rowHeight = std::max(rowHeight, size.height() + kLabel);
-        }
-        QImage sheet(std::max(width, 300), y + rowHeight + kGap, QImage::Format_RGB32);
-        sheet.fill(kSheet);
-        QPainter painter(&sheet);
-        painter.setFont(Fonts::Make("Tahoma", 16, 700));
-        painter.setPen(Qt::black);
-        painter.drawText(kGap, kGap + 14, title_);
-        painter.setFont(font);
-        for (const Placed& p : placed) {
-            painter.setPen(QColor(40, 40, 40));
-            painter.drawText(p.at.x(), p.at.y() + 11, p.cell->label);
-            const QImage big = p.cell->image.scaled(p.cell->image.size() * kScale,
-                                                    Qt::IgnoreAspectRatio, Qt::FastTransformation);
-            painter.drawImage(p.at.x(), p.at.y() + kLabel, big);
-            if (shown != nullptr) {
-                shown->push_back({QPoint(p.at.x(), p.at.y() + kLabel), big});
-            }
-        }
-        painter.end();
-        const QString folder = QStringLiteral(TIVORA_BINARY_DIR "/gallery");
-        QDir().mkpath(folder);
-        const QString path = folder + QLatin1Char('/') + name + QStringLiteral(".png");
-        return sheet.save(path, "PNG") ? path : QString();
-    }
-
-private:
-    struct Cell {
-        QString label;
-        QImage image;
-    };
-    QString title_;
-    int scale_;
-    std::deque<Cell> cells_;  // Add hands out references that must stay valid
-};
-
-// Saves the sheet and reads it back: it must show every picture where it was placed.
-void ExpectWritten(const Sheet& sheet, const QString& name, int minimumWidth) {
-    std::vector<Sheet::Shown> shown;
-    const QString path = sheet.Save(name, &shown);
-    ASSERT_FALSE(path.isEmpty());
-    const QImage written(path);
-    ASSERT_FALSE(written.isNull());
-    EXPECT_GE(written.width(), minimumWidth);
-    ASSERT_FALSE(shown.empty());
-    for (const Sheet::Shown& picture : shown) {
-        const QImage placed = written.copy(QRect(picture.at, picture.image.size()));
-        EXPECT_EQ(placed.convertToFormat(QImage::Format_RGB32),
-                  picture.image.convertToFormat(QImage::Format_RGB32))
-            << name.toStdString() << " at " << picture.at.x() << "," << picture.at.y();
-    }
-}
-
-// The darkest grey level inside rect.
-int Darkest(const QImage& image, const QRect& rect) {
-    int darkest = 255;
-    for (int y = rect.top(); y <= rect.bottom(); ++y) {
-        for (int x = rect.left(); x <= rect.right(); ++x) {
-            darkest = std::min(darkest, qGray(image.pixel(x, y)));
-        }
-    }
-    return darkest;
-}
-
 const auto kNearWhite = [](const QColor& c) { return c.lightness() > 240; };
-
-void Hover(QWidget& widget) {
-    const QPointF at(3, 3);
-    QEnterEvent enter(at, at, widget.mapToGlobal(at));
-    QCoreApplication::sendEvent(&widget, &enter);
-}
-
-void Unhover(QWidget& widget) {
-    QEvent leave(QEvent::Leave);
-    QCoreApplication::sendEvent(&widget, &leave);
-}
 
 // The button over its backdrop in the given state (focus cannot be had offscreen without an
 // active window, so the owner-draw entry is called with the state).
@@ -522,7 +376,7 @@ public:
         static_cast<CSimpleStatic*>(GetDlgItem(1022))->alignment = CSimpleStatic::kRight;
         GetDlgItem(1028)->setFont(Fonts::Make("Tahoma", 15, 700));
         auto* icon = qobject_cast<QLabel*>(GetDlgItem(1029));
-        icon->setPixmap(Resources::LoadIcon(Res::IDI_ABOUT).pixmap(32, 32));
+        icon->setPixmap(LoadIcon(Res::IDI_ABOUT).pixmap(32, 32));
     }
 };
 
@@ -662,202 +516,4 @@ TEST(Gallery, Artwork) {
     ExpectWritten(twice, "artwork@2x", 600);
 }
 
-// The bar as the toolbar will assemble it from these pieces, to judge the look as a whole.
 }  // namespace
-
-// The program's dialogs as they open, over the sample catalogue and stores under the test's
-// home.
-struct GalleryStores : ui_testing::Stores {
-    GalleryStores() {
-        games.LoadGamesConfig(TIVORA_BINARY_DIR "/tivora.cfg");
-        registration.SetUserInfo("Ann Smith", "ann.smith@example.com");
-    }
-};
-
-TEST(Gallery, ProgramDialogs) {
-    GalleryStores stores;
-    Sheet sheet("The program's dialogs: About, Update Information and the three settings pages");
-    CAboutDialog about;
-    const QImage& aboutShot = sheet.Add("About (192 x 101 units)", Render(about));
-    // The icon stands on its dark ground.
-    EXPECT_GT(
-        skin_test::CountPixels(aboutShot, [](const QColor& c) { return c == QColor(61, 61, 61); }),
-        100);
-    stores.update.SetUpdateManifest(
-        {"1.0.11.0", "42", "Faster start", "http://127.0.0.1/get", "2008-03-01"});
-    CUpdateInformation update(stores.update);
-    sheet.Add("Update Information (192 x 101 units)", Render(update));
-    sheet.NewRow();
-    CAppSettingsDialog settings(stores.Parts());
-    const char* names[] = {"settings: Application", "settings: Favorites", "settings: My Info"};
-    std::vector<QImage> pages;
-    for (int page = 0; page < CAppSettingsDialog::kPageCount; ++page) {
-        testing_support::ModalRecorder modal;
-        modal.onShown = [&](QDialog&) {
-            pages.push_back(sheet.Add(names[page], Render(settings)));
-        };
-        settings.SetActivePage(page);
-        settings.DoModal();
-    }
-    // Each page shows itself, not the one before it.
-    ASSERT_EQ(pages.size(), 3u);
-    EXPECT_NE(pages[0], pages[1]);
-    EXPECT_NE(pages[1], pages[2]);
-    ExpectWritten(sheet, "program-dialogs", 600);
-}
-
-// The search panel on a bar of each size: the background it paints and, in normal size, the
-// search box and button where the bar puts them.
-TEST(Gallery, SearchPanel) {
-    GalleryStores stores;
-    Sheet sheet("The search panel: bar background, search box and button");
-    class Bar : public QWidget {
-    public:
-        explicit Bar(SearchPanel& panel) : panel_(panel) {}
-
-    protected:
-        void paintEvent(QPaintEvent*) override {
-            QPainter painter(this);
-            painter.fillRect(rect(), kDesk);
-            panel_.Paint(painter);
-        }
-
-    private:
-        SearchPanel& panel_;
-    };
-    SearchPanel normalPanel(stores.games, stores.window);
-    Bar normal(normalPanel);
-    normal.resize(357, 46);
-    ASSERT_TRUE(normalPanel.Create(&normal));
-    normalPanel.Edit()->setText("cards");
-    const QImage shown = sheet.Add("normal size", Render(normal));
-    // The background's own pixels, the key colour left out, and the box and button over it.
-    const QImage background = LoadBitmap(Res::IDB_BAR_BACKGROUND);
-    const QPoint plain(5, 40);
-    ASSERT_NE(background.pixel(plain), kKeyColor);
-    EXPECT_EQ(shown.pixel(plain), background.pixel(plain));
-    EXPECT_LT(Darkest(shown, QRect(120, 7, 30, 11)), 40);  // "cards" in black
-    EXPECT_NE(shown.copy(283, 2, 60, 21), background.copy(283, 2, 60, 21));
-
-    stores.window.sizeMode = WindowSection::kMiniSize;
-    SearchPanel miniPanel(stores.games, stores.window);
-    Bar mini(miniPanel);
-    mini.resize(320, 25);
-    ASSERT_TRUE(miniPanel.Create(&mini));
-    const QImage small = sheet.Add("mini size: no search", Render(mini));
-    EXPECT_TRUE(mini.findChildren<QWidget*>().isEmpty());
-    const struct {
-        QPoint at;
-        QColor colour;
-    } facts[] = {
-        {{100, 0}, QColor(238, 142, 0)},   // the frame
-        {{100, 24}, QColor(238, 142, 0)},  //
-        {{312, 12}, QColor(239, 144, 0)},  // the right strip
-        {{306, 1}, QColor(135, 102, 38)},  // the column's gradient, top to bottom
-        {{306, 23}, QColor(232, 151, 38)}, {{100, 12}, kDesk},  // the rest is the bar's own erase
-    };
-    for (const auto& fact : facts) {
-        EXPECT_EQ(small.pixelColor(fact.at), fact.colour) << fact.at.x() << "," << fact.at.y();
-    }
-    const QImage logo = LoadBitmap(Res::IDB_LOGO);
-    EXPECT_EQ(small.pixel(11, 12),
-              logo.pixel(11, 11) == kKeyColor ? kDesk.rgb() : logo.pixel(11, 11));
-    ExpectWritten(sheet, "search-panel", 400);
-}
-
-TEST(Gallery, AllGamesDropDown) {
-    GalleryStores stores;
-    ManualTimers timers;
-    Sheet sheet("CAllGamesButton and its drop-down over the sample catalogue");
-    Backdrop bar(kBody);
-    bar.resize(300, 48);
-    CAllGamesButton button(stores.games);
-    ASSERT_TRUE(button.Create(269, 24, &bar));
-    bar.show();
-    const QImage barShot = sheet.Add("the button", Render(bar));
-    // The picture's green key colour never shows.
-    EXPECT_EQ(skin_test::CountPixels(barShot.copy(button.geometry()),
-                                     [](const QColor& c) { return c == QColor(0, 255, 0); }),
-              0);
-    EXPECT_GT(skin_test::CountPixels(barShot.copy(button.geometry()),
-                                     [](const QColor& c) { return c != kBody; }),
-              20);
-
-    QTest::mouseClick(&button, Qt::LeftButton);
-    CAllGamesDropDown& list = button.DropDown();
-    ASSERT_TRUE(list.isVisible());
-    int frame = 0;
-    do {
-        sheet.Add(QStringLiteral("roll-out %1").arg(frame++), Render(list));
-        timers.Advance(RollOut::kStepMs);
-    } while (list.RollOutAnimation().Running() && frame < 20);
-    EXPECT_LT(frame, 20);
-
-    Rect row;
-    ASSERT_GE(list.GetItemCount(), 2);
-    list.GetItemRect(1, row, CGamesList::kPartRow);
-    QTest::mouseMove(&list, QPoint(100, (row.top + row.bottom) / 2));
-    const QImage open = sheet.Add("open, the mouse on row 1", Render(list));
-    EXPECT_EQ(open.pixelColor(0, open.height() / 2), QColor(Qt::black));  // the frame
-    // The hovered row is darker than the one above it, beyond its text.
-    EXPECT_LT(open.pixelColor(row.right - 2, row.top + 3).lightness(),
-              open.pixelColor(row.right - 2, row.top - 8).lightness());
-    EXPECT_EQ(list.cursor().shape(), Qt::PointingHandCursor);
-    ExpectWritten(sheet, "all-games-drop-down", 400);
-}
-
-// The bar itself over the sample catalogue: both sizes, a hovered game, and the drop-down open
-// under it as the desktop shows them together.
-TEST(Gallery, Bar) {
-    GalleryStores stores;
-    ManualTimers timers;
-    testing_support::ModalRecorder modals;
-    Sheet sheet("The bar (CMainWnd) over the sample catalogue");
-    stores.window.left = 200;
-    stores.window.top = 100;
-    CMainWnd bar(CMainWnd::Parts{stores.games, stores.window, stores.update,
-                                 std::make_unique<CAppSettingsDialog>(stores.Parts()), nullptr});
-    ASSERT_TRUE(bar.Create());
-    const QImage normal = sheet.Add("normal size", Render(bar));
-    CGameBtn* first = bar.GetFavoritesPanel().GameButton(0);
-    ASSERT_NE(first, nullptr);
-    Hover(*first);
-    const QImage hovered = sheet.Add("the first favourite hovered", Render(bar));
-    // Hovering lights the game's picture and nothing beside it.
-    EXPECT_NE(normal.copy(first->geometry()), hovered.copy(first->geometry()));
-    const QRect hide = bar.GetControlButtonsPanel().HideButton()->geometry();
-    EXPECT_EQ(normal.copy(hide), hovered.copy(hide));
-    Unhover(*first);
-
-    // The drop-down, placed by the program one pixel under the all-games button.
-    CAllGamesButton* allGames = bar.GetFavoritesPanel().AllGamesButton();
-    ASSERT_NE(allGames, nullptr);
-    QTest::mouseClick(allGames, Qt::LeftButton);
-    CAllGamesDropDown& list = allGames->DropDown();
-    ASSERT_TRUE(list.isVisible());
-    Render(list);  // the roll-out starts with the list's first paint
-    int steps = 0;
-    do {
-        timers.Advance(RollOut::kStepMs);
-    } while (list.RollOutAnimation().Running() && ++steps < 20);
-    EXPECT_LT(steps, 20);
-    const QPoint offset = list.pos() - bar.pos();
-    QImage together(std::max(bar.width(), offset.x() + list.width()), offset.y() + list.height(),
-                    QImage::Format_RGB32);
-    together.fill(kDesk);
-    {
-        QPainter painter(&together);
-        painter.drawImage(0, 0, Render(bar));
-        painter.drawImage(offset, Render(list));
-    }
-    sheet.Add("the all-games drop-down open", together);
-    EXPECT_EQ(offset.y(), allGames->geometry().bottom() + 2);
-    EXPECT_EQ(list.GetItemCount(), static_cast<int>(stores.games.GetGamesCount()) - 4);
-    list.hide();
-
-    QTest::mouseClick(bar.GetControlButtonsPanel().SizeButton(), Qt::LeftButton);
-    QCoreApplication::processEvents();
-    ASSERT_EQ(bar.size(), QSize(320, 25));
-    sheet.Add("mini size", Render(bar));
-    ExpectWritten(sheet, "bar", 700);
-}
