@@ -21,4 +21,9 @@ std::string GetAppDataFile(const std::string& name);
 // base joined with more by one separator; more is always taken as relative.
 std::string AppendPath(const std::string& base, const std::string& more);
 
+// Where an installed program's other files are: <prefix>/<relative> for a program in
+// <prefix>/bin. executableFolder comes from /proc/self/exe, which has no symbolic links left, so
+// its parent is taken by name; the root folder is its own parent.
+std::string InstalledFile(const std::string& executableFolder, const std::string& relative);
+
 }  // namespace PathUtils

@@ -55,21 +55,9 @@ void GamesConfig::LoadGamesConfig() {
 }
 
 std::vector<std::string> GamesConfig::CataloguePlaces(const std::string& executableFolder) {
-    // The installed layout is <prefix>/bin/tivora beside <prefix>/share/tivora/tivora.cfg. The
-    // executable's folder comes from /proc/self/exe, which has no symbolic links left, so its
-    // parent can be taken by name; the root folder is its own parent.
-    std::string prefix = executableFolder;
-    while (prefix.size() > 1 && prefix.back() == '/') {
-        prefix.pop_back();
-    }
-    const std::string::size_type slash = prefix.find_last_of('/');
-    if (slash == std::string::npos) {
-        prefix = ".";
-    } else {
-        prefix.resize(slash == 0 ? 1 : slash);
-    }
+    // The installed layout is <prefix>/bin/tivora beside <prefix>/share/tivora/tivora.cfg.
     return {PathUtils::AppendPath(executableFolder, kFileName),
-            PathUtils::AppendPath(prefix, std::string("share/tivora/") + kFileName)};
+            PathUtils::InstalledFile(executableFolder, std::string("share/tivora/") + kFileName)};
 }
 
 std::string GamesConfig::FindGamesConfig(const std::string& executableFolder) {

@@ -222,21 +222,9 @@ std::string ProfileFolder() {
 }
 
 std::vector<std::string> HostPlaces(const std::string& executableFolder) {
-    // The installed layout is <prefix>/bin/tivora beside <prefix>/libexec/tivora/; the folder
-    // comes from /proc/self/exe, which has no symbolic links left, so its parent is taken by
-    // name.
-    std::string prefix = executableFolder;
-    while (prefix.size() > 1 && prefix.back() == '/') {
-        prefix.pop_back();
-    }
-    const std::string::size_type slash = prefix.find_last_of('/');
-    if (slash == std::string::npos) {
-        prefix = ".";
-    } else {
-        prefix.resize(slash == 0 ? 1 : slash);
-    }
+    // The installed layout is <prefix>/bin/tivora beside <prefix>/libexec/tivora/.
     return {PathUtils::AppendPath(executableFolder, kHostName),
-            PathUtils::AppendPath(prefix, std::string("libexec/tivora/") + kHostName)};
+            PathUtils::InstalledFile(executableFolder, std::string("libexec/tivora/") + kHostName)};
 }
 
 std::string HostProgram() {

@@ -9,6 +9,7 @@
 #include <set>
 #include <sstream>
 
+#include "platform/os/DesktopEntry.h"
 #include "platform/os/DetachedProcess.h"
 #include "platform/os/SystemPaths.h"
 
@@ -168,42 +169,6 @@ bool ValidId(const std::string& id) {
            id.find('/') == std::string::npos && id[0] != '.';
 }
 
-// The value of a string key: the format's escapes \s \n \t \r \\ resolved, any other escape
-// kept for the Exec parser; nullopt for a lone backslash at the end.
-std::optional<std::string> Unescape(const std::string& text) {
-    std::string out;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '\\') {
-            out += text[i];
-            continue;
-        }
-        if (++i == text.size()) {
-            return std::nullopt;
-        }
-        switch (text[i]) {
-            case 's':
-                out += ' ';
-                break;
-            case 'n':
-                out += '\n';
-                break;
-            case 't':
-                out += '\t';
-                break;
-            case 'r':
-                out += '\r';
-                break;
-            case '\\':
-                out += '\\';
-                break;
-            default:
-                out += '\\';
-                out += text[i];
-        }
-    }
-    return out;
-}
-
 }  // namespace
 
 std::optional<Entry> FindEntry(const std::string& id) {
@@ -223,7 +188,9 @@ std::optional<Entry> FindEntry(const std::string& id) {
             const Group& main = groups["Desktop Entry"];
             auto value = [&main](const char* key) {
                 const auto found = main.find(key);
-                return found != main.end() ? Unescape(found->second).value_or("") : "";
+                return found != main.end()
+                           ? DesktopEntry::UnescapeString(found->second).value_or("")
+                           : "";
             };
             if (value("Hidden") == "true" || value("Type") != "Application") {
                 return std::nullopt;
@@ -298,7 +265,7 @@ std::optional<Entry> DefaultFor(const std::string& mimeType) {
 }
 
 std::optional<std::vector<std::string>> SplitExec(const std::string& exec) {
-    const std::optional<std::string> value = Unescape(exec);
+    const std::optional<std::string> value = DesktopEntry::UnescapeString(exec);
     if (!value) {
         return std::nullopt;
     }

@@ -29,6 +29,17 @@ std::string EscapeString(const std::string& text) {
     return out;
 }
 
+std::string Trim(const std::string& text) {
+    const char* blanks = " \t\r";
+    std::string::size_type first = text.find_first_not_of(blanks);
+    if (first == std::string::npos) {
+        return {};
+    }
+    return text.substr(first, text.find_last_not_of(blanks) - first + 1);
+}
+
+}  // namespace
+
 std::optional<std::string> UnescapeString(const std::string& text) {
     std::string out;
     for (std::size_t i = 0; i < text.size(); ++i) {
@@ -63,17 +74,6 @@ std::optional<std::string> UnescapeString(const std::string& text) {
     }
     return out;
 }
-
-std::string Trim(const std::string& text) {
-    const char* blanks = " \t\r";
-    std::string::size_type first = text.find_first_not_of(blanks);
-    if (first == std::string::npos) {
-        return {};
-    }
-    return text.substr(first, text.find_last_not_of(blanks) - first + 1);
-}
-
-}  // namespace
 
 std::string QuoteExec(const std::string& path) {
     // Always quoted: valid whatever the path holds. Inside quotes ", `, $ and \ are escaped;

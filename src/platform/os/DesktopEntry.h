@@ -14,6 +14,11 @@ std::string QuoteExec(const std::string& path);
 // when the value cannot be read.
 std::optional<std::string> ProgramOfExec(const std::string& exec);
 
+// The value of a string key: the format's escapes \s \n \t \r \\ resolved, any other escape
+// (the Exec key's quote-level \" \` \$) kept for the Exec parser; nullopt for a lone backslash
+// at the end.
+std::optional<std::string> UnescapeString(const std::string& text);
+
 // A whole application entry that starts path.
 std::string MakeAutostartEntry(const std::string& name, const std::string& path);
 
