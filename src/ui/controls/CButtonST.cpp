@@ -429,7 +429,19 @@ void CButtonST::DrawItem(QPainter& painter, const ItemState& state) {
     // A flat button draws no focus mark of its own accord; while the keyboard is in use every
     // focused button does, or a keyboard user could not see where the focus is.
     if (focused_ && (!flat_ || drawFocusOnFlat_ || state.keyboardCues)) {
-        DrawFocusRect(painter, client.Deflate(3, 3));
+        Rect mark = client.Deflate(3, 3);
+        if (checkBoxMode_ && hasText) {
+            // A check box's mark goes round its words and leaves the box clear.
+            const int width = std::max(1, textArea.Width());
+            const QSize text =
+                SkinText::Measure(painter.font(), this->text(), width, Qt::TextWordWrap);
+            const int left = textArea.left + (width - text.width()) / 2;
+            const int top = textArea.top + (textArea.Height() - text.height()) / 2;
+            mark = Rect{std::max(left - 2, textArea.left), std::max(top - 1, client.top),
+                        std::min(left + text.width() + 2, textArea.right),
+                        std::min(top + text.height() + 1, client.bottom)};
+        }
+        DrawFocusRect(painter, mark);
     }
 }
 
