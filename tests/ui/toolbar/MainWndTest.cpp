@@ -250,8 +250,9 @@ TEST(MainWndCommands, EachControlsPressActionIsItsClick) {
     });
 }
 
-// Tab and Shift+Tab walk the controls in the bar's picture, whatever order they were made in,
-// in both sizes; the focus mark shows from the first key until a mouse press.
+// Tab and Shift+Tab walk the controls in the bar's picture, whatever order they were made in
+// (the favourites are made again when they change), in both sizes; the focus mark shows from the
+// first key until a mouse press.
 TEST(MainWndKeyboard, TabWalksTheControlsInThePicturesOrder) {
     Window bar(Lettered(6, 2));
     bar.bar->show();
@@ -265,6 +266,8 @@ TEST(MainWndKeyboard, TabWalksTheControlsInThePicturesOrder) {
         }
         return ids;
     };
+    // The favourites' buttons made again, after all the others.
+    bar.bar->GetFavoritesPanel().FavoritesChanged({"Game A", "Game B"});
     FocusCues::SetShown(false);
     // It starts in the search box.
     EXPECT_EQ(GetDlgCtrlID(QApplication::focusWidget()), Res::IDC_SEARCH_EDIT);
