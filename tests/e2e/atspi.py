@@ -7,7 +7,8 @@ Usage: atspi.py PID COMMAND [ARGS...]
   tree                    prints the program's tree: role, name, description, states, actions
   bar                     checks every control of the bar: its role, and a name and description
   press NAME [ROLE]       the "press" action of the control of that name (and role)
-  rows                    opens the drop-down through its button; prints its rows' names
+  rows                    opens the drop-down through its button; prints its rows' names,
+                          then each row
   activate ROW            the "activate" action of that row of the drop-down
   settings                opens the settings dialog; checks its pages and check boxes
 Ends 0 when the step held, else 1 with the reason on stderr.
@@ -154,6 +155,8 @@ def rows(app):
     listed = drop_down(app)
     items = [c for c in children(listed) if c.getRoleName() == "list item"]
     print("%s: %s" % (describe(listed), ", ".join(item.name for item in items)))
+    for item in items:
+        print_tree(item, 1)
     for item in items:
         if "activate" not in actions(item):
             fail("%s cannot be activated" % describe(item))

@@ -458,6 +458,8 @@ a11y)
   atspi settings >"$dir/settings-tree.txt" || fail "the settings dialog is not as a reader needs it"
   echo "--- the bar as an assistive technology reads it"
   cat "$dir/bar-tree.txt"
+  echo "--- the drop-down, opened by its button's press"
+  echo "$rows"
   echo "--- the settings dialog"
   cat "$dir/settings-tree.txt"
   terminate_bar
