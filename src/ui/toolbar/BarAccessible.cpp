@@ -1,11 +1,13 @@
 #include "ui/toolbar/BarAccessible.h"
 
 #include <QAccessible>
+#include <algorithm>
 #include <mutex>
 
 #include "ui/controls/SkinAccessible.h"
 #include "ui/toolbar/CAllGamesButton.h"
 #include "ui/toolbar/CAllGamesDropDown.h"
+#include "ui/toolbar/CMainWnd.h"
 
 namespace {
 
@@ -56,9 +58,45 @@ public:
     }
 };
 
+// The bar: a tool bar whose controls are listed in the order of its picture, as Tab walks
+// them, not in the order they were made (the favourites are made again when they change).
+class BarWindowAccessible : public QAccessibleWidget {
+public:
+    explicit BarWindowAccessible(CMainWnd* bar) : QAccessibleWidget(bar, QAccessible::ToolBar) {}
+
+    int childCount() const override { return static_cast<int>(Children().size()); }
+    QAccessibleInterface* child(int index) const override {
+        const std::vector<QWidget*> children = Children();
+        return index >= 0 && index < static_cast<int>(children.size())
+                   ? QAccessible::queryAccessibleInterface(
+                         children[static_cast<std::size_t>(index)])
+                   : nullptr;
+    }
+    int indexOfChild(const QAccessibleInterface* child) const override {
+        const std::vector<QWidget*> children = Children();
+        const auto at = std::find(children.begin(), children.end(),
+                                  child != nullptr ? child->object() : nullptr);
+        return at != children.end() ? static_cast<int>(at - children.begin()) : -1;
+    }
+
+private:
+    // The controls, then whatever other part of the window there is.
+    std::vector<QWidget*> Children() const {
+        std::vector<QWidget*> children = static_cast<CMainWnd*>(widget())->Controls();
+        for (QObject* object : widget()->children()) {
+            auto* part = qobject_cast<QWidget*>(object);
+            if (part != nullptr && !part->isWindow() &&
+                std::find(children.begin(), children.end(), part) == children.end()) {
+                children.push_back(part);
+            }
+        }
+        return children;
+    }
+};
+
 QAccessibleInterface* Factory(const QString& className, QObject* object) {
     if (className == QLatin1String("CMainWnd")) {
-        return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::ToolBar);
+        return new BarWindowAccessible(static_cast<CMainWnd*>(object));
     }
     if (className == QLatin1String("CAllGamesButton")) {
         return new AllGamesButtonAccessible(static_cast<CAllGamesButton*>(object));

@@ -207,7 +207,7 @@ void CMainWnd::Relayout() {
     }
 }
 
-std::vector<QWidget*> CMainWnd::TabStops() const {
+std::vector<QWidget*> CMainWnd::Controls() const {
     std::vector<QWidget*> order{searchPanel_.Edit(), searchPanel_.Button()};
     for (int i = 0; i < FavoritesPanel::kButtonCount; ++i) {
         order.push_back(favoritesPanel_.GameButton(i));
@@ -216,9 +216,14 @@ std::vector<QWidget*> CMainWnd::TabStops() const {
     order.push_back(settingsPanel_.Button());
     order.push_back(controlButtonsPanel_.HideButton());
     order.push_back(controlButtonsPanel_.SizeButton());
+    order.erase(std::remove(order.begin(), order.end(), nullptr), order.end());
+    return order;
+}
+
+std::vector<QWidget*> CMainWnd::TabStops() const {
     std::vector<QWidget*> stops;
-    for (QWidget* control : order) {
-        if (control != nullptr && control->isVisibleTo(this) && control->isEnabled() &&
+    for (QWidget* control : Controls()) {
+        if (control->isVisibleTo(this) && control->isEnabled() &&
             (control->focusPolicy() & Qt::TabFocus) != 0) {
             stops.push_back(control);
         }

@@ -82,10 +82,11 @@ public:
     // Draws the background as it is painted on screen.
     void PaintBackground(QPainter& painter) const;
 
-    // The controls that Tab walks, in the order it walks them: the top row from the left (the
-    // search box and its button), then the bottom row (the favourites, all games, settings),
-    // then the column at the right edge from the top (hide, size). Only those that take the
-    // keyboard now.
+    // The bar's controls in the order of its picture: the top row from the left (the search box
+    // and its button), then the bottom row (the favourites, all games, settings), then the
+    // column at the right edge from the top (hide, size); those the size has.
+    std::vector<QWidget*> Controls() const;
+    // Those that Tab walks, in that order: the ones that take the keyboard now.
     std::vector<QWidget*> TabStops() const;
 
 signals:

@@ -277,6 +277,22 @@ TEST(MainWndKeyboard, TabWalksTheControlsInThePicturesOrder) {
                           Res::IDC_FIRST_FAVORITE + 1, Res::IDC_ALL_GAMES, Res::IDC_SETTINGS_BUTTON,
                           Res::IDC_HIDE_TO_TRAY, Res::IDC_SIZE, Res::IDC_SEARCH_EDIT}));
     EXPECT_TRUE(FocusCues::Shown());
+    // A screen reader lists the bar's controls in the same order.
+    QAccessibleInterface* window = QAccessible::queryAccessibleInterface(bar.bar.get());
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(window->role(), QAccessible::ToolBar);
+    std::vector<int> listed;
+    for (int i = 0; i < window->childCount(); ++i) {
+        auto* control = qobject_cast<QWidget*>(window->child(i)->object());
+        if (control != nullptr && control->isVisible()) {
+            listed.push_back(GetDlgCtrlID(control));
+            EXPECT_EQ(window->indexOfChild(window->child(i)), i);
+        }
+    }
+    EXPECT_EQ(listed, (std::vector<int>{Res::IDC_SEARCH_EDIT, Res::IDC_SEARCH_BUTTON,
+                                        Res::IDC_FIRST_FAVORITE, Res::IDC_FIRST_FAVORITE + 1,
+                                        Res::IDC_ALL_GAMES, Res::IDC_SETTINGS_BUTTON,
+                                        Res::IDC_HIDE_TO_TRAY, Res::IDC_SIZE}));
     EXPECT_EQ(walk(Qt::ShiftModifier, 2), (std::vector<int>{Res::IDC_SIZE, Res::IDC_HIDE_TO_TRAY}));
 
     // The size button pressed by the keyboard: the mini bar has no search box, and the focus
