@@ -21,9 +21,11 @@ RUN_PACKAGES=(
 # What the tests need besides: the real browser of the controlled-game tests, the formatter
 # and the shell scripts' checker whose checks are part of the suite, and the X server, window
 # manager and session bus of the desktop tests, the pointer driver of the run without a
-# display, and the checker of the installed AppStream file.
+# display, the checker of the installed AppStream file, and the accessibility bus with the
+# library screen readers are built on.
 TEST_PACKAGES=(
   chromium clang-format shellcheck xvfb openbox dbus xdotool appstream desktop-file-utils
+  at-spi2-core python3-pyatspi
 )
 
 # What bench/run-all.sh needs besides building: its X server, session bus and pointer driver,

@@ -1,7 +1,7 @@
 # shellcheck shell=bash
 # A desktop on a virtual X server, for the scripts that run the bar where there is none: Xvfb on
-# a free display, openbox as its window manager, a private session bus and the tray host and
-# notification server of tivora-desktop-standin. Sourced, not run.
+# a free display, openbox as its window manager, a private session bus, the tray host and
+# notification server of tivora-desktop-standin, and the accessibility bus. Sourced, not run.
 #
 # Each desktop_start_* function starts one piece, waits until it is ready (20 s at most) and
 # returns non-zero, with the piece's log on stderr, when it did not get there. desktop_stop ends
@@ -101,4 +101,27 @@ desktop_start_standin() {
   _desktop_run "$program" >"$dir/tray" &
   desktop_pids+=($!)
   desktop_wait_until $! tivora-desktop-standin grep -q '^ready$' "$dir/tray"
+}
+
+# desktop_start_a11y DIR: the desktop's accessibility bus (at-spi-bus-launcher, which screen
+# readers reach it through) on the session bus, switched on as a screen reader's user has it;
+# ready once the launcher answers with the bus's address.
+desktop_start_a11y() {
+  local dir=$1 launcher=''
+  for launcher in /usr/libexec/at-spi-bus-launcher /usr/lib/at-spi2-core/at-spi-bus-launcher; do
+    [ -x "$launcher" ] && break
+  done
+  _desktop_run "$launcher" --launch-immediately --a11y=1 >"$dir/a11y.log" 2>&1 &
+  desktop_pids+=($!)
+  # Asked only once it owns its name: a call before that would have the bus start another.
+  a11y_address() {
+    gdbus call --session --dest org.freedesktop.DBus --object-path /org/freedesktop/DBus \
+      --method org.freedesktop.DBus.NameHasOwner org.a11y.Bus 2>/dev/null | grep -q true &&
+      gdbus call --session --dest org.a11y.Bus --object-path /org/a11y/bus \
+        --method org.a11y.Bus.GetAddress 2>/dev/null | grep -q "'unix:"
+  }
+  if ! desktop_wait_until $! at-spi-bus-launcher a11y_address; then
+    cat "$dir/a11y.log" >&2
+    return 1
+  fi
 }

@@ -5,7 +5,7 @@
 # demo server on 127.0.0.1 and a catalogue of its own, with a recording stub as the browser.
 #
 # Usage: tests/e2e/e2e.sh GROUP BUILD_DIR PAGE_POINT CFG_TOOL SEARCH_BASE
-#   GROUP  launch | place | tray | game
+#   GROUP  launch | place | tray | game | keys | a11y
 # Ends 0 when every step of the group held, 77 when something it needs is not installed, else 1
 # naming the step, with the logs of the bar, the stub and the demo server.
 set -u
@@ -22,6 +22,13 @@ source "$here/../../scripts/lib/desktop.sh"
 needed=(Xvfb openbox xdotool dbus-daemon gdbus)
 [ "$group" = game ] && needed+=(chromium)
 missing=$(missing_programs "${needed[@]}")
+if [ "$group" = a11y ]; then
+  # The accessibility bus and the library screen readers are built on.
+  [ -x /usr/libexec/at-spi-bus-launcher ] || [ -x /usr/lib/at-spi2-core/at-spi-bus-launcher ] ||
+    missing="$missing at-spi-bus-launcher"
+  /usr/bin/python3 -c 'import pyatspi' 2>/dev/null || missing="$missing python3-pyatspi"
+  missing=${missing# }
+fi
 if [ -n "$missing" ]; then
   echo "SKIP: not installed: $missing"
   exit 77
@@ -81,11 +88,16 @@ fi
 
 # The program reads its catalogue beside itself: a copy of it gets one whose addresses are
 # those of this run's demo server. Two favourites, a plain one and a controlled full-screen one
-# (favourites stand in name order), and two games for the drop-down.
+# (favourites stand in name order), and two games for the drop-down. The keyboard and the
+# screen reader's groups have a third favourite first, so that the second one is plain.
 cp "$build/tivora" "$build/tivora-browser-host" "$dir/bin/" || fail "cannot copy the program"
 pictures="$here/../../res/sample"
+extra_games=''
 write_catalogue() {
   local base="http://127.0.0.1:$1"
+  if [ "$group" = keys ] || [ "$group" = a11y ]; then
+    extra_games="  <game name=\"Checkers\" url=\"$base/games/checkers.html\" picture=\"$pictures/checkers.png\" flags=\"favorite\"/>"
+  fi
   cat >"$dir/catalogue.xml" <<EOF
 <?xml version="1.0" encoding="UTF-8"?>
 <catalogue>
@@ -99,6 +111,7 @@ write_catalogue() {
   </texts>
   <game name="Backgammon" url="$base/games/backgammon.html" picture="$pictures/backgammon.png"/>
   <game name="Blackjack" url="$base/games/blackjack.html" picture="$pictures/blackjack.png"/>
+$extra_games
   <game name="Chess" url="$base/games/chess.html" picture="$pictures/chess.png" flags="favorite"/>
   <game name="Space Shooter" url="$base/games/space-shooter.html"
         picture="$pictures/space-shooter.png" flags="favorite full-screen controlled"/>
@@ -124,6 +137,9 @@ export QT_QPA_PLATFORM=xcb
 desktop_start_wm "$dir" || fail "no window manager"
 desktop_start_bus "$dir" || fail "no session bus"
 desktop_start_standin "$dir" "$build/tivora-desktop-standin" || fail "no tray host"
+if [ "$group" = a11y ]; then
+  desktop_start_a11y "$dir" || fail "no accessibility bus"
+fi
 
 # --- the bar --------------------------------------------------------------------------------
 bar='' window='' X='' Y='' W='' H=''
@@ -394,6 +410,58 @@ game)
   click $point
   expect_browser 1 "--new-window $site/casino.html"
   wait_until 10 eval '[ "$(games)" -eq 1 ]' || fail "the game's window stayed open"
+  terminate_bar
+  ;;
+
+keys)
+  start_bar
+  # The keyboard reaches the bar as the desktop brings it forward; it starts in the search box.
+  xdotool windowactivate "$window" 2>/dev/null
+  wait_until 10 eval '[ "$(xdotool getwindowfocus 2>/dev/null)" = "$window" ]' ||
+    fail "the bar did not come forward"
+  # Search button, first favourite, second favourite: Space presses it.
+  xdotool key --delay 50 Tab Tab Tab space
+  expect_browser 1 "--new-window $site/games/chess.html"
+
+  # On to the third favourite and the all-games button: Down opens the list on its first row,
+  # Down goes to the second, Enter opens it.
+  before=$(xdotool search --onlyvisible --pid "$bar" '' 2>/dev/null | sort)
+  xdotool key --delay 50 Tab Tab Down
+  dropdown() {
+    comm -13 <(echo "$before") <(xdotool search --onlyvisible --pid "$bar" '' 2>/dev/null |
+      sort) | grep -q .
+  }
+  wait_until 10 dropdown || fail "Down on the all-games button did not open the list"
+  xdotool key --delay 50 Down Return
+  expect_browser 2 "--new-window $site/games/blackjack.html"
+  wait_until 10 eval '! dropdown' || fail "the list stayed open after Enter"
+  # Shift+Tab goes back the same way: all games, third favourite, second favourite.
+  xdotool key --delay 50 shift+Tab shift+Tab space
+  expect_browser 3 "--new-window $site/games/chess.html"
+  terminate_bar
+  ;;
+
+a11y)
+  start_bar
+  atspi() { /usr/bin/python3 "$here/atspi.py" "$bar" "$@"; }
+  atspi tree >"$dir/bar-tree.txt" || fail "the bar is not on the accessibility bus"
+  atspi bar || fail "the bar's controls are not all named and roled"
+  # A screen reader's user presses a favourite: its address opens.
+  atspi press Chess "push button" || fail "Chess could not be pressed"
+  expect_browser 1 "--new-window $site/games/chess.html"
+  # The drop-down's rows, each its game; activated, a row opens its game.
+  rows=$(atspi rows) || fail "the drop-down's rows could not be read"
+  grep -q "'All games'.*: Backgammon, Blackjack$" <<<"$rows" ||
+    fail "the drop-down lists: $rows"
+  atspi activate Blackjack || fail "the row Blackjack could not be activated"
+  expect_browser 2 "--new-window $site/games/blackjack.html"
+  atspi settings >"$dir/settings-tree.txt" || fail "the settings dialog is not as a reader needs it"
+  echo "--- the bar as an assistive technology reads it"
+  cat "$dir/bar-tree.txt"
+  echo "--- the drop-down, opened by its button's press"
+  echo "$rows"
+  echo "--- the settings dialog"
+  cat "$dir/settings-tree.txt"
   terminate_bar
   ;;
 

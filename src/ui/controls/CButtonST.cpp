@@ -3,10 +3,13 @@
 #include <QApplication>
 #include <QEnterEvent>
 #include <QHelpEvent>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QToolTip>
 
 #include "ui/controls/BalloonTip.h"
+#include "ui/controls/FocusCues.h"
+#include "ui/controls/SkinAccessible.h"
 #include "ui/controls/SkinText.h"
 #include "ui/controls/WindowStyles.h"
 
@@ -35,6 +38,8 @@ constexpr double kDisabledFactor = 0.75;
 }  // namespace
 
 CButtonST::CButtonST(QWidget* parent) : QPushButton(parent) {
+    FocusCues::Follow();
+    SkinAccessible::Install();
     ResetColors();
     setMouseTracking(true);
     connect(this, &QAbstractButton::clicked, this, &CButtonST::Clicked);
@@ -361,6 +366,16 @@ void CButtonST::changeEvent(QEvent* event) {
     }
 }
 
+void CButtonST::keyPressEvent(QKeyEvent* event) {
+    // A key held down repeats; one press is one click.
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
+        event->isAutoRepeat()) {
+        event->accept();
+        return;
+    }
+    QPushButton::keyPressEvent(event);
+}
+
 bool CButtonST::event(QEvent* event) {
     if (event->type() == QEvent::ToolTip) {
         auto* help = static_cast<QHelpEvent*>(event);
@@ -384,6 +399,7 @@ void CButtonST::paintEvent(QPaintEvent*) {
     state.selected = isDown();
     state.focus = hasFocus();
     state.disabled = !isEnabled();
+    state.keyboardCues = FocusCues::Shown();
     DrawItem(painter, state);
 }
 
@@ -410,13 +426,22 @@ void CButtonST::DrawItem(QPainter& painter, const ItemState& state) {
     if (hasText) {
         DrawText(painter, textArea);
     }
-    if (focused_ && (!flat_ || drawFocusOnFlat_)) {
-        painter.save();
-        painter.setPen(QPen(palette().color(QPalette::ButtonText), 1, Qt::DotLine));
-        painter.setBrush(Qt::NoBrush);
-        const Rect focus = client.Deflate(3, 3);
-        painter.drawRect(focus.left, focus.top, focus.Width() - 1, focus.Height() - 1);
-        painter.restore();
+    // A flat button draws no focus mark of its own accord; while the keyboard is in use every
+    // focused button does, or a keyboard user could not see where the focus is.
+    if (focused_ && (!flat_ || drawFocusOnFlat_ || state.keyboardCues)) {
+        Rect mark = client.Deflate(3, 3);
+        if (checkBoxMode_ && hasText) {
+            // A check box's mark goes round its words and leaves the box clear.
+            const int width = std::max(1, textArea.Width());
+            const QSize text =
+                SkinText::Measure(painter.font(), this->text(), width, Qt::TextWordWrap);
+            const int left = textArea.left + (width - text.width()) / 2;
+            const int top = textArea.top + (textArea.Height() - text.height()) / 2;
+            mark = Rect{std::max(left - 2, textArea.left), std::max(top - 1, client.top),
+                        std::min(left + text.width() + 2, textArea.right),
+                        std::min(top + text.height() + 1, client.bottom)};
+        }
+        DrawFocusRect(painter, mark);
     }
 }
 

@@ -49,6 +49,8 @@ public:
         bool selected = false;
         bool focus = false;
         bool disabled = false;
+        // The keyboard is in use: the focus mark shows on a focused button, flat ones too.
+        bool keyboardCues = false;
     };
 
     explicit CButtonST(QWidget* parent = nullptr);
@@ -131,6 +133,7 @@ protected:
     void focusOutEvent(QFocusEvent* event) override;
     void changeEvent(QEvent* event) override;
     bool event(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void FreePictures();

@@ -1,5 +1,6 @@
 #include "ui/controls/CGamesList.h"
 
+#include <QAccessible>
 #include <QCursor>
 #include <QKeyEvent>
 #include <QPaintEvent>
@@ -9,6 +10,8 @@
 
 #include "platform/desktop/Fonts.h"
 #include "ui/controls/Drawing.h"
+#include "ui/controls/FocusCues.h"
+#include "ui/controls/SkinAccessible.h"
 #include "ui/controls/WindowStyles.h"
 
 namespace {
@@ -31,6 +34,8 @@ CGamesList::CGamesList(QWidget* parent)
       scrollBar_(*this),
       rollOut_(*this) {
     RegisterWindowClass();
+    FocusCues::Follow();
+    SkinAccessible::Install();
     setFont(font_);
     setMouseTracking(true);
     setFocusPolicy(Qt::StrongFocus);
@@ -136,6 +141,7 @@ int CGamesList::InsertRow(std::unique_ptr<GamesListItem> row) {
     rows_.insert(rows_.begin() + position, std::move(row));
     Renumber();
     RecalcScroll();
+    NotifyRowsChanged();
     if (selected) {
         SetSelectedIndex(position);
     } else {
@@ -167,7 +173,9 @@ void CGamesList::SetItems(std::vector<GamesListItem> items) {
                      [](const auto& a, const auto& b) { return a->text.compare(b->text) < 0; });
     Renumber();
     hoverIndex_ = -1;
+    keyboardHover_ = false;
     RecalcScroll();
+    NotifyRowsChanged();
     update();
 }
 
@@ -190,7 +198,9 @@ int CGamesList::DeleteItem(int index) {
     rows_.erase(rows_.begin() + index);
     Renumber();
     hoverIndex_ = -1;
+    keyboardHover_ = false;
     RecalcScroll();
+    NotifyRowsChanged();
     update();
     return 1;
 }
@@ -198,7 +208,9 @@ int CGamesList::DeleteItem(int index) {
 void CGamesList::DeleteAllItems() {
     rows_.clear();
     hoverIndex_ = -1;
+    keyboardHover_ = false;
     RecalcScroll();
+    NotifyRowsChanged();
     update();
 }
 
@@ -236,6 +248,18 @@ void CGamesList::SetSelectedIndex(int index) {
         rows_[i]->selected = static_cast<int>(i) == index ? 1 : 0;
     }
     update();
+    NotifyCurrentRow();
+}
+
+int CGamesList::CurrentIndex() const {
+    return hoverTracking ? hoverIndex_ : GetSelectedIndex();
+}
+
+void CGamesList::ActivateRow(int index) {
+    if (index >= 0 && index < GetItemCount()) {
+        SetSelectedIndex(index);
+        EnsureVisible(index);
+    }
 }
 
 // --- Geometry ---------------------------------------------------------------------------
@@ -307,12 +331,22 @@ void CGamesList::PlaceScrollBar() {
 // --- Scrolling --------------------------------------------------------------------------
 
 void CGamesList::ScrollBy(int pixels) {
+    const int before = scrollPos_;
     scrollPos_ = std::max(scrollPos_ + pixels, scrollMin_);
     scrollPos_ = std::min(scrollPos_, scrollMax_);
-    if (hoverTracking) {
+    // A row picked by the keys stays picked while the rows move under a still mouse.
+    if (hoverTracking && !keyboardHover_) {
         RecomputeHoverAtCursor();
     }
     update();
+    if (scrollPos_ != before) {
+        NotifyScrolled();
+    }
+}
+
+void CGamesList::SetScrollPos(int position) {
+    ScrollBy(position - scrollPos_);
+    scrollBar_.SetScrollPos(scrollPos_, true);
 }
 
 void CGamesList::RecalcScroll() {
@@ -352,7 +386,7 @@ void CGamesList::RecalcScroll() {
     }
     scrollBar_.SetPageSize(pageHeight);
     scrollBar_.SetScrollPos(scrollPos_, true);
-    if (hoverTracking) {
+    if (hoverTracking && !keyboardHover_) {
         RecomputeHoverAtCursor();
     }
     scrollBar_.SetVisible(needed);
@@ -400,6 +434,7 @@ void CGamesList::SelectAt(const QPoint& point) {
         rows_[i]->selected = static_cast<int>(i) == hit ? 1 : 0;
     }
     update();
+    NotifyCurrentRow();
 }
 
 void CGamesList::UpdateHover(const QPoint& point) {
@@ -408,6 +443,7 @@ void CGamesList::UpdateHover(const QPoint& point) {
         row.Contains(point.x(), point.y())) {
         return;
     }
+    const int before = hoverIndex_;
     hoverIndex_ = -1;
     const auto [first, last] = RowsNear(point.y(), point.y());
     for (int i = first; i <= last; ++i) {
@@ -416,6 +452,53 @@ void CGamesList::UpdateHover(const QPoint& point) {
         }
     }
     update();
+    if (hoverIndex_ != before) {
+        NotifyCurrentRow();
+    }
+}
+
+void CGamesList::HighlightFromKeyboard(int index, bool page) {
+    if (rows_.empty()) {
+        return;
+    }
+    hoverIndex_ = std::clamp(index, 0, GetItemCount() - 1);
+    keyboardHover_ = true;
+    keyboardCursor_ = QCursor::pos();
+    MakeVisible(hoverIndex_, page ? Alignment::Page : Alignment::Line);
+    update();
+    NotifyCurrentRow();
+}
+
+void CGamesList::NotifyCurrentRow() {
+    const int current = CurrentIndex();
+    if (!QAccessible::isActive() || !hasFocus() || current < 0) {
+        return;
+    }
+    if (QAccessibleInterface* list = QAccessible::queryAccessibleInterface(this)) {
+        if (QAccessibleInterface* row = list->child(current)) {
+            QAccessibleEvent focus(row, QAccessible::Focus);
+            QAccessible::updateAccessibility(&focus);
+        }
+    }
+}
+
+void CGamesList::NotifyRowsChanged() {
+    if (QAccessible::isActive()) {
+        QAccessibleEvent reorder(this, QAccessible::ObjectReorder);
+        QAccessible::updateAccessibility(&reorder);
+    }
+}
+
+void CGamesList::NotifyScrolled() {
+    if (!QAccessible::isActive()) {
+        return;
+    }
+    QAccessibleInterface* list = QAccessible::queryAccessibleInterface(this);
+    QAccessibleInterface* bar = list != nullptr ? list->child(list->childCount() - 1) : nullptr;
+    if (bar != nullptr && bar->role() == QAccessible::ScrollBar) {
+        QAccessibleValueChangeEvent moved(bar, scrollPos_);
+        QAccessible::updateAccessibility(&moved);
+    }
 }
 
 void CGamesList::RecomputeHoverAtCursor() {
@@ -424,7 +507,7 @@ void CGamesList::RecomputeHoverAtCursor() {
 }
 
 void CGamesList::OnMouseLeave() {
-    if (hoverTracking) {
+    if (hoverTracking && !keyboardHover_) {
         hoverIndex_ = -1;
         update();
     }
@@ -506,7 +589,12 @@ void CGamesList::mouseReleaseEvent(QMouseEvent* event) {
 void CGamesList::mouseMoveEvent(QMouseEvent* event) {
     const QPoint point = event->position().toPoint();
     OnSetCursor();
-    if (hoverTracking) {
+    // A list that appears or scrolls under a still mouse is told of a move to where the mouse
+    // already was: that leaves a row picked by the keys alone.
+    if (keyboardHover_ && event->globalPosition().toPoint() != keyboardCursor_) {
+        keyboardHover_ = false;
+    }
+    if (hoverTracking && !keyboardHover_) {
         UpdateHover(point);
     }
     scrollBar_.OnMouseMove(point);
@@ -543,29 +631,31 @@ void CGamesList::keyPressEvent(QKeyEvent* event) {
         QWidget::keyPressEvent(event);
         return;
     }
-    const int pageHeight = RowsArea().Height();
-    const int step = rowHeight_ + 4;
-    int scroll = 0;
-    int move = 0;
-    Alignment alignment = Alignment::Line;
+    const int pageRows = RowsArea().Height() / (rowHeight_ + 4) + 1;
+    // With no current row it counts as -1: Down and Home pick the first.
+    const int current = CurrentIndex();
+    int target = current;
+    bool page = false;
     switch (event->key()) {
         case Qt::Key_PageUp:
-            scroll = -pageHeight;
-            move = -(pageHeight / step) - 1;
-            alignment = Alignment::Page;
+            target = current - pageRows;
+            page = true;
             break;
         case Qt::Key_PageDown:
-            scroll = pageHeight;
-            move = pageHeight / step + 1;
-            alignment = Alignment::Page;
+            target = current + pageRows;
+            page = true;
             break;
         case Qt::Key_Up:
-            scroll = -step;
-            move = -1;
+            target = current - 1;
             break;
         case Qt::Key_Down:
-            scroll = step;
-            move = 1;
+            target = current + 1;
+            break;
+        case Qt::Key_Home:
+            target = 0;
+            break;
+        case Qt::Key_End:
+            target = GetItemCount() - 1;
             break;
         default:
             QWidget::keyPressEvent(event);
@@ -573,12 +663,11 @@ void CGamesList::keyPressEvent(QKeyEvent* event) {
     }
     event->accept();
     if (hoverTracking) {
-        ScrollBy(scroll);
-        scrollBar_.SetScrollPos(scrollPos_, true);
+        HighlightFromKeyboard(target, page);
         return;
     }
-    SetSelectedIndex(GetSelectedIndex() + move);
-    MakeVisible(GetSelectedIndex(), alignment);
+    SetSelectedIndex(target);
+    MakeVisible(GetSelectedIndex(), page ? Alignment::Page : Alignment::Line);
 }
 
 // --- Painting ---------------------------------------------------------------------------
@@ -594,6 +683,7 @@ void CGamesList::paintEvent(QPaintEvent* event) {
     // The list covers all of its area, so what lies below matters only to the roll-out,
     // which starts from it.
     const Rect clip = rollOut ? client : Rect::FromQRect(event->rect());
+    Rect row;
     CBufferedDC dc(*this, painter, clip, rollOut, rollOut ? &rollOut_ : nullptr);
     QPainter& p = dc.Painter();
     p.setFont(font_);
@@ -603,6 +693,13 @@ void CGamesList::paintEvent(QPaintEvent* event) {
                  GradientDirection::Horizontal);
     rollOutOnNextPaint = false;
     PaintRows(p, clip);
+    if (FocusCues::ShowsMark(*this) && GetItemRect(CurrentIndex(), row, kPartRow) != 0) {
+        // Inside the highlight, and never over the frame or the scroll bar.
+        p.save();
+        p.setClipRect(RowsArea().ToQRect());
+        DrawFocusRect(p, Rect{row.left, row.top + 1, row.right, row.bottom});
+        p.restore();
+    }
     Draw3dRect(p, client, Qt::black, Qt::black);
     scrollBar_.Paint(p);
 }

@@ -97,6 +97,15 @@ public:
     int GetScrollMax() const { return scrollMax_; }
     int RowHeight() const { return rowHeight_; }
     int HoverIndex() const { return hoverIndex_; }
+    // The row that is highlighted: the one under the mouse or picked by the keys in
+    // hoverTracking mode, else the selected one; -1 when none is.
+    int CurrentIndex() const;
+    // Moves the scroll position to position (clamped to the range), the thumb with it.
+    void SetScrollPos(int position);
+
+    // What a click on the row does; an assistive technology's "activate" does the same. The
+    // list selects the row.
+    virtual void ActivateRow(int index);
     Rect RowsArea() const;
     CSkinScrollBar& ScrollBar() { return scrollBar_; }
     const CSkinScrollBar& ScrollBar() const { return scrollBar_; }
@@ -116,6 +125,9 @@ protected:
     // The mouse left the list.
     virtual void OnMouseLeave();
     void OnTimer(int id);
+    // hoverTracking mode: highlights the row (clamped to the rows) as the keys do, scrolls it
+    // into view, and keeps it highlighted until the mouse moves.
+    void HighlightFromKeyboard(int index, bool page = false);
 
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -141,6 +153,11 @@ private:
     void SelectAt(const QPoint& point);
     void UpdateHover(const QPoint& point);
     void RecomputeHoverAtCursor();
+    // Tells assistive technologies which row is now the current one, while the list has the
+    // focus, and that the rows changed.
+    void NotifyCurrentRow();
+    void NotifyRowsChanged();
+    void NotifyScrolled();
     void PlaceScrollBar();
     void PaintRows(QPainter& painter, const Rect& clip);
 
@@ -160,6 +177,9 @@ private:
     bool popupMode_ = false;
     bool popupCapture_ = false;  // the scroll bar holds the mouse of a pop-up
     int hoverIndex_ = -1;
+    // The keys moved the highlight; it stays until the mouse moves away from where it was then.
+    bool keyboardHover_ = false;
+    QPoint keyboardCursor_;
     RollOut rollOut_;
     std::map<int, std::unique_ptr<TimerSource::Timer>> timers_;
 };

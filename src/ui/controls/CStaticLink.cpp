@@ -5,12 +5,14 @@
 
 #include "platform/desktop/Fonts.h"
 #include "ui/controls/DialogTemplate.h"
+#include "ui/controls/SkinAccessible.h"
 #include "ui/controls/SkinText.h"
 
 CStaticLink::CStaticLink(const QString& text, QWidget* parent) : QLabel(text, parent) {
     setFont(Fonts::Make("Tahoma", 13, 400, true));
     setCursor(Qt::PointingHandCursor);
     setAttribute(Qt::WA_TranslucentBackground);
+    SkinAccessible::Install();
 }
 
 void CStaticLink::SetUrl(const std::string& url) {
@@ -37,9 +39,12 @@ void CStaticLink::mouseReleaseEvent(QMouseEvent* event) {
                        rect().contains(event->position().toPoint());
     pressed_ = false;
     event->accept();
-    if (!click) {
-        return;
+    if (click) {
+        Click();
     }
+}
+
+void CStaticLink::Click() {
     emit clicked();
     TemplateDialog::SendCommand(this);
 }

@@ -11,6 +11,10 @@ class CStaticLink : public QLabel {
 public:
     explicit CStaticLink(const QString& text = {}, QWidget* parent = nullptr);
 
+    // What a click does: clicked(), and the command to the dialog. An assistive technology's
+    // "press" does the same.
+    void Click();
+
     // The address a click should open; may be set before the control is shown.
     void SetUrl(const std::string& url);
     const std::string& Url() const { return url_; }

@@ -50,10 +50,13 @@ bool CDialogTitleBar::Create(CTivoraDialog* dialog) {
     close->LoadPictures(Res::IDB_CLOSE, kKeyColor);
     close->EnableBorder(false, false);
     close->UseParentBackground(false);
+    // A cross says nothing to a screen reader.
+    close->setAccessibleName(QStringLiteral("Close"));
     close_ = close;
 
     setParent(dialog);
     setWindowTitle(caption_ + QStringLiteral(" titlebar"));
+    setAccessibleName(caption_);
     setGeometry(0, 0, width, kHeight);
     SetDlgCtrlID(this, kTitleBarId);
     show();

@@ -1,6 +1,5 @@
 #include "ui/controls/CTivoraTabCtrl.h"
 
-#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <algorithm>
@@ -9,6 +8,8 @@
 #include "platform/desktop/Fonts.h"
 #include "ui/controls/CBufferedDC.h"
 #include "ui/controls/Drawing.h"
+#include "ui/controls/FocusCues.h"
+#include "ui/controls/SkinAccessible.h"
 #include "ui/controls/SkinText.h"
 
 CTivoraTabCtrl::CTivoraTabCtrl(QWidget* parent)
@@ -20,6 +21,14 @@ CTivoraTabCtrl::CTivoraTabCtrl(QWidget* parent)
     setUsesScrollButtons(false);
     setElideMode(Qt::ElideNone);
     setAttribute(Qt::WA_OpaquePaintEvent);
+    FocusCues::Follow();
+    SkinAccessible::Install();
+    // Every change of the tab but SetCurSel's, whoever makes it, is the user's pick.
+    connect(this, &QTabBar::currentChanged, this, [this](int index) {
+        if (index >= 0) {
+            emit selectionChanged(index);
+        }
+    });
 }
 
 void CTivoraTabCtrl::PreSubclassWindow(const DialogItem&) {
@@ -42,6 +51,12 @@ int CTivoraTabCtrl::SetCurSel(int index) {
     setCurrentIndex(index);
     update();
     return previous;
+}
+
+void CTivoraTabCtrl::SelectTab(int index) {
+    if (index >= 0 && index < count() && index != currentIndex()) {
+        setCurrentIndex(index);
+    }
 }
 
 Rect CTivoraTabCtrl::GetPageRect() const {
@@ -93,11 +108,7 @@ void CTivoraTabCtrl::mousePressEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) {
         return;
     }
-    const int hit = TabAt(event->position().toPoint());
-    if (hit >= 0 && hit != currentIndex()) {
-        setCurrentIndex(hit);
-        emit selectionChanged(hit);
-    }
+    SelectTab(TabAt(event->position().toPoint()));
 }
 
 void CTivoraTabCtrl::mouseReleaseEvent(QMouseEvent* event) {
@@ -106,14 +117,6 @@ void CTivoraTabCtrl::mouseReleaseEvent(QMouseEvent* event) {
 
 void CTivoraTabCtrl::mouseMoveEvent(QMouseEvent* event) {
     event->accept();
-}
-
-void CTivoraTabCtrl::keyPressEvent(QKeyEvent* event) {
-    const int before = currentIndex();
-    QTabBar::keyPressEvent(event);
-    if (currentIndex() != before) {
-        emit selectionChanged(currentIndex());
-    }
 }
 
 void CTivoraTabCtrl::wheelEvent(QWheelEvent* event) {
@@ -138,6 +141,11 @@ void CTivoraTabCtrl::paintEvent(QPaintEvent*) {
     const int selected = currentIndex();
     for (int index : DrawOrder()) {
         DrawItem(dc, index, index == selected, TabRect(index));
+    }
+    if (selected >= 0 && FocusCues::ShowsMark(*this)) {
+        // Inside the selected tab's picture, clear of its rounded top corners.
+        const Rect tab = TabRect(selected);
+        DrawFocusRect(p, Rect{tab.left + 3, tab.top + 2, tab.right - 3, tab.bottom - 1});
     }
 }
 

@@ -36,6 +36,8 @@ public:
     int GetCurSel() const { return currentIndex(); }
     // Selects the tab without telling anyone; returns the previous selection.
     int SetCurSel(int index);
+    // Selects the tab as a click on it does: the owner is told (selectionChanged).
+    void SelectTab(int index);
 
     // Where the pages go: inside the body's frame, under the tabs.
     Rect GetPageRect() const;
@@ -53,7 +55,7 @@ public:
     virtual void DrawItem(CBufferedDC& dc, int index, bool selected, const Rect& rect);
 
 signals:
-    // The user picked another tab (a click or the keyboard).
+    // The user picked another tab (a click, the keyboard or an assistive technology).
     void selectionChanged(int index);
 
 protected:
@@ -61,7 +63,6 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
     QSize tabSizeHint(int index) const override;
     QSize minimumTabSizeHint(int index) const override;

@@ -9,6 +9,7 @@
 
 #include "ResourceIds.h"
 #include "platform/desktop/Fonts.h"
+#include "ui/controls/SkinAccessible.h"
 #include "ui/controls/WindowStyles.h"
 
 namespace {
@@ -100,7 +101,9 @@ QWidget* Make(const DialogItem& item, QWidget* parent) {
 
 }  // namespace ControlClasses
 
-TemplateDialog::TemplateDialog(QWidget* parent) : QDialog(parent) {}
+TemplateDialog::TemplateDialog(QWidget* parent) : QDialog(parent) {
+    SkinAccessible::Install();
+}
 
 void TemplateDialog::Build(const DialogTemplate& dialogTemplate,
                            const std::map<int, ControlMaker>& makers) {

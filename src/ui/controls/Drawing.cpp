@@ -17,6 +17,35 @@ void FillSolidRect(QPainter& painter, const Rect& rect, const QColor& color) {
     }
 }
 
+void DrawFocusRect(QPainter& painter, const Rect& rect) {
+    if (rect.IsEmpty()) {
+        return;
+    }
+    painter.save();
+    // White minus what is there: the inverse colour, and the pixel stays opaque.
+    painter.setCompositionMode(QPainter::CompositionMode_Difference);
+    const auto dot = [&painter](int x, int y) {
+        // A checkerboard fixed to the coordinates: the dots of neighbouring edges line up.
+        if ((x + y) % 2 == 0) {
+            painter.fillRect(QRect(x, y, 1, 1), Qt::white);
+        }
+    };
+    const int last = rect.bottom - 1;
+    for (int x = rect.left; x < rect.right; ++x) {
+        dot(x, rect.top);
+        if (last != rect.top) {
+            dot(x, last);
+        }
+    }
+    for (int y = rect.top + 1; y < last; ++y) {
+        dot(rect.left, y);
+        if (rect.right - 1 != rect.left) {
+            dot(rect.right - 1, y);
+        }
+    }
+    painter.restore();
+}
+
 void Draw3dRect(QPainter& painter, const Rect& rect, const QColor& topLeft,
                 const QColor& bottomRight) {
     const int x = rect.left;

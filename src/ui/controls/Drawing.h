@@ -23,6 +23,10 @@ void Draw3dRect(QPainter& painter, const Rect& rect, const QColor& topLeft,
 // Fills rect with one colour.
 void FillSolidRect(QPainter& painter, const Rect& rect, const QColor& color);
 
+// The keyboard focus mark: every other pixel along the edges of rect inverted, so that it shows
+// on any picture and drawing it twice takes it away again.
+void DrawFocusRect(QPainter& painter, const Rect& rect);
+
 enum class GradientDirection { Horizontal, Vertical };
 
 // A two-colour linear gradient over rect: Horizontal runs from the left column (from) to the

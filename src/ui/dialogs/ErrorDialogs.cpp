@@ -105,6 +105,10 @@ CErrorReportDialog::CErrorReportDialog(std::string errorText, QWidget* parent)
     setWindowFlags(kNoSystemMenu);
     Build(Template());
     SetDlgItemText(Res::IDC_ERROR_REPORT, errorText_);
+    // No label stands by the report: the dialog's title names it.
+    if (QWidget* report = GetDlgItem(Res::IDC_ERROR_REPORT)) {
+        report->setAccessibleName(windowTitle());
+    }
 }
 
 void DialogErrorPresenter::ShowInternalError(const std::string& errorText) {

@@ -1,5 +1,6 @@
 #include "ui/dialogs/SettingsPages.h"
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QValidator>
 #include <vector>
@@ -17,6 +18,13 @@
 #include "ui/controls/WindowStyles.h"
 
 namespace {
+
+// Makes the label the field's buddy: an assistive technology names the field by it.
+void NameByLabel(int labelId, QWidget* field, const TemplateDialog& page) {
+    if (auto* label = qobject_cast<QLabel*>(page.GetDlgItem(labelId)); label != nullptr) {
+        label->setBuddy(field);
+    }
+}
 
 // The page area of the settings dialog's tab control, in dialog units.
 constexpr int kPageWidth = 210;
@@ -144,14 +152,20 @@ void CFavoritesDialog::InitPage() {
     images_ = stores_.games.GetGameImages();
     all->SetImageList(&images_);
     favorites->SetImageList(&images_);
+    // The buttons' words are in their pictures: their names say them.
     if (auto* add = qobject_cast<CTivoraCustomButton*>(GetDlgItem(Res::IDC_ADD_FAVORITE))) {
         add->Setup(Res::IDB_ADD_HOT, Res::IDB_ADD,
                    QString::fromStdString(GetText("favorites.buttons.add.tooltip")));
+        add->setAccessibleName(QStringLiteral("Add"));
     }
     if (auto* remove = qobject_cast<CTivoraCustomButton*>(GetDlgItem(Res::IDC_REMOVE_FAVORITE))) {
         remove->Setup(Res::IDB_REMOVE_HOT, Res::IDB_REMOVE,
                       QString::fromStdString(GetText("favorites.buttons.remove.tooltip")));
+        remove->setAccessibleName(QStringLiteral("Remove"));
     }
+    // Each list is named by the header above it.
+    NameByLabel(Res::IDC_AVAILABLE_HEADER, all, *this);
+    NameByLabel(Res::IDC_FAVORITES_HEADER, favorites, *this);
     // Filled at once: row by row, a catalogue of thousands would take seconds.
     std::vector<GamesListItem> allRows;
     std::vector<GamesListItem> favoriteRows;
@@ -257,6 +271,8 @@ void CMyInfoDialog::InitPage() {
             edit->setValidator(new FormValueValidator(edit));
         }
     }
+    NameByLabel(Res::IDC_FULL_NAME_LABEL, GetDlgItem(Res::IDC_FULL_NAME), *this);
+    NameByLabel(Res::IDC_EMAIL_LABEL, GetDlgItem(Res::IDC_EMAIL), *this);
     SetDlgItemText(Res::IDC_FULL_NAME, info.fullName);
     SetDlgItemText(Res::IDC_EMAIL, info.email);
 }

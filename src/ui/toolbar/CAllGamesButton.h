@@ -24,6 +24,9 @@ public:
     // Shows the list under the button; nothing when its window could not be made.
     void OpenDropDown();
 
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
 private:
     CAllGamesDropDown dropDown_;
     bool dropDownMade_ = false;

@@ -11,8 +11,10 @@
 #include "launch/LaunchGame.h"
 #include "ui/controls/WindowStyles.h"
 
-CAllGamesDropDown::CAllGamesDropDown(GamesConfig& games) : games_(games) {
+CAllGamesDropDown::CAllGamesDropDown(GamesConfig& games, QWidget* owner)
+    : games_(games), owner_(owner) {
     SetPopupMode(true);
+    setAccessibleName(QStringLiteral("All games"));
     // Another program coming forward closes the list, as a click outside would.
     connect(qApp, &QGuiApplication::applicationStateChanged, this,
             [this](Qt::ApplicationState state) {
@@ -72,7 +74,7 @@ Rect CAllGamesDropDown::PlaceDropDown(int x, int y, int width, int rowCount, int
     return place;
 }
 
-void CAllGamesDropDown::ShowDropDown(int x, int y) {
+void CAllGamesDropDown::ShowDropDown(int x, int y, bool fromKeyboard) {
     FillDropDown();
     Rect row;
     const int rowHeight = GetItemRect(0, row, kPartRow) != 0 ? row.Height() : 0;
@@ -89,6 +91,19 @@ void CAllGamesDropDown::ShowDropDown(int x, int y) {
     raise();
     activateWindow();
     setFocus(Qt::PopupFocusReason);
+    if (fromKeyboard) {
+        HighlightFromKeyboard(0);
+    }
+}
+
+void CAllGamesDropDown::ActivateRow(int index) {
+    if (index < 0 || index >= GetItemCount()) {
+        return;
+    }
+    if (const Game* game = GameAt(index)) {
+        LaunchGame(GameLaunch::Of(*game));
+    }
+    Hide();
 }
 
 void CAllGamesDropDown::Hide() {
@@ -116,13 +131,7 @@ void CAllGamesDropDown::mousePressEvent(QMouseEvent* event) {
         event->accept();
         return;
     }
-    const int hit = HitTest(point);
-    if (hit >= 0) {
-        if (const Game* game = GameAt(hit)) {
-            LaunchGame(GameLaunch::Of(*game));
-        }
-        Hide();
-    }
+    ActivateRow(HitTest(point));
     CGamesList::mousePressEvent(event);
 }
 
@@ -130,6 +139,13 @@ void CAllGamesDropDown::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Escape) {
         Hide();
         event->accept();
+        return;
+    }
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        event->accept();
+        if (!event->isAutoRepeat()) {
+            ActivateRow(CurrentIndex());
+        }
         return;
     }
     CGamesList::keyPressEvent(event);

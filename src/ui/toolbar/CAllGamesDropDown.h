@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QPoint>
+#include <QPointer>
 
 #include "platform/desktop/Rect.h"
 #include "ui/controls/CGamesList.h"
@@ -9,8 +10,9 @@ class Game;
 class GamesConfig;
 
 // The pop-up list of the games that are not favourites, under the all-games button. It is
-// filled afresh at every showing, so that it follows the favourites; a click on a row starts
-// that game, and a click elsewhere, a right click, Escape or the focus going away closes it.
+// filled afresh at every showing, so that it follows the favourites; a click on a row, or Enter
+// on the row the keys picked, starts that game, and a click elsewhere, a right click, Escape or
+// the focus going away closes it.
 class CAllGamesDropDown : public CGamesList {
     Q_OBJECT
 public:
@@ -20,14 +22,16 @@ public:
     static constexpr int kMinRows = 3;
     static constexpr int kMaxRows = 10;
 
-    explicit CAllGamesDropDown(GamesConfig& games);
+    // owner: the button that opens it, where assistive technologies find the list.
+    explicit CAllGamesDropDown(GamesConfig& games, QWidget* owner = nullptr);
 
     // Makes the hidden pop-up window with the catalogue's pictures; false when it fails.
     bool CreateWindow();
 
     // Refills the list and shows it with its top-left corner at (x, y) (screen coordinates),
-    // moved back onto the screen that holds that point.
-    void ShowDropDown(int x, int y);
+    // moved back onto the screen that holds that point. Opened from the keyboard, its first
+    // row is highlighted for the keys to go on from.
+    void ShowDropDown(int x, int y, bool fromKeyboard = false);
     // Rebuilds the rows: every game that is not a favourite, by name.
     void FillDropDown();
     // Where ShowDropDown puts a list of rowCount rows of rowHeight pixels, at (x, y), on a
@@ -36,6 +40,10 @@ public:
                               const Rect& screen);
 
     const Game* GameAt(int row) const;
+    QWidget* Owner() const { return owner_; }
+
+    // Starts the row's game and closes the list, as a click on the row does.
+    void ActivateRow(int index) override;
 
 protected:
     void OnSetCursor() override;
@@ -47,4 +55,5 @@ private:
     void Hide();
 
     GamesConfig& games_;
+    QPointer<QWidget> owner_;
 };

@@ -7,8 +7,9 @@ CControlButton::CControlButton(QWidget* parent) : CButtonST(parent) {}
 bool CControlButton::Create(int bitmapId, const QString& tooltip, int x, int y, QWidget* parent,
                             int id) {
     using namespace WindowStyles;
-    if (!CButtonST::Create(QString(), WS_CHILD | WS_VISIBLE, Rect::FromSize(x, y, kWidth, kHeight),
-                           parent, id)) {
+    // A tab stop, as every control of the bar: the keyboard reaches all of them.
+    if (!CButtonST::Create(QString(), WS_CHILD | WS_VISIBLE | WS_TABSTOP,
+                           Rect::FromSize(x, y, kWidth, kHeight), parent, id)) {
         return false;
     }
     // The same picture whether hovered or not.

@@ -4,6 +4,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
+#include <algorithm>
 
 #include "ResourceIds.h"
 #include "app/ComeForwardEvent.h"
@@ -19,7 +20,9 @@
 #include "ui/controls/Modal.h"
 #include "ui/dialogs/CAboutDialog.h"
 #include "ui/dialogs/CAppSettingsDialog.h"
+#include "ui/toolbar/BarAccessible.h"
 #include "ui/toolbar/BarGeometry.h"
+#include "ui/toolbar/CControlButton.h"
 #include "ui/toolbar/CSystemTray.h"
 #include "ui/toolbar/UpdateNotice.h"
 
@@ -53,6 +56,7 @@ CMainWnd::CMainWnd(Parts parts)
     notice_ = std::make_unique<UpdateNotice>(parts.update, *tray_, this);
     // The bar paints every pixel of itself.
     setAttribute(Qt::WA_OpaquePaintEvent);
+    BarAccessible::Install();
     Trace("Main window instantiated");
     StartupTrace::Mark("window-object");
 }
@@ -177,6 +181,9 @@ std::optional<QPoint> CMainWnd::PlaceOnScreenNow() const {
 }
 
 void CMainWnd::Relayout() {
+    // A keyboard user who pressed the size button stays on it in the new size.
+    QWidget* focused = focusWidget();
+    const int focusedId = focused != nullptr && focused->hasFocus() ? GetDlgCtrlID(focused) : 0;
     DestroyPanels();
     const QSize size = BarGeometry::SizeOf(window_.Size());
     // A resize sends the corner that Qt believes in along with the size: it must be the real one,
@@ -187,6 +194,57 @@ void CMainWnd::Relayout() {
     setFixedSize(size);
     CreatePanels();
     update();
+    if (focusedId != 0) {
+        const std::vector<QWidget*> stops = TabStops();
+        const auto same = std::find_if(stops.begin(), stops.end(), [focusedId](QWidget* stop) {
+            return GetDlgCtrlID(stop) == focusedId;
+        });
+        if (same != stops.end()) {
+            (*same)->setFocus(Qt::OtherFocusReason);
+        } else if (!stops.empty()) {
+            stops.front()->setFocus(Qt::OtherFocusReason);
+        }
+    }
+}
+
+std::vector<QWidget*> CMainWnd::Controls() const {
+    std::vector<QWidget*> order{searchPanel_.Edit(), searchPanel_.Button()};
+    for (int i = 0; i < FavoritesPanel::kButtonCount; ++i) {
+        order.push_back(favoritesPanel_.GameButton(i));
+    }
+    order.push_back(favoritesPanel_.AllGamesButton());
+    order.push_back(settingsPanel_.Button());
+    order.push_back(controlButtonsPanel_.HideButton());
+    order.push_back(controlButtonsPanel_.SizeButton());
+    order.erase(std::remove(order.begin(), order.end(), nullptr), order.end());
+    return order;
+}
+
+std::vector<QWidget*> CMainWnd::TabStops() const {
+    std::vector<QWidget*> stops;
+    for (QWidget* control : Controls()) {
+        if (control->isVisibleTo(this) && control->isEnabled() &&
+            (control->focusPolicy() & Qt::TabFocus) != 0) {
+            stops.push_back(control);
+        }
+    }
+    return stops;
+}
+
+bool CMainWnd::focusNextPrevChild(bool next) {
+    // The controls are made again whenever the favourites or the size change, in an order of
+    // their own: Tab follows the bar's picture, not the order they were made in.
+    const std::vector<QWidget*> stops = TabStops();
+    if (stops.empty()) {
+        return false;
+    }
+    const auto count = static_cast<int>(stops.size());
+    const auto at = std::find(stops.begin(), stops.end(), focusWidget());
+    int index = at != stops.end() ? static_cast<int>(at - stops.begin()) : (next ? -1 : 0);
+    index = (index + (next ? 1 : -1) + count) % count;
+    stops[static_cast<std::size_t>(index)]->setFocus(next ? Qt::TabFocusReason
+                                                          : Qt::BacktabFocusReason);
+    return true;
 }
 
 void CMainWnd::PaintBackground(QPainter& painter) const {
@@ -253,6 +311,15 @@ bool CMainWnd::event(QEvent* event) {
             ComeForward(static_cast<ComeForwardEvent*>(event)->Token());
             event->accept();
             return true;
+        case QEvent::WindowActivate:
+            // The first time the bar has the keyboard, it starts on the first control in the
+            // Tab order, whichever control was made first.
+            if (focusWidget() == nullptr) {
+                if (const std::vector<QWidget*> stops = TabStops(); !stops.empty()) {
+                    stops.front()->setFocus(Qt::ActiveWindowFocusReason);
+                }
+            }
+            return QWidget::event(event);
         default:
             return QWidget::event(event);
     }

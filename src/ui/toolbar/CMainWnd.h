@@ -4,6 +4,7 @@
 #include <QWidget>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "config/GamesConfig.h"
 #include "config/WindowSection.h"
@@ -81,6 +82,13 @@ public:
     // Draws the background as it is painted on screen.
     void PaintBackground(QPainter& painter) const;
 
+    // The bar's controls in the order of its picture: the top row from the left (the search box
+    // and its button), then the bottom row (the favourites, all games, settings), then the
+    // column at the right edge from the top (hide, size); those the size has.
+    std::vector<QWidget*> Controls() const;
+    // Those that Tab walks, in that order: the ones that take the keyboard now.
+    std::vector<QWidget*> TabStops() const;
+
 signals:
     // "Check Updates": an immediate check that reports every outcome.
     void checkUpdatesRequested();
@@ -89,6 +97,7 @@ signals:
 
 protected:
     bool event(QEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;

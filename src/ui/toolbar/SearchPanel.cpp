@@ -41,11 +41,14 @@ bool SearchPanel::Create(QWidget* parent) {
     using namespace WindowStyles;
     auto* edit = new CSearchStringEdit(games_, parent);
     edit_ = edit;
-    bool made =
-        edit->Create(WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, kEditRect, parent,
-                     Res::IDC_SEARCH_EDIT) &&
-        edit->ToolTip().Create(edit, QString::fromStdString(GetText("main.edits.search.tooltip")));
+    const QString editTip = QString::fromStdString(GetText("main.edits.search.tooltip"));
+    bool made = edit->Create(WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, kEditRect, parent,
+                             Res::IDC_SEARCH_EDIT) &&
+                edit->ToolTip().Create(edit, editTip);
     edit->setMaxLength(kMaxQueryLength);
+    // No label stands by the box: what its balloon says names it.
+    edit->setAccessibleName(editTip);
+    edit->setAccessibleDescription(editTip);
 
     auto* button = new CTivoraCustomButton(parent);
     button_ = button;
@@ -53,6 +56,8 @@ bool SearchPanel::Create(QWidget* parent) {
         button->Create(Res::IDB_SEARCH_HOT, Res::IDB_SEARCH,
                        QString::fromStdString(GetText("main.buttons.search.tooltip")), kButtonX,
                        kButtonY, parent, Res::IDC_SEARCH_BUTTON);
+    // The button's word is in its picture.
+    button->setAccessibleName(QStringLiteral("Search"));
     return made && buttonMade;
 }
 

@@ -41,6 +41,8 @@ bool SettingsPanel::Create(QWidget* parent) {
         button->Create(Res::IDB_SETTINGS_HOT, Res::IDB_SETTINGS,
                        QString::fromStdString(GetText("main.buttons.settings.tooltip")), kButtonX,
                        kButtonY, parent, Res::IDC_SETTINGS_BUTTON);
+    // The button's word is in its picture.
+    button->setAccessibleName(QStringLiteral("Settings"));
     return made;
 }
 

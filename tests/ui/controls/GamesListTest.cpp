@@ -287,20 +287,44 @@ TEST(GamesListKeyboard, DownBelowTheViewScrollsTheLeastDistance) {
     EXPECT_EQ(RowTop(*list, 0), 1);
 }
 
-TEST(GamesListKeyboard, AnEmptyListIgnoresKeysAndHoverTrackingOnlyScrolls) {
+TEST(GamesListKeyboard, AnEmptyListIgnoresKeysAndHoverTrackingMovesTheHighlightIntoView) {
     CGamesList empty;
     empty.resize(120, 102);
     QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
     QCoreApplication::sendEvent(&empty, &down);
     EXPECT_FALSE(down.isAccepted());
 
-    auto list = MakeList(20);
-    list->hoverTracking = true;
-    list->SetSelectedIndex(2);
-    Press(*list, Qt::Key_Down);
-    EXPECT_EQ(list->GetSelectedIndex(), 2);
-    EXPECT_EQ(list->GetScrollPos(), 21);
-    EXPECT_EQ(list->ScrollBar().GetScrollPos(), 21);
+    // The drop-down's mode: the keys move the highlight from no row at all (-1), the selection
+    // stays, and the highlighted row is scrolled into the five-row view.
+    struct Case {
+        std::vector<int> keys;
+        int highlighted;
+    };
+    for (const Case& c : {
+             Case{{Qt::Key_Down}, 0},
+             Case{{Qt::Key_Up}, 0},
+             Case{{Qt::Key_Down, Qt::Key_Down, Qt::Key_Up}, 0},
+             Case{{Qt::Key_PageDown}, 4},
+             Case{{Qt::Key_PageDown, Qt::Key_PageDown}, 9},
+             Case{{Qt::Key_End}, 19},
+             Case{{Qt::Key_End, Qt::Key_PageDown}, 19},
+             Case{{Qt::Key_End, Qt::Key_PageUp}, 14},
+             Case{{Qt::Key_End, Qt::Key_Home}, 0},
+         }) {
+        auto list = MakeList(20);
+        list->hoverTracking = true;
+        list->SetSelectedIndex(2);
+        for (int key : c.keys) {
+            Press(*list, key);
+        }
+        EXPECT_EQ(list->HoverIndex(), c.highlighted) << ::testing::PrintToString(c.keys);
+        EXPECT_EQ(list->CurrentIndex(), c.highlighted);
+        EXPECT_EQ(list->GetSelectedIndex(), 2);
+        const int top = RowTop(*list, c.highlighted);
+        EXPECT_GE(top, list->RowsArea().top) << ::testing::PrintToString(c.keys);
+        EXPECT_LE(top + list->RowHeight(), list->RowsArea().bottom);
+        EXPECT_EQ(list->ScrollBar().GetScrollPos(), list->GetScrollPos());
+    }
 }
 
 TEST(GamesListWheel, WholeNotchesMoveTwelvePixelsAndTheRemainderCarriesOver) {

@@ -3,6 +3,7 @@
 // notice.
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QApplication>
 #include <QPointer>
 #include <QTest>
@@ -15,6 +16,7 @@
 #include "config/UpdateSection.h"
 #include "services/UpdateEvents.h"
 #include "support/BarFixtures.h"
+#include "ui/controls/FocusCues.h"
 #include "ui/controls/TivoraButtons.h"
 #include "ui/dialogs/CAboutDialog.h"
 #include "ui/dialogs/CAppSettingsDialog.h"
@@ -157,9 +159,9 @@ TEST(MainWndLayout, BothSizesPlaceEveryControl) {
     EXPECT_EQ(bar.Places(), normal);
 }
 
-// Each control of the bar, clicked once: its command reaches the bar once and does its one
+// Each control of the bar, pressed once: its command reaches the bar once and does its one
 // thing once. A second route for a click shows as a second command or a second action.
-TEST(MainWndCommands, EachControlsClickIsOneCommandAndOneAction) {
+void PressEachControlOnce(const std::function<void(QWidget*)>& press) {
     Window bar(bar_testing::Games({"Chess"}, Game::FLAG_FAVORITE) +
                bar_testing::Games({"Darts"}, Game::FLAG_FAVORITE | Game::FLAG_FULL_SCREEN) +
                bar_testing::Games({"Keno", "Poker"}));
@@ -224,12 +226,89 @@ TEST(MainWndCommands, EachControlsClickIsOneCommandAndOneAction) {
         ASSERT_NE(control, nullptr);
         bar.bar->commands.clear();
         writesBefore = bar.fileWrites;
-        QTest::mouseClick(control, Qt::LeftButton);
+        press(control);
         // The settings dialog opens once the click is over.
         QCoreApplication::processEvents();
         EXPECT_EQ(bar.bar->commands, std::vector<int>{step.command});
         step.expectOneAction();
     }
+}
+
+TEST(MainWndCommands, EachControlsClickIsOneCommandAndOneAction) {
+    PressEachControlOnce([](QWidget* control) { QTest::mouseClick(control, Qt::LeftButton); });
+}
+
+// A screen reader's "press" is the same click: the same one command and one action.
+TEST(MainWndCommands, EachControlsPressActionIsItsClick) {
+    PressEachControlOnce([](QWidget* control) {
+        QAccessibleInterface* button = QAccessible::queryAccessibleInterface(control);
+        ASSERT_NE(button, nullptr);
+        ASSERT_NE(button->actionInterface(), nullptr);
+        ASSERT_TRUE(button->actionInterface()->actionNames().contains(QStringLiteral("press")));
+        button->actionInterface()->doAction(QStringLiteral("press"));
+        QCoreApplication::processEvents();
+    });
+}
+
+// Tab and Shift+Tab walk the controls in the bar's picture, whatever order they were made in
+// (the favourites are made again when they change), in both sizes; the focus mark shows from the
+// first key until a mouse press.
+TEST(MainWndKeyboard, TabWalksTheControlsInThePicturesOrder) {
+    Window bar(Lettered(6, 2));
+    bar.bar->show();
+    bar.bar->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(bar.bar.get()));
+    const auto walk = [&](Qt::KeyboardModifiers modifiers, int steps) {
+        std::vector<int> ids;
+        for (int i = 0; i < steps; ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, modifiers);
+            ids.push_back(GetDlgCtrlID(QApplication::focusWidget()));
+        }
+        return ids;
+    };
+    // The favourites' buttons made again, after all the others.
+    bar.bar->GetFavoritesPanel().FavoritesChanged({"Game A", "Game B"});
+    FocusCues::SetShown(false);
+    // It starts in the search box.
+    EXPECT_EQ(GetDlgCtrlID(QApplication::focusWidget()), Res::IDC_SEARCH_EDIT);
+    EXPECT_EQ(
+        walk(Qt::NoModifier, 8),
+        (std::vector<int>{Res::IDC_SEARCH_BUTTON, Res::IDC_FIRST_FAVORITE,
+                          Res::IDC_FIRST_FAVORITE + 1, Res::IDC_ALL_GAMES, Res::IDC_SETTINGS_BUTTON,
+                          Res::IDC_HIDE_TO_TRAY, Res::IDC_SIZE, Res::IDC_SEARCH_EDIT}));
+    EXPECT_TRUE(FocusCues::Shown());
+    // A screen reader lists the bar's controls in the same order.
+    QAccessibleInterface* window = QAccessible::queryAccessibleInterface(bar.bar.get());
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(window->role(), QAccessible::ToolBar);
+    std::vector<int> listed;
+    for (int i = 0; i < window->childCount(); ++i) {
+        auto* control = qobject_cast<QWidget*>(window->child(i)->object());
+        if (control != nullptr && control->isVisible()) {
+            listed.push_back(GetDlgCtrlID(control));
+            EXPECT_EQ(window->indexOfChild(window->child(i)), i);
+        }
+    }
+    EXPECT_EQ(listed, (std::vector<int>{Res::IDC_SEARCH_EDIT, Res::IDC_SEARCH_BUTTON,
+                                        Res::IDC_FIRST_FAVORITE, Res::IDC_FIRST_FAVORITE + 1,
+                                        Res::IDC_ALL_GAMES, Res::IDC_SETTINGS_BUTTON,
+                                        Res::IDC_HIDE_TO_TRAY, Res::IDC_SIZE}));
+    EXPECT_EQ(walk(Qt::ShiftModifier, 2), (std::vector<int>{Res::IDC_SIZE, Res::IDC_HIDE_TO_TRAY}));
+
+    // The size button pressed by the keyboard: the mini bar has no search box, and the focus
+    // stays on the new size button.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+    QCoreApplication::processEvents();
+    ASSERT_EQ(bar.window.Size(), SizeMode::Mini);
+    EXPECT_EQ(QApplication::focusWidget(), bar.bar->GetControlButtonsPanel().SizeButton());
+    EXPECT_EQ(walk(Qt::NoModifier, 3),
+              (std::vector<int>{Res::IDC_FIRST_FAVORITE, Res::IDC_FIRST_FAVORITE + 1,
+                                Res::IDC_ALL_GAMES}));
+
+    QTest::mousePress(bar.bar.get(), Qt::LeftButton, {}, QPoint(2, 2));
+    EXPECT_FALSE(FocusCues::Shown());
+    QTest::mouseRelease(bar.bar.get(), Qt::LeftButton, {}, QPoint(2, 2));
 }
 
 TEST(MainWndCommands, SizeButtonFlipsSavesAndRebuildsTheBarUnderItsOwnClick) {

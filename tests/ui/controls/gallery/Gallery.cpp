@@ -20,6 +20,7 @@
 #include "ui/controls/CTivoraTabCtrl.h"
 #include "ui/controls/CToolbarEdit.h"
 #include "ui/controls/Drawing.h"
+#include "ui/controls/FocusCues.h"
 #include "ui/controls/TivoraButtons.h"
 #include "ui/controls/TivoraStatics.h"
 #include "ui/controls/WindowStyles.h"
@@ -285,6 +286,81 @@ TEST(Gallery, TabStrip) {
                   shot.pixelColor(6 + 300, 6 + 8).lightness());
     }
     ExpectWritten(sheet, "tab-strip", 600);
+}
+
+// Each kind of skinned control with the keyboard focus: as a click leaves it (no mark), and as
+// the keyboard shows it (the dotted mark inside the control, or inside the list's current row).
+TEST(Gallery, FocusMarks) {
+    Sheet sheet("Keyboard focus: after a click, after a key");
+    Backdrop window(kBody);
+    window.resize(350, 300);
+    CTivoraCustomButton search(&window);
+    search.Create(Res::IDB_SEARCH_HOT, Res::IDB_SEARCH, "tip", 8, 8, &window, 1);
+    CTivoraButton save(&window);
+    save.Create("SAVE", WindowStyles::WS_VISIBLE, Rect::FromSize(80, 8, 69, 23), &window, 2);
+    Backdrop strip(QColor(239, 144, 0), &window);
+    strip.setGeometry(160, 4, 28, 30);
+    CButtonST hide(&strip);
+    hide.Create("", WindowStyles::WS_VISIBLE, Rect::FromSize(8, 8, 12, 13), &strip, 3);
+    hide.LoadPictures(Res::IDB_HIDE_TO_TRAY, kKeyColor);
+    hide.EnableBorder(false);
+    hide.UseParentBackground();
+    CTivoraCheckbox box(&window);
+    box.Create("Always on top", WindowStyles::WS_VISIBLE | WindowStyles::BS_AUTOCHECKBOX,
+               Rect::FromSize(8, 44, 150, 16), &window, 4);
+    box.SetCheck(1);
+    CTivoraTabCtrl tabs(&window);
+    tabs.setGeometry(8, 70, 318, 68);
+    for (const char* text : {"Application", "Favorites", "My Info"}) {
+        tabs.InsertItem(tabs.count(), text);
+    }
+    tabs.SetCurSel(1);
+    auto list = FilledList(15, 120);
+    list->setParent(&window);
+    list->move(8, 150);
+    list->hoverTracking = true;  // the drop-down's list: the keys move its highlight
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    list->setFocus();
+    QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
+    QCoreApplication::sendEvent(list.get(), &down);
+    QCoreApplication::sendEvent(list.get(), &down);
+
+    Rect row;
+    list->GetItemRect(1, row, CGamesList::kPartRow);
+    const struct {
+        const char* name;
+        QWidget* control;
+        QRect mark;  // where the mark lies, in the control
+    } shots[] = {
+        {"search", &search, QRect(3, 3, search.width() - 6, search.height() - 6)},
+        {"SAVE", &save, QRect(3, 3, save.width() - 6, save.height() - 6)},
+        {"hide to tray", &hide, QRect(3, 3, 6, 7)},
+        {"check box", &box, QRect(20, 0, box.width() - 20, box.height())},  // the words only
+        {"tab", &tabs, tabs.TabRect(1).ToQRect().adjusted(3, 2, -3, -1)},
+        {"list row 1", list.get(), row.ToQRect()},
+    };
+    for (const auto& shot : shots) {
+        shot.control->setFocus(Qt::OtherFocusReason);
+        ASSERT_TRUE(shot.control->hasFocus()) << shot.name;
+        // Around the control a little of what lies beside it, to show where the mark sits.
+        const QRect around(shot.control->mapTo(&window, QPoint(-4, -4)),
+                           shot.control->size() + QSize(8, 8));
+        FocusCues::SetShown(false);
+        const QImage clicked =
+            sheet.Add(QStringLiteral("%1, clicked").arg(shot.name), Render(window).copy(around));
+        FocusCues::SetShown(true);
+        const QImage keyed = sheet.Add("by the keyboard", Render(window).copy(around));
+        sheet.NewRow();
+        const QRect changed = skin_test::Difference(clicked, keyed);
+        EXPECT_FALSE(changed.isNull()) << shot.name << ": no mark";
+        EXPECT_TRUE(shot.mark.translated(4, 4).contains(changed))
+            << shot.name << ": the mark spills to " << changed.x() << "," << changed.y() << " "
+            << changed.width() << "x" << changed.height();
+    }
+    FocusCues::SetShown(false);
+    ExpectWritten(sheet, "focus-marks", 300);
 }
 
 TEST(Gallery, Edit) {
