@@ -15,6 +15,7 @@
 #include "platform/net/AutomationBrowser.h"
 #include "platform/net/DevToolsConnection.h"
 #include "platform/net/DevToolsWindow.h"
+#include "platform/os/SystemPaths.h"
 
 namespace BrowserLayer {
 namespace {
@@ -222,21 +223,7 @@ std::string ProfileFolder() {
 }
 
 std::vector<std::string> HostPlaces(const std::string& executableFolder) {
-    // The installed layout is <prefix>/bin/tivora beside <prefix>/libexec/tivora/; the folder
-    // comes from /proc/self/exe, which has no symbolic links left, so its parent is taken by
-    // name.
-    std::string prefix = executableFolder;
-    while (prefix.size() > 1 && prefix.back() == '/') {
-        prefix.pop_back();
-    }
-    const std::string::size_type slash = prefix.find_last_of('/');
-    if (slash == std::string::npos) {
-        prefix = ".";
-    } else {
-        prefix.resize(slash == 0 ? 1 : slash);
-    }
-    return {PathUtils::AppendPath(executableFolder, kHostName),
-            PathUtils::AppendPath(prefix, std::string("libexec/tivora/") + kHostName)};
+    return SystemPaths::HelperPlaces(executableFolder, kHostName);
 }
 
 std::string HostProgram() {

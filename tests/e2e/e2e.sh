@@ -82,7 +82,7 @@ fi
 # The program reads its catalogue beside itself: a copy of it gets one whose addresses are
 # those of this run's demo server. Two favourites, a plain one and a controlled full-screen one
 # (favourites stand in name order), and two games for the drop-down.
-cp "$build/tivora" "$build/tivora-browser-host" "$dir/bin/" || fail "cannot copy the program"
+cp "$build/tivora" "$build/tivora-browser-host" "$build/tivora-transfer" "$dir/bin/" || fail "cannot copy the program"
 pictures="$here/../../res/sample"
 write_catalogue() {
   local base="http://127.0.0.1:$1"

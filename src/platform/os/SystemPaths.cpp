@@ -152,6 +152,44 @@ std::optional<std::string> UserRuntimeFolder(std::string* why) {
     return std::nullopt;
 }
 
+std::vector<std::string> HelperPlaces(const std::string& executableFolder,
+                                      const std::string& name) {
+    // The installed layout is <prefix>/bin/tivora beside <prefix>/libexec/tivora/; the folder
+    // comes from /proc/self/exe, which has no symbolic links left, so its parent is taken by
+    // name.
+    std::string folder = executableFolder;
+    while (folder.size() > 1 && folder.back() == '/') {
+        folder.pop_back();
+    }
+    std::string prefix = folder;
+    const std::string::size_type slash = prefix.find_last_of('/');
+    if (slash == std::string::npos) {
+        prefix = ".";
+    } else {
+        prefix.resize(slash == 0 ? 1 : slash);
+    }
+    auto join = [](std::string base, const std::string& more) {
+        return (base.empty() || base.back() != '/' ? base + "/" : base) + more;
+    };
+    return {join(folder, name), join(prefix, "libexec/tivora/" + name)};
+}
+
+std::optional<std::string> HelperProgram(const std::string& name) {
+    const std::optional<std::string> executable = ExecutablePath();
+    if (!executable) {
+        return std::nullopt;
+    }
+    const std::string folder = executable->substr(0, executable->find_last_of('/') + 1);
+    for (const std::string& place : HelperPlaces(folder, name)) {
+        struct stat info {};
+        if (stat(place.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
+            access(place.c_str(), X_OK) == 0) {
+            return place;
+        }
+    }
+    return std::nullopt;
+}
+
 bool IsDirectory(const std::string& path) {
     struct stat info {};
     return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
