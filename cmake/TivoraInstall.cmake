@@ -40,8 +40,9 @@ if(TIVORA_INSTALL_TOOLS)
 endif()
 
 # The Debian package: dpkg-shlibdeps finds the runtime libraries the program and its helpers
-# link (the transfer library through tivora-transfer; the xcb platform plugin and the image
-# format plugins come with libqt6gui6); named by hand is Qt's Wayland platform, for a desktop
+# link (the xcb platform plugin and the image format plugins come with libqt6gui6); named by
+# hand are the transfer library's least version, as tivora-transfer sets options that older
+# ones do not know (its symbols alone ask for 7.16), and Qt's Wayland platform, for a desktop
 # without XWayland. The browser for controlled games and the Tahoma face are
 # Recommends.
 set(CPACK_GENERATOR DEB)
@@ -62,6 +63,6 @@ set(CPACK_DEBIAN_PACKAGE_SECTION games)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Tivora team <tivora-team@example.org>")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-wayland (>= 6.4.2)")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libcurl4 (>= 7.88), qt6-wayland (>= 6.4.2)")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "chromium, fonts-wine")
 include(CPack)
