@@ -106,7 +106,12 @@ Http::Result Perform(const TransferMessages::Request& request) {
     curl_easy_setopt(h, CURLOPT_ERRORBUFFER, message);
     curl_easy_setopt(h, CURLOPT_URL, request.address.c_str());
     curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https,ftp,file");
+    // A library too old to keep to these protocols makes no transfer at all.
+    if (curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https,ftp,file") != CURLE_OK ||
+        curl_easy_setopt(h, CURLOPT_REDIR_PROTOCOLS_STR, "http,https") != CURLE_OK) {
+        result.error = "The transfer library cannot keep to the allowed protocols";
+        return result;
+    }
     curl_easy_setopt(h, CURLOPT_USERAGENT, request.userAgent.c_str());
     curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT, request.connectTimeoutSeconds);
     curl_easy_setopt(h, CURLOPT_TIMEOUT, request.transferTimeoutSeconds);
@@ -128,7 +133,6 @@ Http::Result Perform(const TransferMessages::Request& request) {
         curl_easy_setopt(h, CURLOPT_HTTPGET, 1L);
         curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 1L);
         curl_easy_setopt(h, CURLOPT_MAXREDIRS, 5L);
-        curl_easy_setopt(h, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
         // Always from the server: ask caches on the way not to answer for it.
         Append(headers, "Cache-Control: no-cache");
         Append(headers, "Pragma: no-cache");
