@@ -5,6 +5,7 @@
 # and drop-down benchmarks. Needs Xvfb, dbus-run-session, xdotool and plank
 # (scripts/ensure-packages.sh bench installs them).
 # Usage: bench/run-all.sh [BUILD_DIR] [ROUNDS]
+#   (TIVORA_BENCH_ALSO="NAME=BUILD_DIR ...": other builds' bars in the same start-up rounds)
 #   (build first: cmake --build BUILD --target tivora first-paint-probe tivora-empty-window
 #    tivora-browser-stub bench_games_config bench_drop_down tivora_sample_catalogue)
 set -euo pipefail
@@ -63,6 +64,7 @@ row "loading a catalogue of 1,000 / 10,000" "$load1k / $load10k ms" "-" "-" "-" 
   "$(ratio "$load10k" "$load1k")" "linear: 10"
 row "opening the drop-down, 10,000 games" "$open10k ms" "-" "-" "-" "-" "<= 50 ms"
 row "click -> browser process started" "$clickMs ms" "xdotool $xdotoolMs" "-" "-" "-" "-"
+grep '^also ' <<<"$start" || true
 
 # The start-up's phases: each one's median time since exec, and what it adds to the one before.
 echo

@@ -7,6 +7,8 @@ option(TIVORA_INSTALL_TOOLS "Install tivora-cfg and tivora-demo-server beside th
 install(TARGETS tivora RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 # The automation browser's host, started by the program only: beside it, else here.
 install(TARGETS tivora-browser-host RUNTIME DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/tivora)
+# The transfer process, likewise: it alone links the transfer library.
+install(TARGETS tivora-transfer RUNTIME DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/tivora)
 # The program looks for its catalogue beside itself, then in ../share/tivora/.
 install(FILES ${PROJECT_BINARY_DIR}/tivora.cfg DESTINATION ${CMAKE_INSTALL_DATADIR}/tivora)
 install(FILES ${PROJECT_SOURCE_DIR}/res/desktop/tivora.desktop
@@ -37,10 +39,11 @@ if(TIVORA_INSTALL_TOOLS)
   install(TARGETS tivora-cfg tivora-demo-server RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 endif()
 
-# The Debian package: dpkg-shlibdeps finds the runtime libraries the program links (the xcb
-# platform plugin and the image format plugins come with libqt6gui6); named by hand are the
-# transfer library, opened at run time rather than linked, and Qt's Wayland platform, for a
-# desktop without XWayland. The browser for controlled games and the Tahoma face are
+# The Debian package: dpkg-shlibdeps finds the runtime libraries the program and its helpers
+# link (the xcb platform plugin and the image format plugins come with libqt6gui6); named by
+# hand are the transfer library's least version, as tivora-transfer sets options that older
+# ones do not know (its symbols alone ask for 7.16), and Qt's Wayland platform, for a desktop
+# without XWayland. The browser for controlled games and the Tahoma face are
 # Recommends.
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME tivora)

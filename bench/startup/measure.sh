@@ -8,7 +8,10 @@
 # PSS and USS depend on who else maps a library: alone on a machine a program's Qt pages would
 # all count as its own. So a Qt window and a GTK window (of Python's GObject bindings) stay open
 # through the rounds, as other programs of each toolkit would on a desktop; neither maps the
-# measured programs' own files or libraries (the bar's transfer library, Plank's dock library).
+# measured programs' own files or libraries (the bar's executable, Plank's dock library).
+# Other builds of the bar measured in the same rounds, for a before and after side by side:
+# TIVORA_BENCH_ALSO="NAME=BUILD_DIR ..." adds their bars to each round's, taking turns at
+# starting the round, and a line for each with its figures and their ratios to the text floor's.
 # Usage: bench/startup/measure.sh [BUILD_DIR] [ROUNDS]     (build in Release or RelWithDebInfo)
 set -euo pipefail
 build=$(cd "${1:-build}" && pwd)
@@ -52,8 +55,19 @@ note() {
     values[$1.$name]+="$(field "$name" "$2") "
   done
 }
-for _ in $(seq "$rounds"); do
-  b=$("$probe" $x $y "$colour" 3000 "$build/tivora" || true)
+# The bars of this round, the measured one first; with other builds, each round starts with the
+# next of them, so that none always comes first (just after Plank) or last.
+bars=("bar=$build")
+for other in ${TIVORA_BENCH_ALSO:-}; do
+  bars+=("also-${other%%=*}=${other#*=}")
+done
+for round in $(seq "$rounds"); do
+  declare -A got=()
+  for k in "${!bars[@]}"; do
+    entry=${bars[(k + round - 1) % ${#bars[@]}]}
+    got[${entry%%=*}]=$("$probe" $x $y "$colour" 3000 "${entry#*=}/tivora" || true)
+  done
+  b=${got[bar]}
   e=$("$probe" $x $y "$colour" 3000 "$floor" 0 0 357 46 "$colour" || true)
   # The same window drawing one line of the bar's text: what any text costs a first paint.
   t=$("$probe" $x $y "$colour" 3000 "$floor" 0 0 357 46 "$colour" text || true)
@@ -65,6 +79,10 @@ for _ in $(seq "$rounds"); do
   note bar "$b"
   note empty "$e"
   note text "$t"
+  for entry in "${bars[@]:1}"; do
+    o=${got[${entry%%=*}]}
+    [[ $o != first_paint_ms=* ]] || note "${entry%%=*}" "$o"
+  done
   if [ -n "$plank" ]; then
     note plank "$("$probe" 0 0 - 3000 "$plank" || true)"
   fi
@@ -88,6 +106,16 @@ for program in bar empty text plank; do
     line+=" $kind=$(awk -v k="$kib" 'BEGIN {printf (k == "" ? "-" : "%.1f"), k / 1024}')"
   done
   echo "$line MiB"
+done
+for other in ${TIVORA_BENCH_ALSO:-}; do
+  name=also-${other%%=*}
+  awk -v n="${other%%=*}" -v mb="$(m "$name.first_paint_ms")" -v mt="$(m text.first_paint_ms)" \
+    -v pb="$(m "$name.pss_kib")" -v pt="$(m text.pss_kib)" -v pp="$(m plank.pss_kib)" \
+    -v ub="$(m "$name.uss_kib")" -v ut="$(m text.uss_kib)" 'BEGIN {
+    if (mb == "") { print "also " n ": no round"; exit }
+    printf "also %s: first paint %s ms (%.2f of the text floor), PSS %.1f MiB (%.2f of the text floor, %s of Plank), USS %.1f MiB (%.2f)\n",
+      n, mb, mb / mt, pb / 1024, pb / pt, (pp == "" ? "-" : sprintf("%.2f", pb / pp)), ub / 1024, ub / ut
+  }'
 done
 # The phases in the order the bar goes through them, the text window's beside them.
 for program in bar text; do

@@ -54,16 +54,7 @@ std::string AppendPath(const std::string& base, const std::string& more) {
 }
 
 std::string InstalledFile(const std::string& executableFolder, const std::string& relative) {
-    const std::string::size_type end = executableFolder.find_last_not_of('/');
-    if (end == std::string::npos) {
-        // The root folder is its own parent; no folder at all is the current one.
-        return AppendPath(executableFolder.empty() ? "." : "/", relative);
-    }
-    const std::string::size_type slash = executableFolder.find_last_of('/', end);
-    const std::string prefix = slash == std::string::npos ? std::string(".")
-                               : slash == 0               ? std::string("/")
-                                                          : executableFolder.substr(0, slash);
-    return AppendPath(prefix, relative);
+    return AppendPath(SystemPaths::InstallPrefix(executableFolder), relative);
 }
 
 }  // namespace PathUtils

@@ -15,6 +15,7 @@
 #include "platform/net/AutomationBrowser.h"
 #include "platform/net/DevToolsConnection.h"
 #include "platform/net/DevToolsWindow.h"
+#include "platform/os/SystemPaths.h"
 
 namespace BrowserLayer {
 namespace {
@@ -222,9 +223,7 @@ std::string ProfileFolder() {
 }
 
 std::vector<std::string> HostPlaces(const std::string& executableFolder) {
-    // The installed layout is <prefix>/bin/tivora beside <prefix>/libexec/tivora/.
-    return {PathUtils::AppendPath(executableFolder, kHostName),
-            PathUtils::InstalledFile(executableFolder, std::string("libexec/tivora/") + kHostName)};
+    return SystemPaths::HelperPlaces(executableFolder, kHostName);
 }
 
 std::string HostProgram() {

@@ -45,9 +45,9 @@ void ProgramParts::StartServices() {
         Services::Start();
         return;
     }
-    // The worker's first tick opens the transfer library, some thirty shared objects, under
-    // the dynamic loader's lock: begun before the bar is on the screen, it competes with the
-    // bar's own start-up for that lock and the processor, so it waits for the first paint.
+    // The worker's first tick starts the update check's transfer process: begun before the bar
+    // is on the screen, it competes with the bar's own start-up for the processor, so it waits
+    // for the first paint.
     servicesStart_ = std::make_unique<AfterFirstPaint>(*window_, kServicesLatestMs, [] {
         StartupTrace::Mark("services");
         Services::Start();

@@ -14,6 +14,7 @@ endif()
 set(expected
     usr/bin/tivora
     usr/libexec/tivora/tivora-browser-host
+    usr/libexec/tivora/tivora-transfer
     usr/share/applications/tivora.desktop
     usr/share/metainfo/io.github.tivora.Tivora.metainfo.xml
     usr/share/tivora/tivora.cfg)

@@ -301,6 +301,24 @@ TEST(RegistryKeys, KeyNamesIgnoreLetterCaseAndSlashesStayInNames) {
     EXPECT_FALSE(Registry::Key::Open(Hive::CurrentUser, "Software\\Nothing"));
 }
 
+// Reads parse a hive again only when its bytes changed; a change by another writer, even one
+// of the same size within the same clock tick, is read at once.
+TEST(RegistryKeys, ChangeByAnotherWriterIsReadAtOnce) {
+    TempHome home;
+    const std::string hive = home.ConfigHome() + "/tivora/registry.ini";
+    std::filesystem::create_directories(home.ConfigHome() + "/tivora");
+    for (const char* value : {"1", "2", "3"}) {
+        testing_support::WriteFile(hive, std::string("[software]\ntest\\v=") + value + "\n");
+        auto key = Registry::Key::Open(Hive::CurrentUser, "Software\\Test");
+        ASSERT_TRUE(key) << value;
+        EXPECT_EQ(key->QueryString("v"), value);
+    }
+    testing_support::WriteFile(hive, "[software]\nother\\v=3\n");
+    EXPECT_FALSE(Registry::Key::Open(Hive::CurrentUser, "Software\\Test"));
+    std::filesystem::remove(hive);
+    EXPECT_FALSE(Registry::Key::Open(Hive::CurrentUser, "Software\\Other"));
+}
+
 TEST(RegistryKeys, HivesLiveInTheXdgConfigFolders) {
     TempHome home;
     EXPECT_EQ(Registry::HiveFile(Hive::CurrentUser), home.ConfigHome() + "/tivora/registry.ini");

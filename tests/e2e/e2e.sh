@@ -90,7 +90,7 @@ fi
 # those of this run's demo server. Two favourites, a plain one and a controlled full-screen one
 # (favourites stand in name order), and two games for the drop-down. The keyboard and the
 # screen reader's groups have a third favourite first, so that the second one is plain.
-cp "$build/tivora" "$build/tivora-browser-host" "$dir/bin/" || fail "cannot copy the program"
+cp "$build/tivora" "$build/tivora-browser-host" "$build/tivora-transfer" "$dir/bin/" || fail "cannot copy the program"
 pictures="$here/../../res/sample"
 extra_games=''
 write_catalogue() {

@@ -2,7 +2,9 @@
 
 // The test programs' entry point. Before anything runs, HOME and the XDG folders point into a
 // temporary folder, so that no test can reach the real home folder; then the program's
-// application object (none while the tests are only listed) on the given Qt platform.
+// application object (none while the tests are only listed) on the given Qt platform. HTTP
+// transfers go to the build's transfer process, which lies beside the program rather than
+// beside the test programs (a test may name another one).
 #include <gtest/gtest.h>
 
 #include <QByteArray>
@@ -26,6 +28,9 @@ int RunAllTests(int argc, char** argv, const QByteArray& platform) {
     }
     TempHome home;
     qputenv("QT_QPA_PLATFORM", platform);
+    if (!qEnvironmentVariableIsSet("TIVORA_TRANSFER_PROGRAM")) {
+        qputenv("TIVORA_TRANSFER_PROGRAM", TIVORA_BINARY_DIR "/tivora-transfer");
+    }
     std::unique_ptr<Application> app;
     if (!listing) {
         app = std::make_unique<Application>(argc, argv);

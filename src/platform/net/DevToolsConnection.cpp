@@ -1,49 +1,32 @@
 #include "platform/net/DevToolsConnection.h"
 
-#include <sys/socket.h>
 #include <unistd.h>
 
 #include <QEventLoop>
 #include <QJsonDocument>
 #include <QTimer>
+#include <cerrno>
 #include <memory>
 #include <optional>
 
+#include "platform/os/UnixSocket.h"
+
 namespace {
 
-// Whether the other end of a connected local socket runs as this user.
-bool PeerIsThisUser(const QLocalSocket& socket) {
-    ucred peer{};
-    socklen_t size = sizeof peer;
-    return getsockopt(static_cast<int>(socket.socketDescriptor()), SOL_SOCKET, SO_PEERCRED, &peer,
-                      &size) == 0 &&
-           peer.uid == geteuid();
-}
+// While the host's queue of new connections is full, the opening tries again this often.
+constexpr int kRetryMs = 10;
+// What is left to send when the connection is closed gets this long to go out.
+constexpr int kCloseFlushMs = 500;
 
 }  // namespace
 
 DevToolsConnection::DevToolsConnection(QObject* parent) : QObject(parent) {
-    connect(&socket_, &QLocalSocket::readyRead, this, &DevToolsConnection::OnReadyRead);
-    connect(&socket_, &QLocalSocket::disconnected, this, &DevToolsConnection::OnDisconnected);
-    connect(&socket_, &QLocalSocket::connected, this, &DevToolsConnection::progressed);
-    connect(&socket_, &QLocalSocket::errorOccurred, this, &DevToolsConnection::progressed);
-    // An opening ends when the socket settles, connected or not, or at its deadline; always
-    // from the event loop, also when the socket gives up within connectToServer().
-    connect(&socket_, &QLocalSocket::stateChanged, this,
-            [this](QLocalSocket::LocalSocketState state) {
-                if (opening_ && (state == QLocalSocket::ConnectedState ||
-                                 state == QLocalSocket::UnconnectedState)) {
-                    QMetaObject::invokeMethod(this, &DevToolsConnection::FinishOpening,
-                                              Qt::QueuedConnection);
-                }
-            });
     openingDeadline_.setSingleShot(true);
-    connect(&openingDeadline_, &QTimer::timeout, this, &DevToolsConnection::FinishOpening);
+    connect(&openingDeadline_, &QTimer::timeout, this, [this] { FinishOpening(nullptr); });
 }
 
 DevToolsConnection::~DevToolsConnection() {
-    disconnect(&socket_, nullptr, this, nullptr);
-    socket_.abort();
+    DropSocket();
 }
 
 void DevToolsConnection::OpenAsync(const QString& socketPath, int timeoutMs, QObject* context,
@@ -58,36 +41,74 @@ void DevToolsConnection::OpenAsync(const QString& socketPath, int timeoutMs, QOb
         });
         return;
     }
-    // A connection closed with something still to write may not have let go yet.
-    socket_.abort();
+    DropSocket();
     frames_ = DevToolsFrames(kMaxMessageSize);
     opening_ = std::move(opening);
+    openingPath_ = socketPath.toStdString();
     openingDeadline_.start(timeoutMs);
-    socket_.connectToServer(socketPath);
+    TryConnect(++openings_);
 }
 
-void DevToolsConnection::FinishOpening() {
-    if (!opening_) {
+void DevToolsConnection::TryConnect(int attempt) {
+    if (!opening_ || attempt != openings_) {
         return;
     }
-    const QLocalSocket::LocalSocketState state = socket_.state();
-    if (state != QLocalSocket::ConnectedState && state != QLocalSocket::UnconnectedState &&
-        openingDeadline_.isActive()) {
-        return;  // on its way still
+    UnixConnection* socket = nullptr;
+    const int fd = UnixSockets::Connect(openingPath_);
+    if (fd < 0 && errno == EAGAIN) {
+        // The host's queue of new connections is full: again in a moment, until the deadline.
+        QTimer::singleShot(kRetryMs, this, [this, attempt] { TryConnect(attempt); });
+        return;
+    }
+    if (fd >= 0 && UnixSockets::PeerIsThisUser(fd)) {
+        socket = new UnixConnection(fd, this);
+    } else if (fd >= 0) {
+        close(fd);
+    }
+    // The answer always comes from the event loop, even when it is known at once.
+    QTimer::singleShot(0, this, [this, attempt, socket] {
+        if (attempt == openings_) {
+            FinishOpening(socket);
+        } else {
+            delete socket;
+        }
+    });
+}
+
+void DevToolsConnection::FinishOpening(UnixConnection* socket) {
+    if (!opening_) {
+        delete socket;
+        return;
     }
     openingDeadline_.stop();
     Opening opening = std::move(*opening_);
     opening_.reset();
-    open_ = state == QLocalSocket::ConnectedState && PeerIsThisUser(socket_);
-    if (!open_) {
-        socket_.abort();
-    } else if (socket_.bytesAvailable() > 0) {
-        // Events of the browser that came before the opening ended.
-        QMetaObject::invokeMethod(this, &DevToolsConnection::OnReadyRead, Qt::QueuedConnection);
+    open_ = socket != nullptr;
+    if (open_) {
+        socket_ = socket;
+        connect(socket_, &UnixConnection::readyRead, this, [this, socket] {
+            if (socket == socket_) {
+                OnReadyRead();
+            }
+        });
+        connect(socket_, &UnixConnection::closed, this, [this, socket] {
+            if (socket == socket_) {
+                OnDisconnected();
+            }
+        });
     }
     emit progressed();
     if (!opening.hasContext || opening.context) {
         opening.done(open_);
+    }
+}
+
+void DevToolsConnection::DropSocket() {
+    if (socket_ != nullptr) {
+        socket_->Close();
+        // It may be in the middle of telling this object something.
+        socket_->deleteLater();
+        socket_ = nullptr;
     }
 }
 
@@ -109,10 +130,8 @@ bool DevToolsConnection::IsOpen() const {
 
 void DevToolsConnection::Close() {
     if (open_) {
-        // What was sent still goes out before the socket closes.
-        socket_.flush();
-        socket_.disconnectFromServer();
-        // The socket reports the end later; the connection is over for its users now.
+        // What was sent still goes out before the socket closes (a "Browser.close", say).
+        socket_->Flush(kCloseFlushMs);
         OnDisconnected();
     }
 }
@@ -130,7 +149,7 @@ qint64 DevToolsConnection::Send(const QString& method, const QJsonObject& params
         message.insert("sessionId", sessionId);
     }
     pending_.emplace(id, std::move(pending));
-    socket_.write(DevToolsFrames::Frame(QJsonDocument(message).toJson(QJsonDocument::Compact)));
+    socket_->Write(DevToolsFrames::Frame(QJsonDocument(message).toJson(QJsonDocument::Compact)));
     return id;
 }
 
@@ -186,21 +205,21 @@ bool DevToolsConnection::WaitUntil(const std::function<bool()>& done, int timeou
 }
 
 void DevToolsConnection::OnReadyRead() {
-    while (open_ && socket_.bytesAvailable() > 0) {
-        const QByteArray bytes = socket_.read(64 * 1024);
-        frames_.Append(bytes.constData(), bytes.size());
-        while (open_) {
-            std::optional<QByteArray> message = frames_.Next();
-            if (!message) {
-                break;
-            }
-            OnMessage(*message);
+    if (!open_ || socket_ == nullptr) {
+        return;
+    }
+    const QByteArray bytes = socket_->Take(socket_->Buffer().size());
+    frames_.Append(bytes.constData(), bytes.size());
+    while (open_) {
+        std::optional<QByteArray> message = frames_.Next();
+        if (!message) {
+            break;
         }
-        if (frames_.TakeOverflow()) {
-            // A message larger than any the program asks for: the other end is not the browser.
-            socket_.abort();
-            OnDisconnected();
-        }
+        OnMessage(*message);
+    }
+    if (open_ && frames_.TakeOverflow()) {
+        // A message larger than any the program asks for: the other end is not the browser.
+        OnDisconnected();
     }
 }
 
@@ -250,6 +269,7 @@ void DevToolsConnection::OnDisconnected() {
         return;
     }
     open_ = false;
+    DropSocket();
     FailAllPending(QStringLiteral("connection closed"));
     emit closed();
     emit progressed();

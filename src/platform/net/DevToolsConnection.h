@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QJsonObject>
-#include <QLocalSocket>
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -9,8 +8,11 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <string>
 
 #include "platform/net/DevToolsFrames.h"
+
+class UnixConnection;
 
 // The answer to one DevTools command.
 struct DevToolsReply {
@@ -90,7 +92,9 @@ private:
     void OnDisconnected();
     void Answer(Pending pending, const DevToolsReply& reply);
     void FailAllPending(const QString& why);
-    void FinishOpening();
+    void TryConnect(int attempt);
+    void FinishOpening(UnixConnection* socket);
+    void DropSocket();
 
     // The opening under way, if any.
     struct Opening {
@@ -99,11 +103,13 @@ private:
         std::function<void(bool)> done;
     };
 
-    QLocalSocket socket_;
+    UnixConnection* socket_ = nullptr;  // a child of this; none while closed
     DevToolsFrames frames_{kMaxMessageSize};
     qint64 nextId_ = 1;
     std::map<qint64, Pending> pending_;
     bool open_ = false;
     std::optional<Opening> opening_;
+    std::string openingPath_;
+    int openings_ = 0;  // tells a retry of an earlier opening from the current one
     QTimer openingDeadline_;
 };

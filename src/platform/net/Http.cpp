@@ -1,201 +1,299 @@
 #include "platform/net/Http.h"
 
-#include <memory>
-#include <string_view>
+#include <fcntl.h>
+#include <poll.h>
+#include <spawn.h>
+#include <sys/socket.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
-#include "platform/net/CurlLibrary.h"
+#include <algorithm>
+#include <cerrno>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <optional>
+
+#include "platform/net/TransferMessages.h"
 #include "platform/os/SystemPaths.h"
+
+extern char** environ;
 
 namespace Http {
 namespace {
 
-struct Transfer {
-    std::string body;
-    std::size_t limit = 0;
-    std::size_t headerBytes = 0;
-    // Only the status counts: the transfer ends as soon as the final header block is in.
-    bool statusOnly = false;
-    long finalStatus = 0;  // the status of the last status line seen
-    bool headersDone = false;
-    bool tooLarge = false;
-    const std::atomic<bool>* cancel = nullptr;
+using Clock = std::chrono::steady_clock;
+
+constexpr char kProgramName[] = "tivora-transfer";
+// Names the transfer program to use instead of the one installed with the program.
+constexpr char kProgramVariable[] = "TIVORA_TRANSFER_PROGRAM";
+// While a transfer runs, its cancel flag is looked at this often; an idle program never waits
+// this way.
+constexpr int kCancelCheckMs = 50;
+// Beyond the transfer's own time-out, what the transfer process gets to start and to answer.
+constexpr auto kGrace = std::chrono::seconds(2);
+
+class Descriptor {
+public:
+    explicit Descriptor(int fd = -1) : fd_(fd) {}
+    ~Descriptor() { Reset(); }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    int Get() const { return fd_; }
+    void Reset(int fd = -1) {
+        if (fd_ >= 0) {
+            close(fd_);
+        }
+        fd_ = fd;
+    }
+
+private:
+    int fd_;
 };
 
-std::size_t OnData(char* data, std::size_t size, std::size_t count, void* user) {
-    auto* transfer = static_cast<Transfer*>(user);
-    const std::size_t bytes = size * count;
-    if (transfer->body.size() + bytes > transfer->limit) {
-        transfer->tooLarge = true;
-        return 0;  // ends the transfer with a write error
-    }
-    transfer->body.append(data, bytes);
-    return bytes;
-}
-
-// The status code of an "HTTP/x.y NNN reason" line, 0 when the line is none.
-long StatusOfLine(std::string_view line) {
-    if (line.substr(0, 5) != "HTTP/") {
-        return 0;
-    }
-    const std::size_t space = line.find(' ');
-    if (space == std::string_view::npos || line.size() < space + 4) {
-        return 0;
-    }
-    long status = 0;
-    for (char c : line.substr(space + 1, 3)) {
-        if (c < '0' || c > '9') {
-            return 0;
-        }
-        status = status * 10 + (c - '0');
-    }
-    return status;
-}
-
-// Header lines, one per call. Headers count against the same cap as a body, so that a server
-// that never ends its headers cannot make the transfer grow without bound.
-std::size_t OnHeader(char* data, std::size_t size, std::size_t count, void* user) {
-    auto* transfer = static_cast<Transfer*>(user);
-    const std::size_t bytes = size * count;
-    transfer->headerBytes += bytes;
-    if (transfer->headerBytes > transfer->limit) {
-        transfer->tooLarge = true;
-        return 0;
-    }
-    const std::string_view line(data, bytes);
-    if (const long status = StatusOfLine(line); status != 0) {
-        transfer->finalStatus = status;
-    } else if (line == "\r\n" || line == "\n") {
-        // The end of a header block; an interim (1xx) block is followed by the real one.
-        if (transfer->statusOnly && transfer->finalStatus >= 200) {
-            transfer->headersDone = true;
-            return 0;  // ends the transfer: the body is never read
-        }
-    }
-    return bytes;
-}
-
-int OnProgress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
-    auto* transfer = static_cast<Transfer*>(user);
-    // A non-zero answer aborts the transfer at once.
-    return transfer->cancel != nullptr && transfer->cancel->load() ? 1 : 0;
-}
-
-struct HandleCleanup {
-    void operator()(CURL* handle) const { Curl().easyCleanup(handle); }
-};
-using Handle = std::unique_ptr<CURL, HandleCleanup>;
-
-Handle MakeHandle(const CurlApi& api, const std::string& address, const Options& options,
-                  Transfer& transfer) {
-    Handle curl(api.easyInit());
-    if (!curl) {
-        return curl;
-    }
-    CURL* h = curl.get();
-    api.easySetopt(h, CURLOPT_URL, address.c_str());
-    api.easySetopt(h, CURLOPT_NOSIGNAL, 1L);
-    api.easySetopt(h, CURLOPT_PROTOCOLS_STR, "http,https,ftp,file");
-    api.easySetopt(h, CURLOPT_USERAGENT, options.userAgent.c_str());
-    api.easySetopt(h, CURLOPT_CONNECTTIMEOUT, static_cast<long>(options.connectTimeout.count()));
-    api.easySetopt(h, CURLOPT_TIMEOUT, static_cast<long>(options.transferTimeout.count()));
-    api.easySetopt(h, CURLOPT_WRITEFUNCTION, &OnData);
-    api.easySetopt(h, CURLOPT_WRITEDATA, &transfer);
-    api.easySetopt(h, CURLOPT_HEADERFUNCTION, &OnHeader);
-    api.easySetopt(h, CURLOPT_HEADERDATA, &transfer);
-#if LIBCURL_VERSION_NUM >= 0x075700
-    // A name still being resolved when the request is cancelled is left to its resolver
-    // thread instead of being waited for (glibc's resolver can take tens of seconds). An older
-    // libcurl waits for it; the worker's stop limit then still bounds the exit.
-    api.easySetopt(h, CURLOPT_QUICK_EXIT, 1L);
-#endif
-    api.easySetopt(h, CURLOPT_NOPROGRESS, 0L);
-    api.easySetopt(h, CURLOPT_XFERINFOFUNCTION, &OnProgress);
-    api.easySetopt(h, CURLOPT_XFERINFODATA, &transfer);
-    return curl;
-}
-
-Result Perform(const CurlApi& api, CURL* h, Transfer& transfer) {
+Result Failure(std::string error) {
     Result result;
-    char message[CURL_ERROR_SIZE] = {};
-    api.easySetopt(h, CURLOPT_ERRORBUFFER, message);
-    if (transfer.cancel != nullptr && transfer.cancel->load()) {
-        result.error = "Cancelled";
-        return result;
-    }
-    CURLcode code = api.easyPerform(h);
-    if (transfer.headersDone) {
-        result.completed = true;
-        result.status = transfer.finalStatus;
-        return result;
-    }
-    if (code != CURLE_OK) {
-        if (transfer.tooLarge) {
-            result.error = "Reply is larger than " + std::to_string(transfer.limit) + " bytes";
-        } else if (code == CURLE_ABORTED_BY_CALLBACK) {
-            result.error = "Cancelled";
-        } else {
-            result.error = message[0] != '\0' ? message : api.easyStrerror(code);
-        }
-        return result;
-    }
-    api.easyGetinfo(h, CURLINFO_RESPONSE_CODE, &result.status);
-    result.completed = true;
-    result.body = std::move(transfer.body);
+    result.error = std::move(error);
     return result;
+}
+
+std::optional<std::string> TransferProgram() {
+    if (const char* chosen = std::getenv(kProgramVariable); chosen != nullptr && *chosen != '\0') {
+        return std::string(chosen);
+    }
+    return SystemPaths::HelperProgram(kProgramName);
+}
+
+std::string HowItEnded(int status) {
+    if (WIFSIGNALED(status)) {
+        return "it was ended by signal " + std::to_string(WTERMSIG(status));
+    }
+    return "it ended with status " + std::to_string(WEXITSTATUS(status));
+}
+
+// The transfer process of one request, killed and reaped at the latest when this goes.
+class TransferProcess {
+public:
+    ~TransferProcess() {
+        if (pid_ > 0 && !reaped_) {
+            kill(pid_, SIGKILL);
+            Reap();
+        }
+    }
+
+    // Starts program with its standard input and output on channel; an error text when it
+    // cannot.
+    std::string Start(const std::string& program, int channel) {
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, channel, STDIN_FILENO);
+        posix_spawn_file_actions_adddup2(&actions, channel, STDOUT_FILENO);
+        // Nothing else of the program's: its sockets, files and pipes stay its own.
+        posix_spawn_file_actions_addclosefrom_np(&actions, STDERR_FILENO + 1);
+        posix_spawnattr_t attributes;
+        posix_spawnattr_init(&attributes);
+        sigset_t none;
+        sigemptyset(&none);
+        sigset_t all;
+        sigfillset(&all);
+        posix_spawnattr_setsigmask(&attributes, &none);
+        posix_spawnattr_setsigdefault(&attributes, &all);
+        posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+        std::string name = program;
+        char* argv[] = {name.data(), nullptr};
+        const int error = posix_spawn(&pid_, program.c_str(), &actions, &attributes, argv, environ);
+        posix_spawn_file_actions_destroy(&actions);
+        posix_spawnattr_destroy(&attributes);
+        if (error != 0) {
+            pid_ = 0;
+            return "Unable to start the transfer program " + program + ": " + std::strerror(error);
+        }
+        // Through the system call: glibc 2.36 declares pidfd_open without C linkage.
+        exit_.Reset(static_cast<int>(syscall(SYS_pidfd_open, pid_, 0)));
+        return {};
+    }
+
+    // Readable once the process has ended; -1 when the kernel offers no such descriptor.
+    int ExitDescriptor() const { return exit_.Get(); }
+    bool Ended() const { return reaped_; }
+    int Status() const { return status_; }
+
+    void Reap() {
+        while (!reaped_) {
+            if (waitpid(pid_, &status_, 0) == pid_ || errno != EINTR) {
+                reaped_ = true;
+            }
+        }
+    }
+
+    void Kill() {
+        if (!reaped_) {
+            kill(pid_, SIGKILL);
+            Reap();
+        }
+    }
+
+private:
+    pid_t pid_ = 0;
+    Descriptor exit_;
+    bool reaped_ = false;
+    int status_ = 0;
+};
+
+// Hands request to a transfer process and takes its reply: at most the reply a request can
+// have, within the transfer's time-out and a grace, and only while options.cancel is not set.
+// The process is killed as soon as the transfer is no longer wanted.
+Result Run(const TransferMessages::Request& request, const Options& options) {
+    auto cancelled = [&options] { return options.cancel != nullptr && options.cancel->load(); };
+    if (cancelled()) {
+        return Failure("Cancelled");
+    }
+    const std::optional<std::string> program = TransferProgram();
+    if (!program) {
+        return Failure(std::string("Unable to find the transfer program ") + kProgramName +
+                       " beside the program or in ../libexec/tivora");
+    }
+    int pair[2];
+    if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pair) != 0) {
+        return Failure(std::string("Unable to talk to a transfer program: ") +
+                       std::strerror(errno));
+    }
+    Descriptor channel(pair[0]);
+    Descriptor theirs(pair[1]);
+    TransferProcess process;
+    if (std::string error = process.Start(*program, theirs.Get()); !error.empty()) {
+        return Failure(error);
+    }
+    theirs.Reset();
+    fcntl(channel.Get(), F_SETFL, fcntl(channel.Get(), F_GETFL) | O_NONBLOCK);
+
+    const std::string out = TransferMessages::EncodeRequest(request);
+    std::size_t sent = 0;
+    std::string reply;
+    const std::size_t maxReply = TransferMessages::MaxReplySize(request.maxBodySize);
+    std::optional<Clock::time_point> deadline;
+    if (options.transferTimeout.count() > 0) {
+        deadline = Clock::now() + options.transferTimeout + kGrace;
+    }
+    bool replyEnded = false;
+    std::optional<Result> answer;
+    bool killedHere = false;
+    std::string failure;
+    while (true) {
+        if (replyEnded) {
+            // An answer is taken at once; without one, how the process ended is the news.
+            if (answer || process.Ended()) {
+                break;
+            }
+            if (process.ExitDescriptor() < 0) {
+                killedHere = true;  // with no way to wait for its end, it is not waited for
+                break;
+            }
+        }
+        if (cancelled()) {
+            failure = "Cancelled";
+            break;
+        }
+        if (deadline && Clock::now() >= *deadline) {
+            failure = "The transfer program did not answer within " +
+                      std::to_string(options.transferTimeout.count() + kGrace.count()) + " s";
+            break;
+        }
+        pollfd watched[2];
+        nfds_t count = 0;
+        if (!replyEnded) {
+            watched[count++] = {channel.Get(),
+                                static_cast<short>(POLLIN | (sent < out.size() ? POLLOUT : 0)), 0};
+        }
+        if (!process.Ended() && process.ExitDescriptor() >= 0) {
+            watched[count++] = {process.ExitDescriptor(), POLLIN, 0};
+        }
+        int timeout = options.cancel != nullptr ? kCancelCheckMs : -1;
+        if (deadline) {
+            const auto left =
+                std::chrono::duration_cast<std::chrono::milliseconds>(*deadline - Clock::now());
+            const int leftMs = static_cast<int>(std::max<long long>(left.count(), 0) + 1);
+            timeout = timeout < 0 ? leftMs : std::min(timeout, leftMs);
+        }
+        if (poll(watched, count, timeout) <= 0) {
+            continue;
+        }
+        for (nfds_t i = 0; i < count; ++i) {
+            if (watched[i].revents == 0) {
+                continue;
+            }
+            if (watched[i].fd == process.ExitDescriptor()) {
+                process.Reap();
+                continue;
+            }
+            if ((watched[i].revents & POLLOUT) != 0 && sent < out.size()) {
+                const ssize_t wrote = send(channel.Get(), out.data() + sent, out.size() - sent,
+                                           MSG_NOSIGNAL | MSG_DONTWAIT);
+                if (wrote > 0) {
+                    sent += static_cast<std::size_t>(wrote);
+                } else if (errno != EAGAIN && errno != EINTR) {
+                    sent = out.size();  // it stopped reading: its end tells the rest
+                }
+                if (sent == out.size()) {
+                    shutdown(channel.Get(), SHUT_WR);
+                }
+            }
+            if ((watched[i].revents & (POLLIN | POLLHUP | POLLERR)) != 0) {
+                char buffer[64 * 1024];
+                const ssize_t got = recv(channel.Get(), buffer, sizeof buffer, MSG_DONTWAIT);
+                if (got > 0) {
+                    reply.append(buffer, static_cast<std::size_t>(got));
+                } else if (got == 0 || (errno != EAGAIN && errno != EINTR)) {
+                    replyEnded = true;
+                    answer = TransferMessages::DecodeReply(reply, request.maxBodySize);
+                }
+            }
+        }
+        if (reply.size() > maxReply) {
+            failure = "The transfer program's answer is longer than " + std::to_string(maxReply) +
+                      " bytes";
+            break;
+        }
+    }
+    const bool endedByItself = process.Ended() && !killedHere;
+    process.Kill();
+    if (!failure.empty()) {
+        return Failure(failure);
+    }
+    if (answer) {
+        return *answer;
+    }
+    const int status = process.Status();
+    if (endedByItself && (WIFSIGNALED(status) || WEXITSTATUS(status) != 0)) {
+        return Failure("The transfer program ended without an answer: " + HowItEnded(status));
+    }
+    return Failure("The transfer program's answer is unreadable");
+}
+
+TransferMessages::Request MakeRequest(const std::string& address, const Options& options) {
+    TransferMessages::Request request;
+    request.address = address;
+    request.userAgent = options.userAgent;
+    request.connectTimeoutSeconds = static_cast<long>(options.connectTimeout.count());
+    request.transferTimeoutSeconds = static_cast<long>(options.transferTimeout.count());
+    request.maxBodySize = options.maxBodySize;
+    return request;
 }
 
 }  // namespace
 
 Result Get(const std::string& address, const Options& options) {
-    Transfer transfer;
-    transfer.limit = options.maxBodySize;
-    transfer.cancel = options.cancel;
-    const CurlApi& api = Curl();
-    if (!api.error.empty()) {
-        return Result{false, 0, {}, api.error};
-    }
-    Handle curl = MakeHandle(api, address, options, transfer);
-    if (!curl) {
-        return Result{false, 0, {}, "Unable to create a connection"};
-    }
-    api.easySetopt(curl.get(), CURLOPT_HTTPGET, 1L);
-    api.easySetopt(curl.get(), CURLOPT_FOLLOWLOCATION, 1L);
-    api.easySetopt(curl.get(), CURLOPT_MAXREDIRS, 5L);
-    api.easySetopt(curl.get(), CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-    // Always from the server: ask caches on the way not to answer for it.
-    curl_slist* headers = api.slistAppend(nullptr, "Cache-Control: no-cache");
-    headers = api.slistAppend(headers, "Pragma: no-cache");
-    api.easySetopt(curl.get(), CURLOPT_HTTPHEADER, headers);
-    Result result = Perform(api, curl.get(), transfer);
-    api.slistFreeAll(headers);
-    return result;
+    return Run(MakeRequest(address, options), options);
 }
 
 Result Post(const std::string& address, const std::string& contentType, const std::string& body,
             const Options& options) {
-    Transfer transfer;
-    transfer.limit = options.maxBodySize;
-    transfer.statusOnly = true;
-    transfer.cancel = options.cancel;
-    const CurlApi& api = Curl();
-    if (!api.error.empty()) {
-        return Result{false, 0, {}, api.error};
-    }
-    Handle curl = MakeHandle(api, address, options, transfer);
-    if (!curl) {
-        return Result{false, 0, {}, "Unable to create a connection"};
-    }
-    api.easySetopt(curl.get(), CURLOPT_POST, 1L);
-    api.easySetopt(curl.get(), CURLOPT_POSTFIELDS, body.data());
-    api.easySetopt(curl.get(), CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body.size()));
-    std::string header = "Content-Type: " + contentType;
-    curl_slist* headers = api.slistAppend(nullptr, header.c_str());
-    // No "Expect: 100-continue" round trip for a small form.
-    headers = api.slistAppend(headers, "Expect:");
-    api.easySetopt(curl.get(), CURLOPT_HTTPHEADER, headers);
-    Result result = Perform(api, curl.get(), transfer);
-    api.slistFreeAll(headers);
-    return result;
+    TransferMessages::Request request = MakeRequest(address, options);
+    request.method = TransferMessages::Request::Method::kPost;
+    request.contentType = contentType;
+    request.body = body;
+    return Run(request, options);
 }
 
 std::string DefaultUserAgent() {

@@ -5,10 +5,12 @@
 #include <cstddef>
 #include <string>
 
-// HTTP on libcurl, one handle per request, for the worker thread: the stand-in for the
-// internet session of the original platform. Proxies come from the environment (http_proxy,
+// HTTP for the worker thread, each request made by libcurl in a short-lived transfer process
+// (tivora-transfer) so that the program never maps the library: the stand-in for the internet
+// session of the original platform. Proxies come from the environment (http_proxy,
 // https_proxy, no_proxy), only http, https, ftp and file are spoken, and a request ends early
-// when its cancel flag is set.
+// when its cancel flag is set. A transfer process that dies, hangs past the time-out, or
+// answers with garbage or too much makes the request fail with an error saying so.
 namespace Http {
 
 struct Options {

@@ -4,7 +4,8 @@
 #include <optional>
 #include <string>
 
-// Web addresses, over libcurl's URL parser. Only absolute addresses with a scheme count.
+// Web addresses, by a small parser of absolute addresses that takes them as libcurl's URL API
+// does, without the library. Only absolute addresses with a scheme count.
 namespace UrlUtils {
 
 // The size of the buffer browsers and the program hold an address in, terminating zero

@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QHash>
 #include <QSettings>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -12,7 +13,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <map>
 #include <memory>
+#include <mutex>
 
 #include "platform/os/DesktopEntry.h"
 #include "platform/os/RegularFile.h"
@@ -114,8 +117,11 @@ bool MakeFolderOf(const std::string& file, unsigned mode, std::string* why) {
 // cannot stall it, and an oversized one is refused unread and never written over.
 class HiveCopy {
 public:
-    explicit HiveCopy(std::string file) : file_(std::move(file)), scratch_(ScratchTemplate()) {
-        RegularFile::ReadResult content = RegularFile::Read(file_, kMaxHiveSize);
+    explicit HiveCopy(std::string file) : HiveCopy(file, RegularFile::Read(file, kMaxHiveSize)) {}
+
+    // With the hive's file already read into content.
+    HiveCopy(std::string file, const RegularFile::ReadResult& content)
+        : file_(std::move(file)), scratch_(ScratchTemplate()) {
         if ((!content.Ok() && content.status != RegularFile::ReadResult::Status::Missing) ||
             !scratch_.isValid()) {
             return;
@@ -163,6 +169,42 @@ private:
     std::unique_ptr<QSettings> settings_;
 };
 
+// A hive's values for reading: its file's bytes are read at every call, but parsed (through a
+// scratch copy, a folder made and removed) only when they differ from the last parse's. A
+// start reads the hives a dozen times. Empty for a hive with no file yet; nullopt when it
+// cannot be read.
+std::optional<QHash<QString, QVariant>> HiveValues(const std::string& file) {
+    RegularFile::ReadResult content = RegularFile::Read(file, kMaxHiveSize);
+    if (content.status == RegularFile::ReadResult::Status::Missing) {
+        return QHash<QString, QVariant>();
+    }
+    if (!content.Ok()) {
+        return std::nullopt;
+    }
+    struct Parsed {
+        std::string bytes;
+        QHash<QString, QVariant> values;
+    };
+    static std::mutex mutex;
+    static std::map<std::string, Parsed> parsed;
+    std::lock_guard lock(mutex);
+    if (auto known = parsed.find(file);
+        known != parsed.end() && known->second.bytes == content.bytes) {
+        return known->second.values;
+    }
+    HiveCopy copy(file, content);
+    if (!copy.Ok()) {
+        parsed.erase(file);
+        return std::nullopt;
+    }
+    QHash<QString, QVariant> values;
+    for (const QString& key : copy.Settings().allKeys()) {
+        values.insert(key, copy.Settings().value(key));
+    }
+    parsed[file] = Parsed{std::move(content.bytes), values};
+    return values;
+}
+
 }  // namespace
 
 std::optional<std::string> HiveFile(Hive hive) {
@@ -207,15 +249,18 @@ std::optional<Key> Key::Open(Hive hive, const std::string& path) {
             return Key(hive, key);
         }
     }
-    HiveCopy copy(*file);
-    if (!copy.Ok()) {
+    const std::optional<QHash<QString, QVariant>> values = HiveValues(*file);
+    if (!values) {
         return std::nullopt;
     }
-    copy.Settings().beginGroup(SettingsKey(key));
-    if (copy.Settings().allKeys().isEmpty()) {
-        return std::nullopt;
+    // A key is there while a value lies below it.
+    const QString group = SettingsKey(key) + QLatin1Char('/');
+    for (auto value = values->cbegin(); value != values->cend(); ++value) {
+        if (value.key().startsWith(group)) {
+            return Key(hive, key);
+        }
     }
-    return Key(hive, key);
+    return std::nullopt;
 }
 
 std::optional<Key> Key::CreateForWriting(Hive hive, const std::string& path, std::string* why) {
@@ -302,11 +347,11 @@ std::optional<std::string> Key::QueryString(const std::string& name, std::size_t
         if (!file) {
             return std::nullopt;
         }
-        HiveCopy copy(*file);
-        if (!copy.Ok()) {
+        const std::optional<QHash<QString, QVariant>> values = HiveValues(*file);
+        if (!values) {
             return std::nullopt;
         }
-        QVariant stored = copy.Settings().value(SettingsKey(path_, name));
+        const QVariant stored = values->value(SettingsKey(path_, name));
         if (stored.isValid()) {
             value = stored.toString().toStdString();
         }

@@ -5,20 +5,19 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <QLocalServer>
-#include <QLocalSocket>
 #include <QTimer>
 #include <cerrno>
 #include <cstring>
 #include <optional>
 
 #include "platform/os/SystemPaths.h"
+#include "platform/os/UnixSocket.h"
 
 namespace {
 
 constexpr char kRequest[] = "come-forward";
 // The longest request line, its end included.
-constexpr qint64 kMaxLine = sizeof(kRequest) + InstanceChannel::kMaxTokenLength + 1;
+constexpr qsizetype kMaxLine = sizeof(kRequest) + InstanceChannel::kMaxTokenLength + 1;
 // A caller that has not said what it wants by then is dropped.
 constexpr int kConnectionLifetimeMs = 10000;
 
@@ -110,12 +109,9 @@ bool InstanceChannel::Listen(const std::string& name,
         return false;
     }
     onRequest_ = std::move(onRequest);
-    server_ = std::make_unique<QLocalServer>();
-    server_->setSocketOptions(QLocalServer::UserAccessOption);
     // Only the holder of the marker listens, so a socket file left there is stale.
-    QLocalServer::removeServer(QString::fromStdString(path));
-    connect(server_.get(), &QLocalServer::newConnection, this, &InstanceChannel::OnNewConnection);
-    return server_->listen(QString::fromStdString(path));
+    server_ = std::make_unique<UnixListener>();
+    return server_->Listen(path, [this](int fd) { OnConnection(fd); });
 }
 
 bool InstanceChannel::IsValidToken(const std::string& token) {
@@ -130,51 +126,61 @@ bool InstanceChannel::IsValidToken(const std::string& token) {
     return true;
 }
 
-void InstanceChannel::OnNewConnection() {
-    while (QLocalSocket* socket = server_->nextPendingConnection()) {
-        // What a caller sends is outside input: only whole request lines of a bounded length
-        // count, and the first thing that is not one ends the connection.
-        socket->setReadBufferSize(2 * kMaxLine);
-        connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-        QTimer::singleShot(kConnectionLifetimeMs, socket, [socket] { socket->abort(); });
-        connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
-            while (socket->canReadLine()) {
-                QByteArray line = socket->readLine(kMaxLine + 1);
-                std::optional<std::string> token;
-                if (line.endsWith('\n')) {
-                    line.chop(1);
-                    token = ParseRequest(line);
-                }
-                if (!token) {
-                    socket->abort();
-                    return;
-                }
-                if (onRequest_) {
-                    onRequest_(*token);
-                }
+void InstanceChannel::OnConnection(int fd) {
+    // What a caller sends is outside input: only whole request lines of a bounded length count,
+    // and the first thing that is not one ends the connection.
+    auto* caller = new UnixConnection(fd, this);
+    caller->SetReadLimit(2 * kMaxLine);
+    connect(caller, &UnixConnection::closed, caller, &QObject::deleteLater);
+    connect(caller, &UnixConnection::readyRead, this, [this, caller] { OnReadyRead(caller); });
+    QTimer::singleShot(kConnectionLifetimeMs, caller, [caller] {
+        caller->Close();
+        caller->deleteLater();
+    });
+}
+
+void InstanceChannel::OnReadyRead(UnixConnection* caller) {
+    // Lines that came before the caller hung up count too.
+    while (true) {
+        const qsizetype end = caller->Buffer().indexOf('\n');
+        if (end < 0) {
+            if (caller->Buffer().size() >= kMaxLine) {
+                break;  // a line longer than any request
             }
-            if (socket->bytesAvailable() >= kMaxLine) {
-                socket->abort();  // a line longer than any request
-            }
-        });
+            return;
+        }
+        QByteArray line = caller->Take(end + 1);
+        line.chop(1);
+        const std::optional<std::string> token =
+            line.size() < kMaxLine ? ParseRequest(line) : std::nullopt;
+        if (!token) {
+            break;
+        }
+        if (onRequest_) {
+            onRequest_(*token);
+        }
     }
+    caller->Close();
+    caller->deleteLater();
 }
 
 bool InstanceChannel::AskToComeForward(const std::string& name, const std::string& token,
                                        int timeoutMs) {
-    QLocalSocket socket;
-    socket.connectToServer(QString::fromStdString(PathFor(name)));
-    if (!socket.waitForConnected(timeoutMs)) {
+    const int fd = UnixSockets::ConnectWaiting(PathFor(name), timeoutMs);
+    if (fd < 0) {
         return false;
     }
-    // Without a token the line is the one earlier versions understand.
-    std::string request = kRequest;
-    if (!token.empty() && IsValidToken(token)) {
-        request += " " + token;
+    bool sent = false;
+    // The token is for this user's own bar only.
+    if (UnixSockets::PeerIsThisUser(fd)) {
+        // Without a token the line is the one earlier versions understand.
+        std::string request = kRequest;
+        if (!token.empty() && IsValidToken(token)) {
+            request += " " + token;
+        }
+        request += "\n";
+        sent = UnixSockets::WriteWaiting(fd, request.data(), request.size(), timeoutMs);
     }
-    request += "\n";
-    socket.write(request.data(), static_cast<qint64>(request.size()));
-    bool sent = socket.waitForBytesWritten(timeoutMs);
-    socket.disconnectFromServer();
+    close(fd);
     return sent;
 }

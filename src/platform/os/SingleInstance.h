@@ -6,7 +6,8 @@
 #include <memory>
 #include <string>
 
-class QLocalServer;
+class UnixListener;
+class UnixConnection;
 
 // A named marker that tells whether another instance of the program is running: an exclusive
 // lock on a file named after the marker in the user's runtime folder (see
@@ -40,9 +41,10 @@ private:
 };
 
 // The way a later instance reaches the first one: the first listens on a local socket named
-// after the marker; a later one connects and asks it to bring its window forward, handing over
-// the startup token it was started with so that the window manager lets the window come
-// forward. The request is one line: "come-forward", or "come-forward TOKEN".
+// after the marker (0600, in the user's runtime folder, other users' connections refused); a
+// later one connects and asks it to bring its window forward, handing over the startup token it
+// was started with so that the window manager lets the window come forward. The request is one
+// line: "come-forward", or "come-forward TOKEN".
 class InstanceChannel : public QObject {
     Q_OBJECT
 public:
@@ -68,8 +70,9 @@ public:
     static std::string PathFor(const std::string& name);
 
 private:
-    void OnNewConnection();
+    void OnConnection(int fd);
+    void OnReadyRead(UnixConnection* caller);
 
-    std::unique_ptr<QLocalServer> server_;
+    std::unique_ptr<UnixListener> server_;
     std::function<void(const std::string&)> onRequest_;
 };

@@ -152,6 +152,45 @@ std::optional<std::string> UserRuntimeFolder(std::string* why) {
     return std::nullopt;
 }
 
+std::string InstallPrefix(const std::string& executableFolder) {
+    // The folder comes from /proc/self/exe, which has no symbolic links left, so its parent is
+    // taken by name. The root folder is its own parent; no folder at all is the current one.
+    const std::string::size_type end = executableFolder.find_last_not_of('/');
+    if (end == std::string::npos) {
+        return executableFolder.empty() ? "." : "/";
+    }
+    const std::string::size_type slash = executableFolder.find_last_of('/', end);
+    return slash == std::string::npos ? std::string(".")
+           : slash == 0               ? std::string("/")
+                                      : executableFolder.substr(0, slash);
+}
+
+std::vector<std::string> HelperPlaces(const std::string& executableFolder,
+                                      const std::string& name) {
+    // The installed layout is <prefix>/bin/tivora beside <prefix>/libexec/tivora/.
+    auto join = [](std::string base, const std::string& more) {
+        return (base.empty() || base.back() != '/' ? base + "/" : base) + more;
+    };
+    return {join(executableFolder, name),
+            join(InstallPrefix(executableFolder), "libexec/tivora/" + name)};
+}
+
+std::optional<std::string> HelperProgram(const std::string& name) {
+    const std::optional<std::string> executable = ExecutablePath();
+    if (!executable) {
+        return std::nullopt;
+    }
+    const std::string folder = executable->substr(0, executable->find_last_of('/') + 1);
+    for (const std::string& place : HelperPlaces(folder, name)) {
+        struct stat info {};
+        if (stat(place.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
+            access(place.c_str(), X_OK) == 0) {
+            return place;
+        }
+    }
+    return std::nullopt;
+}
+
 bool IsDirectory(const std::string& path) {
     struct stat info {};
     return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);

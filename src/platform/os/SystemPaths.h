@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 // Where the system keeps things: the running executable, the XDG base directories and the
 // runtime directory. Paths are UTF-8 byte strings.
@@ -13,6 +14,19 @@ std::optional<std::string> ExecutablePath();
 
 // The running executable's file name without its extension: the application's name.
 std::string ExecutableName();
+
+// The prefix of the installed layout <prefix>/bin/tivora that an executable in
+// executableFolder belongs to: the folder's parent, taken by name.
+std::string InstallPrefix(const std::string& executableFolder);
+
+// Where a helper program of this one (the browser host, the transfer process) may lie for an
+// executable in executableFolder, in the order looked at: beside it (a build folder), then in
+// the installed layout's ../libexec/tivora/.
+std::vector<std::string> HelperPlaces(const std::string& executableFolder, const std::string& name);
+
+// The first of HelperPlaces for the running executable that is an executable file; nullopt
+// when none is.
+std::optional<std::string> HelperProgram(const std::string& name);
 
 // The XDG data home: $XDG_DATA_HOME when it is an absolute path, else $HOME/.local/share;
 // nullopt when neither is known.

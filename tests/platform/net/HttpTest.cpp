@@ -1,49 +1,39 @@
 #include "platform/net/Http.h"
 
 #include <dlfcn.h>
-#include <netdb.h>
+#include <sys/stat.h>
 
 #include <gtest/gtest.h>
 
-#include <condition_variable>
+#include <QTemporaryDir>
 #include <future>
-#include <mutex>
 #include <string_view>
-#include <thread>
 
+#include "platform/net/TransferMessages.h"
+#include "support/TestEnvironment.h"
 #include "support/TestHttpServer.h"
-
-namespace {
-
-// A name server that takes as long as the test wants: names under ".stall.test" are resolved
-// only once stallRelease is set (or after a minute); every other name goes to the real resolver.
-std::mutex stallMutex;
-std::condition_variable stallWake;
-bool stallEntered = false;
-bool stallRelease = false;
-
-}  // namespace
-
-extern "C" int getaddrinfo(const char* node, const char* service, const addrinfo* hints,
-                           addrinfo** result) {
-    using Real = int (*)(const char*, const char*, const addrinfo*, addrinfo**);
-    static const auto real = reinterpret_cast<Real>(dlsym(RTLD_NEXT, "getaddrinfo"));
-    const std::string_view name = node != nullptr ? node : "";
-    if (name.ends_with(".stall.test")) {
-        std::unique_lock lock(stallMutex);
-        stallEntered = true;
-        stallWake.notify_all();
-        stallWake.wait_for(lock, std::chrono::minutes(1), [] { return stallRelease; });
-        return EAI_NONAME;
-    }
-    return real(node, service, hints, result);
-}
 
 namespace {
 
 using namespace std::chrono_literals;
 
+using testing_support::ScopedEnv;
 using testing_support::TestHttpServer;
+
+// A transfer program that does what script says, in place of the real one, for the life of
+// the object.
+class FakeTransferProgram {
+public:
+    explicit FakeTransferProgram(const std::string& script) {
+        testing_support::WriteFile(path_, "#!/bin/sh\n" + script + "\n");
+        chmod(path_.c_str(), 0700);
+    }
+
+private:
+    QTemporaryDir folder_;
+    std::string path_ = folder_.path().toStdString() + "/fake-transfer";
+    ScopedEnv chosen_{"TIVORA_TRANSFER_PROGRAM", path_};
+};
 
 class HttpServer : public ::testing::Test {
 protected:
@@ -66,17 +56,12 @@ protected:
     TestHttpServer server;
 };
 
-// Each test runs in a process of its own, so this one sees the start of the process: the
-// transfer library and its thirty dependencies must arrive with the first request, not at exec.
-TEST_F(HttpServer, TransferLibraryIsLoadedByTheFirstRequest) {
-    EXPECT_EQ(dlopen("libcurl.so.4", RTLD_NOW | RTLD_NOLOAD), nullptr);
+// The transfers run in a process of their own: the program never maps the transfer library and
+// its thirty dependencies, not even once a request has been made.
+TEST_F(HttpServer, TransferLibraryStaysOutOfTheProgram) {
     Http::Result result = Http::Get(server.Url("/target"), {});
     EXPECT_TRUE(result.completed) << result.error;
-    void* loaded = dlopen("libcurl.so.4", RTLD_NOW | RTLD_NOLOAD);
-    EXPECT_NE(loaded, nullptr);
-    if (loaded != nullptr) {
-        dlclose(loaded);
-    }
+    EXPECT_EQ(dlopen("libcurl.so.4", RTLD_NOW | RTLD_NOLOAD), nullptr);
 }
 
 TEST_F(HttpServer, GetFollowsRedirectsAndSendsTheUserAgent) {
@@ -167,31 +152,118 @@ TEST(HttpPost, EndsOnceTheHeadersAreIn) {
     EXPECT_LT(bodyBytesSent.load(), 64u * 1024 * 1024);
 }
 
-// Cancelling a request whose host name is still being resolved ends it at once; the resolver
-// is not waited for.
-TEST(Http, CancelDoesNotWaitForANameBeingResolved) {
+// Cancelling a request whose transfer process is stuck (in a name being resolved, say) ends it
+// at once: the process is killed, not waited for.
+TEST(Http, CancelDoesNotWaitForAStuckTransfer) {
+    FakeTransferProgram stuck("exec sleep 600");
     std::atomic<bool> cancel{false};
     Http::Options options;
     options.cancel = &cancel;
-    auto request = std::async(std::launch::async,
-                              [&] { return Http::Get("http://tivora.stall.test/", options); });
-    {
-        std::unique_lock lock(stallMutex);
-        ASSERT_TRUE(stallWake.wait_for(lock, 10s, [] { return stallEntered; }));
-    }
+    options.transferTimeout = 0s;  // no deadline: only the cancel can end it
+    auto request =
+        std::async(std::launch::async, [&] { return Http::Get("http://127.0.0.1:9/", options); });
+    EXPECT_EQ(request.wait_for(300ms), std::future_status::timeout);
     cancel = true;
-    // The resolver stays stuck until the end of this test: only a request that leaves it
-    // behind can be back before that.
-    const bool back = request.wait_for(20s) == std::future_status::ready;
-    {
-        std::lock_guard lock(stallMutex);
-        stallRelease = true;
-        stallWake.notify_all();
-    }
-    ASSERT_TRUE(back);
+    ASSERT_EQ(request.wait_for(20s), std::future_status::ready);
     const Http::Result result = request.get();
     EXPECT_FALSE(result.completed);
     EXPECT_EQ(result.error, "Cancelled");
+}
+
+// Whatever the transfer process does instead of answering, the request fails with a clear
+// error and comes back: never a hang, never a reply made of its bytes.
+TEST(Http, TransferProgramThatMisbehavesGivesAClearError) {
+    struct Case {
+        const char* what;
+        std::string script;
+        const char* error;
+    };
+    const std::string reply10 =
+        "printf 'tivora-transfer-reply 1\\ncompleted 1\\n1\\nstatus 3\\n200\\n"
+        "error 0\\n\\nbody 10\\n0123456789\\n'";
+    const Case cases[] = {
+        {"killed", "cat >/dev/null; kill -9 $$",
+         "ended without an answer: it was ended by signal 9"},
+        {"fails", "exit 3", "ended without an answer: it ended with status 3"},
+        {"garbage", "cat >/dev/null; printf 'HTTP/1.1 200 OK\\r\\n\\r\\nhello'",
+         "answer is unreadable"},
+        {"truncated", reply10 + " | head -c 60", "answer is unreadable"},
+        {"body over the cap", "cat >/dev/null; " + reply10, "answer is unreadable"},
+        {"too much", "cat >/dev/null; exec cat /dev/zero", "answer is longer than"},
+        {"hangs", "exec sleep 600", "did not answer within 3 s"},
+        {"missing", "", "Unable to start the transfer program"},
+    };
+    for (const Case& c : cases) {
+        std::optional<FakeTransferProgram> fake;
+        std::optional<ScopedEnv> missing;
+        if (c.script.empty()) {
+            missing.emplace("TIVORA_TRANSFER_PROGRAM", "/nonexistent/tivora-transfer");
+        } else {
+            fake.emplace(c.script);
+        }
+        Http::Options options;
+        options.maxBodySize = 9;
+        options.transferTimeout = 1s;
+        auto request = std::async(std::launch::async,
+                                  [&] { return Http::Get("http://127.0.0.1:9/", options); });
+        ASSERT_EQ(request.wait_for(20s), std::future_status::ready) << c.what;
+        const Http::Result result = request.get();
+        EXPECT_FALSE(result.completed) << c.what;
+        EXPECT_TRUE(result.body.empty()) << c.what;
+        EXPECT_NE(result.error.find(c.error), std::string::npos) << c.what << ": " << result.error;
+    }
+}
+
+// The messages between the program and its transfer process: what one side writes the other
+// reads back whole, and a message with anything out of place is refused.
+TEST(TransferMessages, ReadBackWholeAndRefusedWhenOutOfPlace) {
+    TransferMessages::Request request;
+    request.method = TransferMessages::Request::Method::kPost;
+    request.address = "http://example.test/form";
+    request.userAgent = "tivora";
+    request.contentType = "application/x-www-form-urlencoded";
+    request.body = std::string("a=b\n\0c", 6);
+    request.connectTimeoutSeconds = 7;
+    request.transferTimeoutSeconds = 9;
+    request.maxBodySize = 12345;
+    const std::string encoded = TransferMessages::EncodeRequest(request);
+    const std::optional<TransferMessages::Request> back = TransferMessages::DecodeRequest(encoded);
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back->method, request.method);
+    EXPECT_EQ(back->address, request.address);
+    EXPECT_EQ(back->userAgent, request.userAgent);
+    EXPECT_EQ(back->contentType, request.contentType);
+    EXPECT_EQ(back->body, request.body);
+    EXPECT_EQ(back->connectTimeoutSeconds, 7);
+    EXPECT_EQ(back->transferTimeoutSeconds, 9);
+    EXPECT_EQ(back->maxBodySize, 12345u);
+
+    const Http::Result reply{true, 404, "not\nhere", ""};
+    const std::string good = TransferMessages::EncodeReply(reply);
+    const std::optional<Http::Result> read = TransferMessages::DecodeReply(good, 100);
+    ASSERT_TRUE(read);
+    EXPECT_TRUE(read->completed);
+    EXPECT_EQ(read->status, 404);
+    EXPECT_EQ(read->body, "not\nhere");
+
+    const std::string head = "tivora-transfer-reply 1\n";
+    const std::string bad[] = {
+        "",
+        good + "x",                       // bytes after the last field
+        good.substr(0, good.size() - 1),  // cut short
+        head + "status 3\n200\ncompleted 1\n1\nerror 0\n\nbody 0\n\n",        // out of order
+        head + "completed 1\n1\nstatus 4\n1000\nerror 0\n\nbody 0\n\n",       // no such status
+        head + "completed 1\n2\nstatus 3\n200\nerror 0\n\nbody 0\n\n",        // neither 0 nor 1
+        head + "completed 1\n1\nstatus -3\n200\nerror 0\n\nbody 0\n\n",       // not a length
+        head + "completed 1\n1\nstatus 3\n200\nerror 0\n\nbody 99\nshort\n",  // beyond
+        head + "completed 1\n1\nstatus 3\n200\nerror 0\n\nbody 9999999999999999999999\n\n",
+    };
+    for (const std::string& bytes : bad) {
+        EXPECT_FALSE(TransferMessages::DecodeReply(bytes, 100)) << bytes;
+    }
+    EXPECT_FALSE(TransferMessages::DecodeReply(good, 7)) << "a body over the cap";
+    EXPECT_FALSE(TransferMessages::DecodeRequest(encoded + "\n"));
+    EXPECT_FALSE(TransferMessages::DecodeRequest(encoded.substr(0, encoded.size() - 2)));
 }
 
 TEST(Http, OnlyTheAllowedProtocolsAreSpoken) {

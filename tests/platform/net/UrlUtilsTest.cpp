@@ -10,8 +10,13 @@ TEST(UrlUtilsCanonicalize, NeedsAnAbsoluteAddressWithAScheme) {
     EXPECT_EQ(Canonicalize("http://games.example/play?id=7"), "http://games.example/play?id=7");
     EXPECT_EQ(Canonicalize("HTTPS://games.example"), "https://games.example/");
     EXPECT_EQ(Canonicalize("ftp://files.example/a"), "ftp://files.example/a");
-    for (const char* notAbsolute : {"", "games.example/play", "/play", "-new", "--kiosk",
-                                    "http//games.example", "://games.example"}) {
+    // A file address keeps its root and its query as the address's other parts do.
+    EXPECT_EQ(Canonicalize("file:///"), "file:///");
+    EXPECT_EQ(Canonicalize("file:///a/../b?c#d"), "file:///b?c#d");
+    // A scheme starts with a letter.
+    for (const char* notAbsolute :
+         {"", "games.example/play", "/play", "-new", "--kiosk", "http//games.example",
+          "://games.example", "1http://g.example/"}) {
         EXPECT_EQ(Canonicalize(notAbsolute), std::nullopt) << notAbsolute;
     }
 }

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <QBuffer>
@@ -10,6 +13,7 @@
 #include <algorithm>
 #include <csignal>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -222,6 +226,57 @@ TEST(InstanceChannel, TokenReachesTheListenerAndGarbageIsDroppedWithoutBlocking)
                strangers[3]->state() == QLocalSocket::UnconnectedState;
     }));
     EXPECT_EQ(tokens.size(), 2u);
+}
+
+// Run as root, which no file permission stops: the caller is a child process that became
+// another user. The socket's mode keeps it out; with the socket opened up, the check of the
+// caller's user still turns it away unread.
+TEST(InstanceChannel, AnotherUsersCallerIsTurnedAway) {
+    if (geteuid() != 0) {
+        GTEST_SKIP() << "needs root to play another user";
+    }
+    TempHome home;
+    InstanceChannel channel;
+    int requests = 0;
+    ASSERT_TRUE(channel.Listen("chan", [&](const std::string&) { ++requests; }));
+    const std::string path = InstanceChannel::PathFor("chan");
+    EXPECT_EQ(testing_support::ModeOf(path), 0600);
+    chmod(home.Root().c_str(), 0711);
+    chmod(home.RuntimeDir().c_str(), 0711);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    ASSERT_LT(path.size(), sizeof address.sun_path);
+    std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
+
+    enum Outcome { kRefusedAtConnect = 1, kClosedUnread = 2 };
+    for (auto [socketMode, expected] :
+         {std::pair{0600, kRefusedAtConnect}, std::pair{0666, kClosedUnread}}) {
+        SCOPED_TRACE(socketMode);
+        chmod(path.c_str(), static_cast<mode_t>(socketMode));
+        const pid_t caller = fork();
+        if (caller == 0) {  // only async-signal-safe calls from here
+            if (setgid(65534) != 0 || setuid(65534) != 0) {
+                _exit(10);
+            }
+            const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+            if (connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+                _exit(kRefusedAtConnect);
+            }
+            static const char kLine[] = "come-forward\n";
+            char byte = 0;
+            _exit(write(fd, kLine, sizeof kLine - 1) > 0 && read(fd, &byte, 1) <= 0 ? kClosedUnread
+                                                                                    : 11);
+        }
+        ASSERT_GT(caller, 0);
+        int status = -1;
+        EXPECT_TRUE(WaitFor([&] { return waitpid(caller, &status, WNOHANG) == caller; }));
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == expected) << status;
+    }
+    // The channel was listening all along: this user's request arrives.
+    EXPECT_EQ(requests, 0);
+    chmod(home.RuntimeDir().c_str(), 0700);  // else it is no runtime folder
+    EXPECT_TRUE(InstanceChannel::AskToComeForward("chan"));
+    EXPECT_TRUE(WaitFor([&] { return requests == 1; }));
 }
 
 TEST(InstanceChannel, StaleSocketFileDoesNotBlockListening) {
