@@ -1,4 +1,5 @@
 #include "platform/net/BrowserHost.h"
+#include "platform/os/OwnedDescriptor.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -41,29 +42,6 @@ constexpr int kGone = -1;
 // The largest id that a JSON number holds exactly.
 constexpr double kMaxId = 9007199254740991.0;
 
-class Descriptor {
-public:
-    explicit Descriptor(int fd = -1) : fd_(fd) {}
-    ~Descriptor() { Reset(); }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int Get() const { return fd_; }
-    int Release() {
-        const int fd = fd_;
-        fd_ = -1;
-        return fd;
-    }
-    void Reset(int fd = -1) {
-        if (fd_ >= 0) {
-            close(fd_);
-        }
-        fd_ = fd;
-    }
-
-private:
-    int fd_;
-};
-
 void SetNonBlocking(int fd) {
     fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
 }
@@ -104,7 +82,7 @@ struct Outbox {
 };
 
 struct Client {
-    Descriptor fd;
+    OwnedDescriptor fd;
     DevToolsFrames in{kMaxClientMessage};
     Outbox out;
     int outstanding = 0;  // commands sent on and not answered yet
@@ -497,8 +475,8 @@ private:
     }
 
     int listener_;
-    Descriptor toBrowser_;
-    Descriptor fromBrowser_;
+    OwnedDescriptor toBrowser_;
+    OwnedDescriptor fromBrowser_;
     int signals_;
     pid_t browser_;
     Outbox toBrowserBox_;
@@ -583,7 +561,7 @@ int Run(const std::string& socketPath, const std::string& program,
     std::memcpy(address.sun_path, making.c_str(), making.size() + 1);
 
     const std::string lockPath = LockPathFor(socketPath);
-    Descriptor lock(open(lockPath.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600));
+    OwnedDescriptor lock(open(lockPath.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600));
     struct stat info {};
     if (lock.Get() < 0 || fstat(lock.Get(), &info) != 0 || !S_ISREG(info.st_mode) ||
         info.st_uid != geteuid()) {
@@ -595,7 +573,7 @@ int Run(const std::string& socketPath, const std::string& program,
 
     // Held by this host from here on: whatever is at the paths is a dead host's.
     unlink(making.c_str());
-    Descriptor listener(socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
+    OwnedDescriptor listener(socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
     const mode_t mask = umask(0177);  // the socket is made 0600, with no moment more open
     const bool bound =
         listener.Get() >= 0 &&
@@ -615,7 +593,7 @@ int Run(const std::string& socketPath, const std::string& program,
     }
     sigprocmask(SIG_BLOCK, &caught, nullptr);
     std::signal(SIGPIPE, SIG_IGN);
-    Descriptor signalFd(signalfd(-1, &caught, SFD_NONBLOCK | SFD_CLOEXEC));
+    OwnedDescriptor signalFd(signalfd(-1, &caught, SFD_NONBLOCK | SFD_CLOEXEC));
 
     int toBrowser[2] = {-1, -1};
     int fromBrowser[2] = {-1, -1};
@@ -624,10 +602,10 @@ int Run(const std::string& socketPath, const std::string& program,
         unlink(socketPath.c_str());
         return Fail(kCannotStart, std::string("cannot make the pipe: ") + std::strerror(errno));
     }
-    Descriptor browserReads(High(toBrowser[0]));
-    Descriptor hostWrites(High(toBrowser[1]));
-    Descriptor hostReads(High(fromBrowser[0]));
-    Descriptor browserWrites(High(fromBrowser[1]));
+    OwnedDescriptor browserReads(High(toBrowser[0]));
+    OwnedDescriptor hostWrites(High(toBrowser[1]));
+    OwnedDescriptor hostReads(High(fromBrowser[0]));
+    OwnedDescriptor browserWrites(High(fromBrowser[1]));
 
     std::vector<char*> argv;
     argv.push_back(const_cast<char*>(program.c_str()));

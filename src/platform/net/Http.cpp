@@ -1,4 +1,5 @@
 #include "platform/net/Http.h"
+#include "platform/os/OwnedDescriptor.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -33,24 +34,6 @@ constexpr char kProgramVariable[] = "TIVORA_TRANSFER_PROGRAM";
 constexpr int kCancelCheckMs = 50;
 // Beyond the transfer's own time-out, what the transfer process gets to start and to answer.
 constexpr auto kGrace = std::chrono::seconds(2);
-
-class Descriptor {
-public:
-    explicit Descriptor(int fd = -1) : fd_(fd) {}
-    ~Descriptor() { Reset(); }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int Get() const { return fd_; }
-    void Reset(int fd = -1) {
-        if (fd_ >= 0) {
-            close(fd_);
-        }
-        fd_ = fd;
-    }
-
-private:
-    int fd_;
-};
 
 Result Failure(std::string error) {
     Result result;
@@ -136,7 +119,7 @@ public:
 
 private:
     pid_t pid_ = 0;
-    Descriptor exit_;
+    OwnedDescriptor exit_;
     bool reaped_ = false;
     int status_ = 0;
 };
@@ -159,8 +142,8 @@ Result Run(const TransferMessages::Request& request, const Options& options) {
         return Failure(std::string("Unable to talk to a transfer program: ") +
                        std::strerror(errno));
     }
-    Descriptor channel(pair[0]);
-    Descriptor theirs(pair[1]);
+    OwnedDescriptor channel(pair[0]);
+    OwnedDescriptor theirs(pair[1]);
     TransferProcess process;
     if (std::string error = process.Start(*program, theirs.Get()); !error.empty()) {
         return Failure(error);

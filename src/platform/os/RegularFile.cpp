@@ -1,4 +1,5 @@
 #include "platform/os/RegularFile.h"
+#include "platform/os/OwnedDescriptor.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -26,28 +27,6 @@ std::string Reason(const std::string& what, const std::string& path, int error) 
 bool IsMissing(int error) {
     return error == ENOENT || error == ENOTDIR;
 }
-
-class Descriptor {
-public:
-    explicit Descriptor(int fd) : fd_(fd) {}
-    ~Descriptor() {
-        if (fd_ >= 0) {
-            close(fd_);
-        }
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int Get() const { return fd_; }
-    // Closes now, reporting whether everything written reached the file.
-    bool Close() {
-        int fd = fd_;
-        fd_ = -1;
-        return close(fd) == 0;
-    }
-
-private:
-    int fd_;
-};
 
 // Opens a regular file without ever blocking on the open; O_NONBLOCK is taken off again once
 // the descriptor is known to be a regular file. -1 with errno set otherwise (EINVAL when
@@ -169,8 +148,8 @@ void RemoveStaleTemporaries(const std::string& path) {
             !IsRandomPart(name + prefix.size())) {
             continue;
         }
-        Descriptor fd(openat(dirfd(dir.get()), name,
-                             O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+        OwnedDescriptor fd(openat(dirfd(dir.get()), name,
+                                  O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
         struct stat info {};
         if (fd.Get() >= 0 && fstat(fd.Get(), &info) == 0 && S_ISREG(info.st_mode) &&
             info.st_uid == me && Nanoseconds(info.st_mtim) < *started &&
@@ -195,7 +174,7 @@ std::string WrittenPath(const std::string& path) {
 }
 
 std::string RewriteInPlace(const std::string& path, const std::string& bytes, mode_t mode) {
-    Descriptor fd(OpenRegular(path, O_WRONLY | O_CREAT));
+    OwnedDescriptor fd(OpenRegular(path, O_WRONLY | O_CREAT));
     if (fd.Get() < 0) {
         return Reason("Unable to open", path, errno);
     }
@@ -232,7 +211,7 @@ ReadResult Read(const std::string& path, std::size_t maxBytes) {
         case Kind::Regular:
             break;
     }
-    Descriptor fd(OpenRegular(path, O_RDONLY));
+    OwnedDescriptor fd(OpenRegular(path, O_RDONLY));
     if (fd.Get() < 0) {
         int error = errno;
         result.status = IsMissing(error)  ? Status::Missing
@@ -312,7 +291,7 @@ std::string Replace(const std::string& path, const std::string& bytes,
     // Open, and so locked, for as long as the file has its temporary name: the clean-up of
     // another save leaves it alone. (Where the file system has no locks the save goes on, and
     // the clean-up there removes nothing.)
-    Descriptor fd(made);
+    OwnedDescriptor fd(made);
     flock(fd.Get(), LOCK_EX | LOCK_NB);
     bool ok = WriteAll(fd.Get(), bytes);
     ok = fchmod(fd.Get(), mode) == 0 && ok;
