@@ -1,10 +1,8 @@
 #include "platform/net/BrowserHost.h"
-#include "platform/os/OwnedDescriptor.h"
 
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/file.h>
 #include <sys/signalfd.h>
 #include <sys/socket.h>
@@ -29,9 +27,9 @@
 #include <vector>
 
 #include "platform/net/DevToolsFrames.h"
+#include "platform/os/OwnedDescriptor.h"
+#include "platform/os/Spawn.h"
 #include "platform/os/SystemPaths.h"
-
-extern char** environ;
 
 namespace BrowserHost {
 namespace {
@@ -607,30 +605,10 @@ int Run(const std::string& socketPath, const std::string& program,
     OwnedDescriptor hostReads(High(fromBrowser[0]));
     OwnedDescriptor browserWrites(High(fromBrowser[1]));
 
-    std::vector<char*> argv;
-    argv.push_back(const_cast<char*>(program.c_str()));
-    for (const std::string& argument : arguments) {
-        argv.push_back(const_cast<char*>(argument.c_str()));
-    }
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, browserReads.Get(), 3);
-    posix_spawn_file_actions_adddup2(&actions, browserWrites.Get(), 4);
-    posix_spawnattr_t attributes;
-    posix_spawnattr_init(&attributes);
-    sigset_t none;
-    sigemptyset(&none);
-    sigset_t all;
-    sigfillset(&all);
-    posix_spawnattr_setsigmask(&attributes, &none);
-    posix_spawnattr_setsigdefault(&attributes, &all);
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+    Spawn::Plan plan;
+    plan.descriptors = {{browserReads.Get(), 3}, {browserWrites.Get(), 4}};
     pid_t browser = 0;
-    const int spawned =
-        posix_spawn(&browser, program.c_str(), &actions, &attributes, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    posix_spawnattr_destroy(&attributes);
+    const int spawned = Spawn::Start(browser, program, arguments, plan);
     if (spawned != 0) {
         unlink(socketPath.c_str());
         return Fail(kCannotStart, "cannot start " + program + ": " + std::strerror(spawned));

@@ -1,9 +1,7 @@
 #include "platform/net/Http.h"
-#include "platform/os/OwnedDescriptor.h"
 
 #include <fcntl.h>
 #include <poll.h>
-#include <spawn.h>
 #include <sys/socket.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
@@ -17,9 +15,9 @@
 #include <optional>
 
 #include "platform/net/TransferMessages.h"
+#include "platform/os/OwnedDescriptor.h"
+#include "platform/os/Spawn.h"
 #include "platform/os/SystemPaths.h"
-
-extern char** environ;
 
 namespace Http {
 namespace {
@@ -68,26 +66,11 @@ public:
     // Starts program with its standard input and output on channel; an error text when it
     // cannot.
     std::string Start(const std::string& program, int channel) {
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, channel, STDIN_FILENO);
-        posix_spawn_file_actions_adddup2(&actions, channel, STDOUT_FILENO);
         // Nothing else of the program's: its sockets, files and pipes stay its own.
-        posix_spawn_file_actions_addclosefrom_np(&actions, STDERR_FILENO + 1);
-        posix_spawnattr_t attributes;
-        posix_spawnattr_init(&attributes);
-        sigset_t none;
-        sigemptyset(&none);
-        sigset_t all;
-        sigfillset(&all);
-        posix_spawnattr_setsigmask(&attributes, &none);
-        posix_spawnattr_setsigdefault(&attributes, &all);
-        posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
-        std::string name = program;
-        char* argv[] = {name.data(), nullptr};
-        const int error = posix_spawn(&pid_, program.c_str(), &actions, &attributes, argv, environ);
-        posix_spawn_file_actions_destroy(&actions);
-        posix_spawnattr_destroy(&attributes);
+        Spawn::Plan plan;
+        plan.descriptors = {{channel, STDIN_FILENO}, {channel, STDOUT_FILENO}};
+        plan.closeFrom = STDERR_FILENO + 1;
+        const int error = Spawn::Start(pid_, program, {}, plan);
         if (error != 0) {
             pid_ = 0;
             return "Unable to start the transfer program " + program + ": " + std::strerror(error);
