@@ -72,10 +72,11 @@ protected:
     }
 
     TempHome home;
-    TestHttpServer server;
     std::mutex mutex;
     std::string manifest;
     int status = 200;
+    // After what it serves, so that its thread has ended before that goes.
+    TestHttpServer server;
     GamesConfig config;
     UpdateSection section;
     RecordingListener listener;
