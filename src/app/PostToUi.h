@@ -12,6 +12,10 @@ namespace Ui {
 // application object.
 bool Post(std::function<void()> task);
 
+// Called on the user-interface thread before other threads post: from then on they wake it
+// without sending a Qt event. Without it, posts still arrive, through Qt's event queue.
+void PrepareForOtherThreads();
+
 // Whether the caller runs on the application object's thread. False when there is none.
 bool OnUiThread();
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "app/PostToUi.h"
 #include "app/Trace.h"
 
 namespace {
@@ -62,6 +63,8 @@ void AuxThread::State::Wake() {
 
 void AuxThread::Start(const std::vector<Job*>& jobs) {
     Trace("Aux thread start called");
+    // The jobs report to the user-interface thread, which starts the worker.
+    Ui::PrepareForOtherThreads();
     for (Job* job : jobs) {
         job->SetWakeup(state_);
     }

@@ -61,7 +61,7 @@ TEST(UpdateRelay, MessagesReachTheRegisteredWindowOnItsThreadOrNowhere) {
     // On its way while the window is destroyed, as at exit: dropped, never delivered to it.
     FromWorker([&] { relay.UpdateResult(1); });
     first.reset();
-    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents();
     EXPECT_EQ(log.seen.size(), 2u);
 
     // A window registered later hears what comes after it.

@@ -341,7 +341,7 @@ TEST(SettingsWriters, OnlyTheUserInterfaceThreadWritesWhileTheWorkerRegisters) {
         ASSERT_TRUE(testing_support::WaitFor([&] { return registration.registered == 1; }));
     }
     ASSERT_TRUE(worker.Stop(30s));
-    QCoreApplication::sendPostedEvents();  // the worker's last save requests
+    QCoreApplication::processEvents();  // the worker's last save requests
     EXPECT_EQ(foreignSaves, 0);
     // Two saves of the user's and one of the worker's a round: none was dropped for meeting
     // another, as saves on two threads at once would be.
